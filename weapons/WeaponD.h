@@ -1,0 +1,91 @@
+#pragma once
+
+#include "expr/MathsParser.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// One weapon's data as the damage calculator needs it (high before low).
+struct TWeaponBaseData
+{
+    double HighDamage = 0;
+    double LowDamage = 0;
+    double AverageDamage = 0;
+    std::string Type;
+    std::string Name;
+};
+
+// The six character stats followed by the weapon.
+struct TWeaponDataAndPCData
+{
+    std::int32_t STR = 0;
+    std::int32_t DEX = 0;
+    std::int32_t INT = 0;
+    std::int32_t Tactics = 0;
+    std::int32_t Anatomy = 0;
+    std::int32_t Lumberjack = 0;
+    TWeaponBaseData Weapon;
+};
+
+// [accuracy level 0..5][damage level 0..5][figure: 0 low, 1 high, 2 average]
+using TDamageTable = std::array<std::array<std::array<double, 3>, 6>, 6>;
+
+enum TRoundingMode : std::int32_t
+{
+    RoundUp = 0,
+    RoundDown = 1,
+    RoundHalfAwayFromZero = 2,
+    NoRounding = 3,
+};
+
+inline constexpr std::array<const char*, 6> AccuracyLevelNames = {
+    "Normal", "Accurate", "Surpassingly", "Eminently", "Exceedingly", "Supremely"};
+inline constexpr std::array<const char*, 6> DamageLevelNames = {
+    "Normal", "Ruin", "Might", "Force", "Power", "Vanquishing"};
+inline constexpr const char* DefaultDamageMethod =
+    "(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus";
+
+// Turns one weapon and one character into the 6 x 6 x 3 magic damage table
+// and the three exceptional-quality damages. Every setter recomputes all.
+class TWeaponDamges
+{
+public:
+    explicit TWeaponDamges(const TWeaponDataAndPCData& initial);
+
+    // Written directly by the caller; takes effect at the next recomputation.
+    TWeaponBaseData& WeaponData() { return m_weapon; }
+    const TWeaponBaseData& WeaponData() const { return m_weapon; }
+
+    // Takes the six stats of `stats` (its weapon part is ignored) and recomputes.
+    void SetStats(const TWeaponDataAndPCData& stats);
+    std::int32_t RoundingMode() const { return m_roundingMode; }
+    void SetRoundingMode(std::int32_t mode);
+    bool AnatomyOption() const { return m_anatomyOption; }
+    void SetAnatomyOption(bool on);
+    const std::string& DamageMethod() const { return m_damageMethod; }
+    // Compiles the formula; a rejected one raises and changes nothing.
+    void SetDamageMethod(std::string formula);
+
+    double HQHigh() const { return m_hqHigh; }
+    double HQLow() const { return m_hqLow; }
+    double HQAve() const { return m_hqAve; }
+    std::int32_t AnatomyBonus() const { return m_anatomyBonus; }
+    std::int32_t LumberjackBonus() const { return m_lumberjackBonus; }
+    const TDamageTable& Table() const { return m_table; }
+
+    static double Round(double value, std::int32_t mode);
+
+private:
+    void Recompute();
+
+    std::int32_t m_str = 0, m_dex = 0, m_int = 0, m_tactics = 0, m_anatomy = 0, m_lumberjack = 0;
+    TWeaponBaseData m_weapon;
+    double m_hqHigh = 0, m_hqLow = 0, m_hqAve = 0;
+    std::int32_t m_anatomyBonus = 0, m_lumberjackBonus = 0;
+    bool m_anatomyOption = false;
+    std::int32_t m_roundingMode = RoundDown;
+    std::string m_damageMethod;
+    TMathsParser m_parser;
+    TDamageTable m_table{};
+};

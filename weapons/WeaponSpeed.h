@@ -1,0 +1,62 @@
+#pragma once
+
+#include "expr/MathsParser.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the main window hands to the swing-speed computation.
+struct TWeaponSpeedData
+{
+    std::string Name;
+    std::int32_t Speed = 1;
+    std::int32_t DEX = 0;
+    std::int32_t STR = 0;
+    std::int32_t INT = 0;
+};
+
+// Consecutive DEX values sharing one delay. The range text goes to
+// (Column, Row) and the delay text to (Column, Row + 1) of the speed grid.
+struct TSpeedRange
+{
+    int From = 0;
+    int To = 0;
+    double Delay = 0;
+    int Column = 0;
+    int Row = 0;
+};
+
+inline constexpr const char* DefaultSpeedMethod = "(15000/((25+2.5*DEXR)*SPEED))";
+inline constexpr int MaxDex = 200;
+
+// The swing delay for every DEX value 0..200 from the user's speed formula,
+// each rounded up to a half second, and those delays merged into ranges.
+// Owned by the swing speed grid; each setter recomputes everything.
+class TWeaponSpeed
+{
+public:
+    TWeaponSpeed();
+
+    const std::string& SpeedMethod() const { return m_speedMethod; }
+    // Compiles the formula and recomputes; a rejected one raises and changes nothing.
+    void SetSpeedMethod(std::string formula);
+    const TWeaponSpeedData& WeaponSpeedData() const { return m_data; }
+    void SetWeaponSpeedData(const TWeaponSpeedData& data);
+
+    const std::array<double, MaxDex + 1>& Delays() const { return m_delays; }
+    const std::vector<TSpeedRange>& Ranges() const { return m_ranges; }
+
+    // 3.2 -> 3.5, 3.5 -> 3.5, 3.7 -> 4.
+    static double RoundUpToHalfSecond(double value);
+
+private:
+    void Recompute();
+
+    std::string m_speedMethod;
+    TWeaponSpeedData m_data;
+    TMathsParser m_parser;
+    std::array<double, MaxDex + 1> m_delays{};
+    std::vector<TSpeedRange> m_ranges;
+};

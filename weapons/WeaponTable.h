@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One weapon, one data line of WData.csv, fields in the file's column order.
+struct TWDataCSVTable
+{
+    std::int32_t Index = 0;
+    std::string Name;
+    double LowDamage = 0;
+    double HighDamage = 0;
+    double AverageDamage = 0;
+    std::int32_t Speed = 0;
+    std::string Type;
+    std::int32_t DiceCount = 0;
+    std::int32_t DiceSides = 0;
+    std::int32_t DamageBonus = 0;
+    std::string DamageNote;
+};
+
+// The weapon table read from WData.csv. Slot 0 stands for the header line,
+// data line k is slot k, so a weapon's Index n is found in slot n + 1.
+class TWeaponTable
+{
+public:
+    // Reads the file. On failure raises EFileError whose text starts with
+    // the user's message ("WData.csvファイルが存在しません。" or
+    // "CSVFileのエラーです。") and, for a bad line, adds the line number and
+    // what was wrong on a second line; the table is then left empty.
+    void LoadFromFile(const std::string& path);
+    // The same from text already in memory (UTF-8 with or without BOM, or Shift_JIS).
+    void LoadFromBytes(const std::string& bytes);
+
+    int Count() const { return m_count; }
+    // Slot 1..Count(); slot 0 is the header's place and stays empty.
+    const std::vector<TWDataCSVTable>& Slots() const { return m_slots; }
+    const TWDataCSVTable& Weapon(int dataLine) const { return m_slots.at(dataLine); }
+    // The weapon whose Index column reads `index`; nothing when the number
+    // lies outside 0 .. Count()-1.
+    std::optional<TWDataCSVTable> FindByIndex(int index) const;
+
+    void Clear();
+
+private:
+    std::vector<TWDataCSVTable> m_slots;
+    int m_count = 0;
+};
