@@ -1,0 +1,56 @@
+#pragma once
+
+#include "weapons/WeaponTable.h"
+
+#include <QIcon>
+#include <QString>
+#include <QTreeWidget>
+
+#include <array>
+
+// The list the user picks a weapon from. Owns the weapon table read from
+// WData.csv and the six type icons; the main window holds the sort column
+// and asks for the selected weapon's record after each click.
+class TWeaponListView : public QTreeWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int SortColumn READ SortColumn WRITE SetSortColumn)
+
+public:
+    explicit TWeaponListView(QWidget* parent = nullptr);
+
+    // Reads dataDir/WData.csv and the icons beside it, then fills the rows.
+    // A table that cannot be read leaves the list empty and the EFileError
+    // goes on to the caller, who shows its text.
+    void LoadWeapons(const QString& dataDir);
+
+    // Copies the selected row's weapon; false (and `out` untouched) when no
+    // row is selected or its Index names no weapon of the table.
+    bool GetWeaponData(TWDataCSVTable& out) const;
+
+    // 0 keeps the file order, column number + 1 sorts ascending (Name 1,
+    // Index 2, Type 3), its negative descending. Setting re-sorts at once.
+    int SortColumn() const { return m_sortColumn; }
+    void SetSortColumn(int column);
+    // The sort column after a click on the header section at `clickedColumnPosition`.
+    static int NextSortColumn(int current, int clickedColumnPosition);
+
+    int Count() const { return m_table.Count(); }
+
+signals:
+    // A row was clicked, or the keyboard moved the selection to a row.
+    void WeaponClicked();
+    void ColumnClicked(int position);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void LoadIcons(const QString& dataDir);
+    void FillRows();
+    void UpdateSortIndicator();
+
+    TWeaponTable m_table;
+    std::array<QIcon, 6> m_icons;
+    int m_sortColumn = 0;
+};
