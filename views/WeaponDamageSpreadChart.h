@@ -1,0 +1,77 @@
+#pragma once
+
+#include "weapons/DamageSpread.h"
+
+#include <QPair>
+#include <QWidget>
+
+#include <cstdint>
+
+QT_BEGIN_NAMESPACE
+class QBarCategoryAxis;
+class QBarSet;
+class QChart;
+class QChartView;
+class QLabel;
+class QStackedWidget;
+class QValueAxis;
+QT_END_NAMESPACE
+
+class TSpreadChartView;
+class TSpreadChart3DView;
+
+// The bar chart of how likely each damage value 1..60 is for the selected
+// weapon's dice. The main window feeds it the dice; the chart keeps its own
+// zoom and scroll state until the user double-clicks.
+class TWeaponDamageSpreadChart : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(double HighProbability READ HighProbability)
+    Q_PROPERTY(bool View3D READ View3D WRITE SetView3D)
+
+public:
+    static constexpr double StandardValueMin = 0;
+    static constexpr double StandardValueMax = 15;
+
+    explicit TWeaponDamageSpreadChart(QWidget* parent = nullptr);
+    ~TWeaponDamageSpreadChart() override;
+
+    // Recomputes the spread and refills all 60 bars at once.
+    void SetDiceData(std::int32_t count, std::int32_t sides, std::int32_t bonus);
+    // The tallest bar in percent; 0 before any dice.
+    double HighProbability() const;
+    const TDamageSpread& Spread() const { return m_spread; }
+
+    bool View3D() const { return m_view3D; }
+    // Switches at once; the data and the zoom of the flat view are kept.
+    void SetView3D(bool on);
+
+    // Back to value axis 0..15 and all 60 damage values.
+    void ResetView();
+
+    QChart* Chart() const { return m_chart; }
+    QChartView* ChartView() const;
+    QWidget* View3DWidget() const;
+    QBarSet* BarSet() const { return m_barSet; }
+    // The value axis range currently shown, in percent.
+    QPair<double, double> ValueAxisRange() const;
+    // The first and last damage value shown on the category axis.
+    QPair<int, int> CategoryRange() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void UpdateValueTicks(double min, double max);
+
+    TDamageSpread m_spread;
+    bool m_view3D = false;
+    QLabel* m_title = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QChart* m_chart = nullptr;
+    TSpreadChartView* m_chartView = nullptr;
+    TSpreadChart3DView* m_view3DWidget = nullptr;
+    QBarSet* m_barSet = nullptr;
+    QValueAxis* m_valueAxis = nullptr;
+    QBarCategoryAxis* m_categoryAxis = nullptr;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "weapons/RaderChartData.h"
+
+#include <QImage>
+#include <QWidget>
+
+// The radar panel: speed, overall rating and damage on the three axes of a
+// triangle, and the steadiness gauge at the left edge. Fed by the main window
+// after the spread chart, since it rates the spread's top probability.
+class TWeaponRaderChart : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(TRaderChartData RaderChartData READ RaderChartData WRITE SetRaderChartData)
+
+public:
+    explicit TWeaponRaderChart(QWidget* parent = nullptr);
+
+    TRaderChartData RaderChartData() const { return m_data; }
+    // Copies the record, recomputes the factors and redraws.
+    void SetRaderChartData(const TRaderChartData& data);
+    TRaderFactors Factors() const { return m_factors; }
+
+    QSize sizeHint() const override { return {300, 300}; }
+    QSize minimumSizeHint() const override { return {300, 300}; }
+
+    // The whole picture as the panel paints it, at the given pixel ratio.
+    QImage RenderPicture(qreal devicePixelRatio = 1.0) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TRaderChartData m_data;
+    TRaderFactors m_factors;
+};
+
+Q_DECLARE_METATYPE(TRaderChartData)
