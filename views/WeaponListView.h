@@ -2,6 +2,7 @@
 
 #include "weapons/WeaponTable.h"
 
+#include <QCollator>
 #include <QIcon>
 #include <QString>
 #include <QTreeWidget>
@@ -49,8 +50,13 @@ private:
     void LoadIcons(const QString& dataDir);
     void FillRows();
     void UpdateSortIndicator();
+    // The compare rule of the current sort column, without its direction.
+    bool RowLess(const QTreeWidgetItem& a, const QTreeWidgetItem& b) const;
+
+    friend class TWeaponListItem;
 
     TWeaponTable m_table;
     std::array<QIcon, 6> m_icons;
     int m_sortColumn = 0;
+    QCollator m_collator;
 };
