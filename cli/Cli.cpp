@@ -1,0 +1,225 @@
+#include "cli/Cli.h"
+
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <ostream>
+#include <string>
+
+namespace {
+
+// Numbers are taken as text and converted here, so every option reads
+// decimal the same way and names itself when it complains.
+struct TRawArguments
+{
+    std::string Names, Values, Formula;
+    std::string Low, High, Average, Type, WeaponsFile, WeaponName, Stats, Rounding;
+    std::string Speed, Dice, Sides, Bonus, Damage, TopProbability, File;
+    std::string DamageFormula = DefaultDamageMethod;
+    std::string SpeedFormula = DefaultSpeedMethod;
+    bool Json = false;
+};
+
+void AddJsonFlag(CLI::App& command, TRawArguments& raw)
+{
+    command.add_flag("--json", raw.Json, "Answer in JSON instead of text");
+}
+
+// --weapons and --weapon name a weapon in place of the options in `described`.
+void AddWeaponChoice(CLI::App& command, TRawArguments& raw,
+                     const std::vector<CLI::Option*>& described)
+{
+    auto* file = command.add_option("--weapons", raw.WeaponsFile, "Weapon table (CSV) to read");
+    auto* name = command.add_option("--weapon", raw.WeaponName, "Name of the weapon in that table");
+    file->needs(name);
+    name->needs(file);
+    for (auto* option : described) {
+        option->excludes(file);
+        option->excludes(name);
+    }
+}
+
+// Either all of `described` or --weapons with --weapon.
+void RequireWeapon(const CLI::App& command, const std::vector<CLI::Option*>& described)
+{
+    if (command.count("--weapons") > 0)
+        return;
+    std::string missing;
+    for (const auto* option : described) {
+        if (option->count() == 0)
+            missing += (missing.empty() ? "" : ", ") + option->get_name();
+    }
+    if (!missing.empty())
+        throw EArgumentError(command.get_name() + ": " + missing +
+                             " required (or --weapons FILE --weapon NAME)");
+}
+
+TWeaponChoice WeaponChoice(const TRawArguments& raw)
+{
+    return TWeaponChoice{raw.WeaponsFile, raw.WeaponName};
+}
+
+int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    CLI::App app{"Weapon damage, swing speed, damage spread and radar figures from the "
+                 "calculation core of Quillmarch.",
+                 "quillmarch-cli"};
+    app.require_subcommand(1, 1);
+    app.footer("Run 'quillmarch-cli COMMAND --help' for the options of one command. "
+               "Put '--' before a formula that starts with '-'.");
+    TRawArguments raw;
+
+    auto* eval = app.add_subcommand("eval", "Evaluate a formula; prints the value with 17 "
+                                            "significant digits (a negative zero as 0)");
+    eval->add_option("--names", raw.Names,
+                     "Comma-separated names of the slots V1..V8, first slots first; an empty "
+                     "name disables its slot (default a,b,c,d,e,f,g,x)");
+    eval->add_option("--values", raw.Values,
+                     "Comma-separated values of the slots V1..V8, first slots first (default 0)");
+    eval->add_option("formula", raw.Formula, "The formula")->required();
+
+    auto* damage = app.add_subcommand("damage", "HQ damages and the 6 x 6 table of magic damages");
+    std::vector<CLI::Option*> damageDescribed{
+        damage->add_option("--low", raw.Low, "Lowest base damage")->type_name("NUMBER"),
+        damage->add_option("--high", raw.High, "Highest base damage")->type_name("NUMBER"),
+        damage->add_option("--average", raw.Average, "Average base damage")->type_name("NUMBER"),
+        damage->add_option("--type", raw.Type, "Weapon type (Swords, AXE, Fencing, Mace, ...)")};
+    AddWeaponChoice(*damage, raw, damageDescribed);
+    damage
+        ->add_option("--stats", raw.Stats,
+                     "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
+        ->required()
+        ->type_name("LIST");
+    damage->add_option("--formula", raw.DamageFormula, "Damage formula")->capture_default_str();
+    damage
+        ->add_option("--rounding", raw.Rounding,
+                     "0 round up, 1 round down, 2 half away from zero, 3 none")
+        ->default_str("0")
+        ->type_name("MODE");
+    AddJsonFlag(*damage, raw);
+
+    auto* speed = app.add_subcommand("speed", "Swing delay for DEX 0..200, merged into ranges");
+    std::vector<CLI::Option*> speedDescribed{
+        speed->add_option("--speed", raw.Speed, "Weapon speed")->type_name("INT")};
+    AddWeaponChoice(*speed, raw, speedDescribed);
+    speed->add_option("--stats", raw.Stats, "STR,DEX,INT as 32-bit integers")
+        ->required()
+        ->type_name("LIST");
+    speed->add_option("--formula", raw.SpeedFormula, "Speed formula")->capture_default_str();
+    AddJsonFlag(*speed, raw);
+
+    auto* spread = app.add_subcommand("spread", "How likely each damage 1..60 of a dice roll is");
+    spread->add_option("--dice", raw.Dice, "Number of dice")->required()->type_name("INT");
+    spread->add_option("--sides", raw.Sides, "Sides per die")->required()->type_name("INT");
+    spread->add_option("--bonus", raw.Bonus, "Bonus added to the roll")
+        ->required()
+        ->type_name("INT");
+    AddJsonFlag(*spread, raw);
+
+    auto* radar = app.add_subcommand("radar", "Speed, damage and overall factors and stability");
+    radar->add_option("--damage", raw.Damage, "Normal/Normal average damage")
+        ->required()
+        ->type_name("INT");
+    radar->add_option("--top-probability", raw.TopProbability, "Top probability in percent")
+        ->required()
+        ->type_name("NUMBER");
+    radar->add_option("--speed", raw.Speed, "Weapon speed")->required()->type_name("INT");
+    radar->add_option("--type", raw.Type, "Weapon type")->required();
+    AddJsonFlag(*radar, raw);
+
+    auto* weapons = app.add_subcommand("weapons", "The weapon table as loaded from a file");
+    weapons->add_option("--file", raw.File, "Weapon table (CSV) to read")->required();
+    AddJsonFlag(*weapons, raw);
+
+    try {
+        app.parse(argc, argv);
+        if (damage->parsed())
+            RequireWeapon(*damage, damageDescribed);
+        if (speed->parsed())
+            RequireWeapon(*speed, speedDescribed);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error, out, err) == 0 ? 0 : 1;
+    }
+
+    if (eval->parsed()) {
+        TEvalRequest request;
+        if (eval->count("--names") > 0)
+            request.Names = SplitList(raw.Names);
+        if (eval->count("--values") > 0)
+            request.Values = ParseFiniteList(raw.Values, 8, "--values");
+        request.Formula = raw.Formula;
+        RunEval(request, out);
+    } else if (damage->parsed()) {
+        TDamageRequest request;
+        if (damage->count("--weapons") > 0) {
+            request.Weapon = WeaponChoice(raw);
+        } else {
+            request.Low = ParseFinite(raw.Low, "--low");
+            request.High = ParseFinite(raw.High, "--high");
+            request.Average = ParseFinite(raw.Average, "--average");
+            request.Type = raw.Type;
+        }
+        request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
+        request.Formula = raw.DamageFormula;
+        if (damage->count("--rounding") > 0) {
+            request.Rounding = ParseInt32(raw.Rounding, "--rounding");
+            if (request.Rounding < 0 || request.Rounding > 3)
+                throw EArgumentError("--rounding: \"" + raw.Rounding + "\" is not 0, 1, 2 or 3");
+        }
+        request.Json = raw.Json;
+        RunDamage(request, out);
+    } else if (speed->parsed()) {
+        TSpeedRequest request;
+        if (speed->count("--weapons") > 0)
+            request.Weapon = WeaponChoice(raw);
+        else
+            request.Speed = ParseInt32(raw.Speed, "--speed");
+        request.Stats = ParseInt32List(raw.Stats, 3, "--stats");
+        request.Formula = raw.SpeedFormula;
+        request.Json = raw.Json;
+        RunSpeed(request, out);
+    } else if (spread->parsed()) {
+        TSpreadRequest request;
+        request.Dice = ParseInt32(raw.Dice, "--dice");
+        request.Sides = ParseInt32(raw.Sides, "--sides");
+        request.Bonus = ParseInt32(raw.Bonus, "--bonus");
+        request.Json = raw.Json;
+        RunSpread(request, out);
+    } else if (radar->parsed()) {
+        TRadarRequest request;
+        request.Damage = ParseInt32(raw.Damage, "--damage");
+        request.TopProbability = ParseFinite(raw.TopProbability, "--top-probability");
+        request.Speed = ParseInt32(raw.Speed, "--speed");
+        request.Type = raw.Type;
+        request.Json = raw.Json;
+        RunRadar(request, out);
+    } else if (weapons->parsed()) {
+        RunWeapons(TWeaponsRequest{raw.File, raw.Json}, out);
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    static const char* const fallback[] = {"quillmarch-cli"};
+    if (argc < 1 || argv == nullptr) {
+        argc = 1;
+        argv = fallback;
+    }
+    try {
+        return Run(argc, argv, out, err);
+    } catch (const EArgumentError& error) {
+        err << error.what() << "\nRun with --help for more information.\n";
+    } catch (const Exception& error) {
+        err << error.ClassName() << ": " << error.what() << '\n';
+    } catch (const std::exception& error) {
+        err << "Error: " << error.what() << '\n';
+    } catch (...) {
+        err << "Error: an unexpected failure\n";
+    }
+    return 1;
+}

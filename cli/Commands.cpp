@@ -1,0 +1,279 @@
+#include "cli/Commands.h"
+
+#include "cli/Arguments.h"
+#include "cli/TextLayout.h"
+#include "expr/MathsParser.h"
+#include "weapons/DamageSpread.h"
+#include "weapons/NumberFormat.h"
+#include "weapons/RaderChartData.h"
+#include "weapons/WeaponTable.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Text from a weapons file or the command line need not be valid UTF-8; a
+// stray byte must not cost the whole answer.
+void WriteJson(std::ostream& out, const Json& json)
+{
+    out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(choice.File, error))
+        throw EArgumentError("The weapons file does not exist: " + choice.File);
+    TWeaponTable table;
+    table.LoadFromFile(choice.File);
+    for (int line = 1; line <= table.Count(); ++line) {
+        if (table.Weapon(line).Name == choice.Name)
+            return table.Weapon(line);
+    }
+    throw EArgumentError("There is no weapon named \"" + choice.Name + "\" in " + choice.File);
+}
+
+std::string RangeText(const TSpeedRange& range)
+{
+    if (range.From == range.To)
+        return std::to_string(range.From);
+    return std::to_string(range.From) + "\u301C" + std::to_string(range.To);
+}
+
+} // namespace
+
+std::string FormatExact(double value)
+{
+    if (value == 0)
+        return "0";
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+void RunEval(const TEvalRequest& request, std::ostream& out)
+{
+    if (request.Names.size() > 8)
+        throw EArgumentError("--names: at most 8 names");
+    if (request.Values.size() > 8)
+        throw EArgumentError("--values: at most 8 values");
+    TMathsParser parser;
+    for (std::size_t i = 0; i < request.Names.size(); ++i)
+        parser.SetVarName(i, request.Names[i]);
+    for (std::size_t i = 0; i < request.Values.size(); ++i)
+        parser.SetVar(i, request.Values[i]);
+    parser.SetExpression(request.Formula);
+    out << FormatExact(parser.Value()) << '\n';
+}
+
+void RunDamage(const TDamageRequest& request, std::ostream& out)
+{
+    if (request.Stats.size() != 6)
+        throw EArgumentError("--stats: expected STR,DEX,INT,Tactics,Anatomy,Lumberjack");
+    TWeaponDataAndPCData data;
+    data.STR = request.Stats[0];
+    data.DEX = request.Stats[1];
+    data.INT = request.Stats[2];
+    data.Tactics = request.Stats[3];
+    data.Anatomy = request.Stats[4];
+    data.Lumberjack = request.Stats[5];
+    if (request.Weapon.File.empty()) {
+        data.Weapon.LowDamage = request.Low;
+        data.Weapon.HighDamage = request.High;
+        data.Weapon.AverageDamage = request.Average;
+        data.Weapon.Type = request.Type;
+    } else {
+        const TWDataCSVTable weapon = FindWeapon(request.Weapon);
+        data.Weapon.LowDamage = weapon.LowDamage;
+        data.Weapon.HighDamage = weapon.HighDamage;
+        data.Weapon.AverageDamage = weapon.AverageDamage;
+        data.Weapon.Type = weapon.Type;
+        data.Weapon.Name = weapon.Name;
+    }
+
+    // The user's formula goes in last, so it is only ever evaluated with the
+    // stats and weapon asked for: a formula that divides by a stat must not
+    // fail on the calculator's initial zeros.
+    TWeaponDamges damages(data);
+    damages.SetStats(data);
+    damages.SetRoundingMode(request.Rounding);
+    damages.SetDamageMethod(request.Formula);
+
+    const TDamageTable& table = damages.Table();
+    if (request.Json) {
+        Json rows = Json::array();
+        for (const auto& accuracy : table) {
+            Json levels = Json::array();
+            for (const auto& figures : accuracy)
+                levels.push_back(Json::array({figures[0], figures[1], figures[2]}));
+            rows.push_back(std::move(levels));
+        }
+        WriteJson(out, Json{{"hq",
+                             {{"low", damages.HQLow()},
+                              {"high", damages.HQHigh()},
+                              {"average", damages.HQAve()}}},
+                            {"table", std::move(rows)}});
+        return;
+    }
+
+    if (!data.Weapon.Name.empty())
+        out << "Weapon: " << data.Weapon.Name << " (" << data.Weapon.Type << ")\n";
+    out << "HQ: Low " << FormatGeneral(damages.HQLow()) << "  High "
+        << FormatGeneral(damages.HQHigh()) << "  Ave " << FormatGeneral(damages.HQAve()) << "\n\n";
+
+    static constexpr const char* FigureNames[] = {"Low", "High", "Ave"};
+    TTextTable grid;
+    grid.SetAlignment({TAlign::Left, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
+                       TAlign::Right, TAlign::Right, TAlign::Right});
+    std::vector<std::string> header{"", ""};
+    header.insert(header.end(), DamageLevelNames.begin(), DamageLevelNames.end());
+    grid.AddRow(std::move(header));
+    for (std::size_t a = 0; a < table.size(); ++a) {
+        for (std::size_t f = 0; f < 3; ++f) {
+            std::vector<std::string> row{f == 0 ? AccuracyLevelNames[a] : "", FigureNames[f]};
+            for (const auto& figures : table[a])
+                row.push_back(FormatGeneral(figures[f]));
+            grid.AddRow(std::move(row));
+        }
+    }
+    out << grid.Render();
+}
+
+void RunSpeed(const TSpeedRequest& request, std::ostream& out)
+{
+    if (request.Stats.size() != 3)
+        throw EArgumentError("--stats: expected STR,DEX,INT");
+    TWeaponSpeedData data;
+    data.Speed = request.Speed;
+    if (!request.Weapon.File.empty()) {
+        const TWDataCSVTable weapon = FindWeapon(request.Weapon);
+        data.Name = weapon.Name;
+        data.Speed = weapon.Speed;
+    }
+    data.STR = request.Stats[0];
+    data.DEX = request.Stats[1];
+    data.INT = request.Stats[2];
+
+    // As for the damages: the formula meets only the weapon asked for, never
+    // the initial speed of 1.
+    TWeaponSpeed speed;
+    speed.SetWeaponSpeedData(data);
+    speed.SetSpeedMethod(request.Formula);
+
+    if (request.Json) {
+        Json ranges = Json::array();
+        for (const TSpeedRange& range : speed.Ranges())
+            ranges.push_back({{"from", range.From}, {"to", range.To}, {"delay", range.Delay}});
+        WriteJson(out, Json{{"delays", speed.Delays()}, {"ranges", std::move(ranges)}});
+        return;
+    }
+    TTextTable lines;
+    for (const TSpeedRange& range : speed.Ranges())
+        lines.AddRow({RangeText(range), FormatGeneral(range.Delay) + "sec"});
+    out << lines.Render();
+}
+
+void RunSpread(const TSpreadRequest& request, std::ostream& out)
+{
+    TDamageSpread spread;
+    spread.SetDiceData(request.Dice, request.Sides, request.Bonus);
+    if (request.Json) {
+        WriteJson(out,
+                  Json{{"bars", spread.Bars()}, {"high_probability", spread.HighProbability()}});
+        return;
+    }
+    TTextTable bars;
+    bars.SetAlignment({TAlign::Right, TAlign::Right});
+    bars.AddRow({"Damage", "Probability"});
+    for (std::size_t k = 0; k < spread.Bars().size(); ++k) {
+        if (spread.Bars()[k] > 0)
+            bars.AddRow({std::to_string(k + 1), FormatGeneral(spread.Bars()[k]) + "%"});
+    }
+    out << bars.Render() << "High probability: " << FormatGeneral(spread.HighProbability())
+        << "%\n";
+}
+
+void RunRadar(const TRadarRequest& request, std::ostream& out)
+{
+    TRaderChartData data;
+    data.Damage = request.Damage;
+    data.TopProbability = request.TopProbability;
+    data.Speed = request.Speed;
+    data.WeaponType = request.Type;
+    const TRaderFactors factors = ComputeRaderFactors(data);
+    if (request.Json) {
+        WriteJson(out, Json{{"speed_factor", factors.SpeedFactor},
+                            {"damage_factor", factors.DamageFactor},
+                            {"overall", factors.Overall},
+                            {"stability", factors.Stability}});
+        return;
+    }
+    TTextTable lines;
+    lines.SetAlignment({TAlign::Left, TAlign::Right});
+    lines.AddRow({"Speed factor", FormatGeneral(factors.SpeedFactor)});
+    lines.AddRow({"Damage factor", FormatGeneral(factors.DamageFactor)});
+    lines.AddRow({"Overall", FormatGeneral(factors.Overall)});
+    lines.AddRow({"Stability", std::to_string(factors.Stability) + "%"});
+    out << lines.Render();
+}
+
+void RunWeapons(const TWeaponsRequest& request, std::ostream& out)
+{
+    // The program itself goes on with an empty list after a bad file, so
+    // the failure is part of the answer, not an error of the command.
+    TWeaponTable table;
+    std::string message;
+    bool failed = false;
+    try {
+        table.LoadFromFile(request.File);
+    } catch (const Exception& error) {
+        table.Clear();
+        message = error.what();
+        failed = true;
+    }
+
+    if (request.Json) {
+        Json weapons = Json::array();
+        for (int line = 1; line <= table.Count(); ++line) {
+            const TWDataCSVTable& w = table.Weapon(line);
+            weapons.push_back({{"index", w.Index},
+                               {"name", w.Name},
+                               {"low", w.LowDamage},
+                               {"high", w.HighDamage},
+                               {"average", w.AverageDamage},
+                               {"speed", w.Speed},
+                               {"type", w.Type},
+                               {"dice_count", w.DiceCount},
+                               {"dice_sides", w.DiceSides},
+                               {"bonus", w.DamageBonus},
+                               {"note", w.DamageNote}});
+        }
+        WriteJson(out, Json{{"weapons", std::move(weapons)},
+                            {"count", table.Count()},
+                            {"message", failed ? Json(message) : Json(nullptr)}});
+        return;
+    }
+
+    TTextTable list;
+    list.SetAlignment({TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
+                       TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
+                       TAlign::Left});
+    list.AddRow({"Index", "Name", "Low", "High", "Average", "Speed", "Type", "Dice", "Sides",
+                 "Bonus", "Note"});
+    for (int line = 1; line <= table.Count(); ++line) {
+        const TWDataCSVTable& w = table.Weapon(line);
+        list.AddRow({std::to_string(w.Index), w.Name, FormatGeneral(w.LowDamage),
+                     FormatGeneral(w.HighDamage), FormatGeneral(w.AverageDamage),
+                     std::to_string(w.Speed), w.Type, std::to_string(w.DiceCount),
+                     std::to_string(w.DiceSides), std::to_string(w.DamageBonus), w.DamageNote});
+    }
+    out << list.Render() << table.Count() << (table.Count() == 1 ? " weapon" : " weapons") << '\n';
+    if (failed)
+        out << message << '\n';
+}
