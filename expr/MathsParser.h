@@ -6,6 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+
+// The language of the parser's own messages: on Windows, whether the Japanese
+// system font is installed; elsewhere, whether the first set one of LC_ALL,
+// LC_MESSAGES and LANG starts with "ja".
+bool MessagesInJapanese();
 
 // Compiles a formula with up to eight named variables into a flat table of
 // three-address operations once, then evaluates that table as often as the
@@ -51,10 +57,11 @@ public:
     void SetV8Name(std::string name) { m_names[7] = std::move(name); }
 
     // Indexed access for callers that loop over the slots (i = 0..7).
-    double Var(std::size_t i) const { return m_vars[i]; }
-    void SetVar(std::size_t i, double value) { m_vars[i] = value; }
-    const std::string& VarName(std::size_t i) const { return m_names[i]; }
-    void SetVarName(std::size_t i, std::string name) { m_names[i] = std::move(name); }
+    // An index beyond the slots raises std::out_of_range.
+    double Var(std::size_t i) const { return m_vars.at(i); }
+    void SetVar(std::size_t i, double value) { m_vars.at(i) = value; }
+    const std::string& VarName(std::size_t i) const { return m_names.at(i); }
+    void SetVarName(std::size_t i, std::string name) { m_names.at(i) = std::move(name); }
 
     const std::string& Expression() const { return m_expression; }
     // Compiles at once. A rejected formula raises EMissMatchingBracket,
@@ -69,10 +76,37 @@ public:
     const std::string& ErrorMessage() const { return m_errorMessage; }
 
 private:
+    // One three-address operation; slot numbers fit the two-digit codes of the
+    // encoded text, so a byte each keeps the table compact.
+    struct TOperation
+    {
+        std::int8_t Code;
+        std::int8_t Left;
+        std::int8_t Right;
+        std::int8_t Sign;
+    };
+
+    // Everything a compilation produces. It is built in a scratch copy and
+    // assigned only on success, so a rejected formula leaves the old one working.
+    struct TProgram
+    {
+        // 0 and 9 stay 0, 1..8 take the variables, literals from 10, results from Base + 1.
+        std::array<double, 100> Slots{};
+        std::array<TOperation, 99> Operations{};
+        int Count = 0;
+        int Base = 10;
+        int Result = 0;
+        // Bit i set when variable slot i + 1 is read by the program.
+        unsigned UsedVariables = 0;
+    };
+
+    TProgram Compile(const std::string& expression) const;
+    [[noreturn]] void FailEvaluation(int fault);
+
     std::array<double, 8> m_vars{};
     std::array<std::string, 8> m_names;
     std::string m_expression;
     std::string m_errorMessage;
-    // The compiled program lives in the implementation's tables below.
-    // (added by the implementation)
+    TProgram m_program;
+    bool m_japanese = false;
 };
