@@ -1,10 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Files written on Windows arrive in Shift_JIS (code page 932); others in
 // UTF-8, with or without a byte-order mark. Returns UTF-8 without BOM.
 // Raises EFileError when the bytes are neither.
 std::string DecodeToUtf8(const std::string& bytes);
+// The same without raising: false when the bytes are neither, with the
+// offset of the byte where decoding stopped (so a reader can name the line).
+// With a byte-order mark the rest must be UTF-8.
+bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& badOffset);
 // For writing a file that a Windows program of the same family can read back.
+// Raises EConvertError for text that Shift_JIS cannot hold.
 std::string EncodeUtf8ToShiftJis(const std::string& utf8);

@@ -1,0 +1,141 @@
+#include "weapons/WeaponD.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::int32_t, 6> TacticsBonuses = {0, 5, 10, 15, 20, 25};
+constexpr std::array<std::int32_t, 6> DamagePluses = {0, 1, 3, 5, 7, 9};
+
+// Percent: 0 gives 0, a full 100 gives 30, anything else a fifth rounded up.
+std::int32_t SkillBonus(std::int32_t skill)
+{
+    if (skill == 0)
+        return 0;
+    if (skill == 100)
+        return 30;
+    return static_cast<std::int32_t>(std::ceil(skill / 5.0));
+}
+
+// Slots of the calculator's evaluator, in the order the names are bound.
+enum TSlot : std::size_t
+{
+    SlotSTR,
+    SlotDamage,
+    SlotTacticsR,
+    SlotAnatomyR,
+    SlotLumberjR,
+    SlotPlus,
+    SlotDEX,
+    SlotINT,
+};
+
+} // namespace
+
+TWeaponDamges::TWeaponDamges(const TWeaponDataAndPCData& initial)
+    : m_str(initial.STR), m_dex(initial.DEX), m_int(initial.INT), m_tactics(initial.Tactics),
+      m_anatomy(initial.Anatomy), m_lumberjack(initial.Lumberjack), m_weapon(initial.Weapon)
+{
+    static constexpr std::array<const char*, 8> Names = {
+        "STR", "Damage", "TacticsR", "AnatomyR", "LumberjR", "Plus", "DEX", "INT"};
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        m_parser.SetVarName(i, Names[i]);
+    m_damageMethod = "1*1";
+    m_parser.SetExpression(m_damageMethod);
+    // Every result starts as 1, so the table is never uninitialised.
+    Recompute();
+}
+
+void TWeaponDamges::SetStats(const TWeaponDataAndPCData& stats)
+{
+    m_str = stats.STR;
+    m_dex = stats.DEX;
+    m_int = stats.INT;
+    m_tactics = stats.Tactics;
+    m_anatomy = stats.Anatomy;
+    m_lumberjack = stats.Lumberjack;
+    Recompute();
+}
+
+void TWeaponDamges::SetRoundingMode(std::int32_t mode)
+{
+    m_roundingMode = mode;
+    Recompute();
+}
+
+void TWeaponDamges::SetAnatomyOption(bool on)
+{
+    m_anatomyOption = on;
+    Recompute();
+}
+
+void TWeaponDamges::SetDamageMethod(std::string formula)
+{
+    m_parser.SetExpression(formula);
+    m_damageMethod = std::move(formula);
+    Recompute();
+}
+
+double TWeaponDamges::Round(double value, std::int32_t mode)
+{
+    switch (mode) {
+    case RoundUp:
+        return std::ceil(value);
+    case RoundDown:
+        return std::floor(value);
+    case RoundHalfAwayFromZero:
+        // Exact, unlike adding 0.5 and truncating, which turns 0.49999999999999994 into 1.
+        return std::round(value);
+    default:
+        return value;
+    }
+}
+
+// All 111 results go to scratch values first: if the formula raises on one
+// of them (a division by zero for some stat), the previous results stay
+// whole instead of half old, half new.
+void TWeaponDamges::Recompute()
+{
+    const std::int32_t anatomyBonus = SkillBonus(m_anatomy);
+    const std::int32_t lumberjackBonus = m_weapon.Type == "AXE" ? SkillBonus(m_lumberjack) : 0;
+    const bool archery = m_weapon.Type == "Archery";
+
+    m_parser.SetVar(SlotSTR, m_str);
+    m_parser.SetVar(SlotDEX, m_dex);
+    m_parser.SetVar(SlotINT, m_int);
+    m_parser.SetVar(SlotAnatomyR, anatomyBonus / 100.0);
+    m_parser.SetVar(SlotLumberjR, lumberjackBonus / 100.0);
+
+    const auto evaluate = [&](double base, bool hq, std::int32_t tacticsBonus, std::int32_t plus) {
+        double damage = hq ? std::trunc(base * 1.2) : base;
+        if (base == 0)
+            damage = 1;
+        m_parser.SetVar(SlotDamage, damage);
+        // In double, so no stat can overflow the sum.
+        m_parser.SetVar(SlotTacticsR, (static_cast<double>(m_tactics) + 50 + tacticsBonus) / 100);
+        m_parser.SetVar(SlotPlus, plus);
+        return Round(m_parser.Value(), m_roundingMode);
+    };
+
+    const double hqLow = evaluate(m_weapon.LowDamage, true, 0, 0);
+    const double hqHigh = evaluate(m_weapon.HighDamage, true, 0, 0);
+    const double hqAve = evaluate(m_weapon.AverageDamage, true, 0, 0);
+
+    const std::array<double, 3> bases = {m_weapon.LowDamage, m_weapon.HighDamage,
+                                         m_weapon.AverageDamage};
+    TDamageTable table;
+    for (std::size_t a = 0; a < table.size(); ++a) {
+        const std::int32_t tacticsBonus = archery ? 0 : TacticsBonuses[a];
+        for (std::size_t d = 0; d < table[a].size(); ++d)
+            for (std::size_t f = 0; f < bases.size(); ++f)
+                table[a][d][f] = evaluate(bases[f], false, tacticsBonus, DamagePluses[d]);
+    }
+
+    m_anatomyBonus = anatomyBonus;
+    m_lumberjackBonus = lumberjackBonus;
+    m_hqLow = hqLow;
+    m_hqHigh = hqHigh;
+    m_hqAve = hqAve;
+    m_table = table;
+}

@@ -1,0 +1,95 @@
+#include "weapons/WeaponSpeed.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+enum TSlot : std::size_t
+{
+    SlotSTR,
+    SlotSPEED,
+    SlotDEXR,
+    SlotD,
+    SlotE,
+    SlotF,
+    SlotDEX,
+    SlotINT,
+};
+
+// The grid starts a new pair of rows after column 7.
+constexpr int LastColumn = 7;
+
+} // namespace
+
+TWeaponSpeed::TWeaponSpeed()
+{
+    static constexpr std::array<const char*, 8> Names = {"STR", "SPEED", "DEXR", "d",
+                                                         "e",   "f",     "DEX",  "INT"};
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        m_parser.SetVarName(i, Names[i]);
+    for (const TSlot slot : {SlotSTR, SlotSPEED, SlotDEX, SlotINT})
+        m_parser.SetVar(slot, 1);
+    m_speedMethod = "1*1";
+    m_parser.SetExpression(m_speedMethod);
+    // One range per DEX value at most, so a refresh never allocates.
+    m_ranges.reserve(MaxDex + 1);
+    Recompute();
+}
+
+void TWeaponSpeed::SetSpeedMethod(std::string formula)
+{
+    m_parser.SetExpression(formula);
+    m_speedMethod = std::move(formula);
+    Recompute();
+}
+
+void TWeaponSpeed::SetWeaponSpeedData(const TWeaponSpeedData& data)
+{
+    m_data = data;
+    m_parser.SetVar(SlotSTR, data.STR);
+    m_parser.SetVar(SlotSPEED, data.Speed);
+    m_parser.SetVar(SlotDEX, data.DEX);
+    m_parser.SetVar(SlotINT, data.INT);
+    Recompute();
+}
+
+// The fraction keeps the sign of the value, so a negative delay is cut
+// toward zero (-3.2 and -3.7 both give -3).
+double TWeaponSpeed::RoundUpToHalfSecond(double value)
+{
+    double whole = 0;
+    const double fraction = std::modf(value, &whole);
+    if (fraction > 0.5)
+        return whole + 1;
+    if (fraction > 0)
+        return whole + 0.5;
+    return whole;
+}
+
+// The delays are evaluated into a scratch table first, so a formula that
+// raises for some DEX leaves the previous table and ranges as they were.
+void TWeaponSpeed::Recompute()
+{
+    std::array<double, MaxDex + 1> delays;
+    for (int n = 0; n <= MaxDex; ++n) {
+        m_parser.SetVar(SlotDEXR, n);
+        delays[static_cast<std::size_t>(n)] = RoundUpToHalfSecond(m_parser.Value());
+    }
+    m_delays = delays;
+
+    m_ranges.clear();
+    int start = 0, column = 1, row = 0;
+    for (int n = 0; n <= MaxDex; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (n < MaxDex && m_delays[i] == m_delays[i + 1])
+            continue;
+        if (column > LastColumn) {
+            column = 0;
+            row += 2;
+        }
+        m_ranges.push_back({start, n, m_delays[i], column, row});
+        start = n + 1;
+        ++column;
+    }
+}
