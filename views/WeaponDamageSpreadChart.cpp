@@ -1,0 +1,601 @@
+#include "views/WeaponDamageSpreadChart.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRubberBand>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace {
+
+const QColor Silver(192, 192, 192);
+const QColor BarRed(255, 0, 0);
+constexpr int ZoomAnimationMs = 500;
+constexpr int MinDragPixels = 4;
+
+QFont GothicFont(int pixelSize)
+{
+    QFont font;
+    font.setFamilies({"ＭＳ ゴシック", "MS Gothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP",
+                      "IPAGothic", "VL Gothic"});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The value axis keeps a tick every 1 % in the standard view; zoomed in, the
+// step shrinks to a round figure so that the ticks stay readable, and never
+// below 0.001 so the labels need at most three decimals.
+double TickInterval(double span)
+{
+    static const std::array<double, 19> Steps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.025, 0.05,
+                                                 0.1,   0.2,   0.25,  0.5,  1,    2,     5,
+                                                 10,    20,    25,    50,   100};
+    for (const double step : Steps) {
+        if (span / step <= 15.0 + 1e-9)
+            return step;
+    }
+    return Steps.back();
+}
+
+} // namespace
+
+// The flat chart's view: left-drag zooms into the dragged rectangle,
+// right-drag pans, left double-click asks the owner for the standard view.
+class TSpreadChartView : public QChartView
+{
+public:
+    TSpreadChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent)
+    {
+        setRenderHint(QPainter::Antialiasing, false);
+        setFrameShape(QFrame::NoFrame);
+        setBackgroundBrush(Silver);
+        m_rubberBand = new QRubberBand(QRubberBand::Rectangle, viewport());
+        m_rubberBand->hide();
+    }
+
+    std::function<void()> OnReset;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        m_origin = event->position().toPoint();
+        m_last = m_origin;
+        if (event->button() == Qt::LeftButton) {
+            m_mode = Mode::Zoom;
+            m_rubberBand->setGeometry(QRect(m_origin, QSize()));
+            m_rubberBand->show();
+        } else if (event->button() == Qt::RightButton) {
+            m_mode = Mode::Pan;
+        }
+        event->accept();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const QPoint pos = event->position().toPoint();
+        if (m_mode == Mode::Zoom) {
+            m_rubberBand->setGeometry(QRect(m_origin, pos).normalized());
+        } else if (m_mode == Mode::Pan) {
+            const QPoint delta = pos - m_last;
+            // The content follows the mouse: dragging right shows lower damage values.
+            chart()->scroll(-delta.x(), delta.y());
+            m_last = pos;
+        }
+        event->accept();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        const QPoint pos = event->position().toPoint();
+        if (m_mode == Mode::Zoom && event->button() == Qt::LeftButton) {
+            m_rubberBand->hide();
+            const QRect dragged = QRect(m_origin, pos).normalized();
+            if (dragged.width() >= MinDragPixels && dragged.height() >= MinDragPixels) {
+                const QRectF inScene = mapToScene(dragged).boundingRect();
+                const QRectF inChart = chart()->mapFromScene(inScene).boundingRect();
+                const QRectF target = inChart.intersected(chart()->plotArea());
+                if (target.isValid())
+                    chart()->zoomIn(target);
+            }
+        } else if (m_mode == Mode::Pan && event->button() == Qt::RightButton) {
+            m_mode = Mode::None;
+        }
+        if (event->buttons() == Qt::NoButton)
+            m_mode = Mode::None;
+        event->accept();
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QChartView::mouseDoubleClickEvent(event);
+        if (event->button() == Qt::LeftButton && OnReset) {
+            m_rubberBand->hide();
+            m_mode = Mode::None;
+            OnReset();
+        }
+    }
+
+private:
+    enum class Mode
+    {
+        None,
+        Zoom,
+        Pan
+    };
+    Mode m_mode = Mode::None;
+    QPoint m_origin, m_last;
+    QRubberBand* m_rubberBand = nullptr;
+};
+
+// The 3D picture, drawn by hand: the 60 bars as boxes in a perspective
+// projection, farthest faces first. It shows the same value and damage ranges
+// as the flat chart, so a zoom carries over in both directions.
+class TSpreadChart3DView : public QWidget
+{
+public:
+    static constexpr double DepthPercent = 30;
+    static constexpr double RotationDegrees = 337;
+    static constexpr double ElevationDegrees = 350;
+
+    explicit TSpreadChart3DView(TWeaponDamageSpreadChart* owner) : QWidget(owner), m_owner(owner)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        m_rubberBand = new QRubberBand(QRubberBand::Rectangle, this);
+        m_rubberBand->hide();
+    }
+
+    std::function<void()> OnReset;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    struct TVec
+    {
+        double X, Y, Z;
+    };
+    struct TProjection
+    {
+        QRectF Plot;
+        double Width = 1, Height = 1, Depth = 1;
+        double CosR = 1, SinR = 0, CosE = 1, SinE = 0, Distance = 1;
+        double Scale = 1, OffsetX = 0, OffsetY = 0;
+
+        TVec Rotate(TVec p) const
+        {
+            const TVec c{p.X - Width / 2, p.Y - Height / 2, p.Z - Depth / 2};
+            const double x = c.X * CosR + c.Z * SinR;
+            const double z = -c.X * SinR + c.Z * CosR;
+            return {x, c.Y * CosE + z * SinE, -c.Y * SinE + z * CosE};
+        }
+        QPointF Raw(TVec p) const
+        {
+            const TVec r = Rotate(p);
+            const double s = Distance / (Distance + r.Z);
+            return {r.X * s, r.Y * s};
+        }
+        QPointF Map(TVec p) const
+        {
+            const QPointF raw = Raw(p);
+            return {OffsetX + raw.x() * Scale, OffsetY - raw.y() * Scale};
+        }
+    };
+
+    TProjection Projection() const;
+    // The front plane of the plot on screen, for mapping mouse drags.
+    QRectF FrontRect(const TProjection& projection) const;
+
+    TWeaponDamageSpreadChart* m_owner;
+    QRubberBand* m_rubberBand;
+    QPoint m_origin, m_last;
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+};
+
+TSpreadChart3DView::TProjection TSpreadChart3DView::Projection() const
+{
+    const QFontMetrics metrics(font());
+    TProjection p;
+    p.Plot = QRectF(rect()).adjusted(metrics.horizontalAdvance("15.000%") + 8, 4, -4,
+                                     -(metrics.height() + 6));
+    p.Width = std::max(1.0, p.Plot.width());
+    p.Height = std::max(1.0, p.Plot.height());
+    p.Depth = std::min(p.Width, p.Height) * DepthPercent / 100;
+    // Turned left by 23 degrees and tilted 10 degrees down: the back wall
+    // shows up and to the right of the front, the bars' tops and right sides.
+    const double rotation = (360 - RotationDegrees) * M_PI / 180;
+    const double elevation = (360 - ElevationDegrees) * M_PI / 180;
+    p.CosR = std::cos(rotation);
+    p.SinR = std::sin(rotation);
+    p.CosE = std::cos(elevation);
+    p.SinE = std::sin(elevation);
+    p.Distance = 2.5 * std::max(p.Width, p.Height);
+
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (const double x : {0.0, p.Width})
+        for (const double y : {0.0, p.Height})
+            for (const double z : {0.0, p.Depth}) {
+                const QPointF q = p.Raw({x, y, z});
+                minX = std::min(minX, q.x());
+                maxX = std::max(maxX, q.x());
+                minY = std::min(minY, q.y());
+                maxY = std::max(maxY, q.y());
+            }
+    p.Scale = std::min(p.Plot.width() / std::max(1e-9, maxX - minX),
+                       p.Plot.height() / std::max(1e-9, maxY - minY));
+    p.OffsetX = p.Plot.left() - minX * p.Scale;
+    p.OffsetY = p.Plot.bottom() + minY * p.Scale;
+    return p;
+}
+
+QRectF TSpreadChart3DView::FrontRect(const TProjection& p) const
+{
+    return QRectF(p.Map({0, p.Height, 0}), p.Map({p.Width, 0, 0})).normalized();
+}
+
+void TSpreadChart3DView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Silver);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const TProjection p = Projection();
+    const auto [valueMin, valueMax] = m_owner->ValueAxisRange();
+    const auto [firstDamage, lastDamage] = m_owner->CategoryRange();
+    const double valueSpan = std::max(1e-9, valueMax - valueMin);
+    const int slotCount = std::max(1, lastDamage - firstDamage + 1);
+    auto toY = [&](double value) {
+        return std::clamp((value - valueMin) / valueSpan, 0.0, 1.0) * p.Height;
+    };
+    auto polygon = [&](std::initializer_list<TVec> corners) {
+        QPolygonF poly;
+        for (const TVec& c : corners)
+            poly << p.Map(c);
+        return poly;
+    };
+
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    const double w = p.Width, h = p.Height, d = p.Depth;
+    painter.drawPolygon(polygon({{0, 0, d}, {w, 0, d}, {w, h, d}, {0, h, d}}));
+    painter.drawPolygon(polygon({{0, 0, 0}, {0, 0, d}, {0, h, d}, {0, h, 0}}));
+    painter.drawPolygon(polygon({{0, 0, 0}, {w, 0, 0}, {w, 0, d}, {0, 0, d}}));
+
+    const double interval = TickInterval(valueSpan);
+    const QFontMetrics metrics(font());
+    for (double tick = std::ceil(valueMin / interval - 1e-9) * interval; tick <= valueMax + 1e-9;
+         tick += interval) {
+        const double y = toY(tick);
+        painter.setPen(QPen(Silver, 0));
+        painter.drawPolyline(polygon({{0, y, 0}, {0, y, d}, {w, y, d}}));
+        painter.setPen(Qt::black);
+        const QString label = QString::asprintf("%g%%", std::abs(tick) < 1e-9 ? 0.0 : tick);
+        const QPointF at = p.Map({0, y, 0});
+        painter.drawText(
+            QRectF(at.x() - 200 - 6, at.y() - metrics.height() / 2.0, 200, metrics.height()),
+            Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+
+    double lastLabelRight = -1e300;
+    for (int damage = firstDamage; damage <= lastDamage; ++damage) {
+        const QPointF at = p.Map({(damage - firstDamage + 0.5) * w / slotCount, 0, 0});
+        const QString label = QString::number(damage);
+        const double half = metrics.horizontalAdvance(label) / 2.0;
+        if (at.x() - half <= lastLabelRight + 2)
+            continue;
+        painter.drawText(QRectF(at.x() - half, at.y() + 3, 2 * half, metrics.height()),
+                         Qt::AlignCenter, label);
+        lastLabelRight = at.x() + half;
+    }
+
+    struct TFace
+    {
+        QPolygonF Polygon;
+        double Distance;
+        QColor Colour;
+    };
+    std::vector<TFace> faces;
+    const auto& bars = m_owner->Spread().Bars();
+    const double slot = w / slotCount;
+    const TVec camera{0, 0, -p.Distance};
+    for (int damage = std::max(1, firstDamage); damage <= std::min(60, lastDamage); ++damage) {
+        const double value = bars[damage - 1];
+        if (value <= 0 || value <= valueMin)
+            continue;
+        const double x0 = (damage - firstDamage + 0.15) * slot;
+        const double x1 = (damage - firstDamage + 0.85) * slot;
+        const double y0 = toY(std::max(0.0, valueMin));
+        const double y1 = toY(value);
+        const double z0 = 0.1 * d, z1 = 0.9 * d;
+        struct TSide
+        {
+            std::array<TVec, 4> Corners;
+            TVec Normal;
+            int Shade;
+        };
+        const std::array<TSide, 6> sides = {{
+            {{{{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0}}}, {0, 0, -1}, 100},
+            {{{{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}}}, {0, 0, 1}, 100},
+            {{{{x0, y1, z0}, {x1, y1, z0}, {x1, y1, z1}, {x0, y1, z1}}}, {0, 1, 0}, 80},
+            {{{{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}}, {0, -1, 0}, 100},
+            {{{{x0, y0, z0}, {x0, y1, z0}, {x0, y1, z1}, {x0, y0, z1}}}, {-1, 0, 0}, 130},
+            {{{{x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}}}, {1, 0, 0}, 130},
+        }};
+        for (const TSide& side : sides) {
+            TVec centre{0, 0, 0};
+            for (const TVec& c : side.Corners) {
+                centre.X += c.X / 4;
+                centre.Y += c.Y / 4;
+                centre.Z += c.Z / 4;
+            }
+            const TVec rc = p.Rotate(centre);
+            const TVec origin = p.Rotate({w / 2, h / 2, d / 2});
+            const TVec tip =
+                p.Rotate({w / 2 + side.Normal.X, h / 2 + side.Normal.Y, d / 2 + side.Normal.Z});
+            const TVec n{tip.X - origin.X, tip.Y - origin.Y, tip.Z - origin.Z};
+            const TVec view{rc.X - camera.X, rc.Y - camera.Y, rc.Z - camera.Z};
+            if (n.X * view.X + n.Y * view.Y + n.Z * view.Z >= 0)
+                continue;
+            QPolygonF poly;
+            for (const TVec& c : side.Corners)
+                poly << p.Map(c);
+            const double distance = std::sqrt(view.X * view.X + view.Y * view.Y + view.Z * view.Z);
+            faces.push_back({poly, distance, BarRed.darker(side.Shade)});
+        }
+    }
+    std::sort(faces.begin(), faces.end(),
+              [](const TFace& a, const TFace& b) { return a.Distance > b.Distance; });
+    painter.setPen(QPen(Qt::black, 0));
+    for (const TFace& face : faces) {
+        painter.setBrush(face.Colour);
+        painter.drawPolygon(face.Polygon);
+    }
+}
+
+void TSpreadChart3DView::mousePressEvent(QMouseEvent* event)
+{
+    m_origin = m_last = event->position().toPoint();
+    m_dragButton = event->button();
+    if (m_dragButton == Qt::LeftButton) {
+        m_rubberBand->setGeometry(QRect(m_origin, QSize()));
+        m_rubberBand->show();
+    }
+}
+
+void TSpreadChart3DView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (m_dragButton == Qt::LeftButton) {
+        m_rubberBand->setGeometry(QRect(m_origin, pos).normalized());
+    } else if (m_dragButton == Qt::RightButton) {
+        // The front plane stands for the flat chart's plot area, so a drag
+        // moves the same share of the range there.
+        const QRectF front = FrontRect(Projection());
+        const QRectF plot = m_owner->Chart()->plotArea();
+        if (front.width() > 0 && front.height() > 0) {
+            const QPoint delta = pos - m_last;
+            m_owner->Chart()->scroll(-delta.x() * plot.width() / front.width(),
+                                     delta.y() * plot.height() / front.height());
+        }
+        m_last = pos;
+        update();
+    }
+}
+
+void TSpreadChart3DView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_dragButton == Qt::LeftButton && event->button() == Qt::LeftButton) {
+        m_rubberBand->hide();
+        const QRectF dragged = QRectF(QRect(m_origin, event->position().toPoint()).normalized());
+        const QRectF front = FrontRect(Projection());
+        const QRectF plot = m_owner->Chart()->plotArea();
+        const QRectF target = dragged.intersected(front);
+        if (dragged.width() >= MinDragPixels && dragged.height() >= MinDragPixels &&
+            target.isValid() && front.width() > 0 && front.height() > 0) {
+            const double sx = plot.width() / front.width();
+            const double sy = plot.height() / front.height();
+            m_owner->Chart()->zoomIn(QRectF(plot.left() + (target.left() - front.left()) * sx,
+                                            plot.top() + (target.top() - front.top()) * sy,
+                                            target.width() * sx, target.height() * sy));
+            update();
+        }
+    }
+    m_dragButton = Qt::NoButton;
+}
+
+void TSpreadChart3DView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && OnReset)
+        OnReset();
+}
+
+TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("WeaponDamageSpreadChart");
+    setAutoFillBackground(true);
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, Silver);
+    setPalette(silver);
+
+    m_title = new QLabel("ダメージ分布図", this);
+    m_title->setObjectName("SpreadChartTitle");
+    m_title->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_title->setFont(GothicFont(12));
+    QPalette blue = m_title->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    m_title->setPalette(blue);
+
+    m_barSet = new QBarSet(QString());
+    // A bar takes the selection colour when its value is above 0; the rest
+    // stay white, as the empty damage values are drawn.
+    m_barSet->setColor(Qt::white);
+    m_barSet->setSelectedColor(BarRed);
+    m_barSet->setBorderColor(Qt::black);
+    for (int k = 0; k < TDamageSpread::BarCount; ++k)
+        m_barSet->append(0.0);
+    auto* series = new QBarSeries;
+    series->append(m_barSet);
+    series->setBarWidth(0.7);
+    series->setLabelsVisible(false);
+
+    m_chart = new QChart;
+    m_chart->addSeries(series);
+    m_chart->legend()->hide();
+    m_chart->setBackgroundBrush(Silver);
+    m_chart->setBackgroundRoundness(0);
+    m_chart->setBackgroundPen(Qt::NoPen);
+    m_chart->setPlotAreaBackgroundBrush(Qt::white);
+    m_chart->setPlotAreaBackgroundPen(QPen(Qt::black));
+    m_chart->setPlotAreaBackgroundVisible(true);
+    m_chart->setMargins(QMargins(0, 0, 0, 0));
+    m_chart->layout()->setContentsMargins(0, 0, 0, 0);
+    m_chart->setAnimationDuration(ZoomAnimationMs);
+
+    QStringList categories;
+    for (int k = 1; k <= TDamageSpread::BarCount; ++k)
+        categories << QString::number(k);
+    m_categoryAxis = new QBarCategoryAxis;
+    m_categoryAxis->append(categories);
+    m_valueAxis = new QValueAxis;
+    m_valueAxis->setTickType(QValueAxis::TicksDynamic);
+    m_valueAxis->setTickAnchor(0);
+    m_valueAxis->setTickInterval(1);
+    m_valueAxis->setLabelFormat("%g%%");
+    m_valueAxis->setMinorTickCount(0);
+    const QFont axisFont = GothicFont(11);
+    for (QAbstractAxis* axis :
+         {static_cast<QAbstractAxis*>(m_categoryAxis), static_cast<QAbstractAxis*>(m_valueAxis)}) {
+        axis->setLabelsFont(axisFont);
+        axis->setLabelsBrush(Qt::black);
+        axis->setLinePen(QPen(Qt::black));
+        axis->setGridLinePen(QPen(Silver));
+    }
+    m_categoryAxis->setGridLineVisible(false);
+    m_chart->addAxis(m_categoryAxis, Qt::AlignBottom);
+    m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
+    series->attachAxis(m_categoryAxis);
+    series->attachAxis(m_valueAxis);
+    connect(m_valueAxis, &QValueAxis::rangeChanged, this,
+            [this](qreal min, qreal max) { UpdateValueTicks(min, max); });
+
+    m_chartView = new TSpreadChartView(m_chart, this);
+    m_chartView->setObjectName("SpreadChartView");
+    m_chartView->OnReset = [this] { ResetView(); };
+    m_view3DWidget = new TSpreadChart3DView(this);
+    m_view3DWidget->setObjectName("SpreadChart3DView");
+    m_view3DWidget->OnReset = [this] { ResetView(); };
+    m_view3DWidget->setFont(GothicFont(11));
+    // The 3D picture follows the flat chart's ranges, so it redraws with them.
+    connect(m_valueAxis, &QValueAxis::rangeChanged, m_view3DWidget, qOverload<>(&QWidget::update));
+    connect(m_categoryAxis, &QBarCategoryAxis::rangeChanged, m_view3DWidget,
+            qOverload<>(&QWidget::update));
+
+    m_stack = new QStackedWidget(this);
+    m_stack->addWidget(m_chartView);
+    m_stack->addWidget(m_view3DWidget);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(2);
+    layout->addWidget(m_title);
+    layout->addWidget(m_stack, 1);
+
+    ResetView();
+    m_chart->setAnimationOptions(QChart::SeriesAnimations | QChart::GridAxisAnimations);
+}
+
+TWeaponDamageSpreadChart::~TWeaponDamageSpreadChart() = default;
+
+void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t sides,
+                                           std::int32_t bonus)
+{
+    m_spread.SetDiceData(count, sides, bonus);
+    // New data replaces the bars outright; the animations are for the zoom.
+    const QChart::AnimationOptions animations = m_chart->animationOptions();
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    QList<int> filled;
+    const auto& bars = m_spread.Bars();
+    for (int k = 0; k < TDamageSpread::BarCount; ++k) {
+        m_barSet->replace(k, bars[k]);
+        if (bars[k] > 0)
+            filled << k;
+    }
+    m_barSet->deselectAllBars();
+    m_barSet->selectBars(filled);
+    m_chart->setAnimationOptions(animations);
+    m_view3DWidget->update();
+}
+
+double TWeaponDamageSpreadChart::HighProbability() const
+{
+    return m_spread.HighProbability();
+}
+
+void TWeaponDamageSpreadChart::SetView3D(bool on)
+{
+    m_view3D = on;
+    m_stack->setCurrentWidget(on ? static_cast<QWidget*>(m_view3DWidget) : m_chartView);
+}
+
+void TWeaponDamageSpreadChart::ResetView()
+{
+    const QChart::AnimationOptions animations = m_chart->animationOptions();
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    m_chart->zoomReset();
+    m_valueAxis->setRange(StandardValueMin, StandardValueMax);
+    m_categoryAxis->setRange("1", QString::number(TDamageSpread::BarCount));
+    m_chart->setAnimationOptions(animations);
+    m_view3DWidget->update();
+}
+
+QChartView* TWeaponDamageSpreadChart::ChartView() const
+{
+    return m_chartView;
+}
+
+QWidget* TWeaponDamageSpreadChart::View3DWidget() const
+{
+    return m_view3DWidget;
+}
+
+QPair<double, double> TWeaponDamageSpreadChart::ValueAxisRange() const
+{
+    return {m_valueAxis->min(), m_valueAxis->max()};
+}
+
+QPair<int, int> TWeaponDamageSpreadChart::CategoryRange() const
+{
+    return {m_categoryAxis->min().toInt(), m_categoryAxis->max().toInt()};
+}
+
+void TWeaponDamageSpreadChart::resizeEvent(QResizeEvent* event)
+{
+    // Margins are shares of the control, so they follow every resize.
+    const int horizontal = width() * 2 / 100;
+    const int vertical = height() * 5 / 100;
+    layout()->setContentsMargins(horizontal, vertical, horizontal, vertical);
+    QWidget::resizeEvent(event);
+}
+
+void TWeaponDamageSpreadChart::UpdateValueTicks(double min, double max)
+{
+    const double interval = TickInterval(max - min);
+    if (m_valueAxis->tickInterval() != interval)
+        m_valueAxis->setTickInterval(interval);
+}
