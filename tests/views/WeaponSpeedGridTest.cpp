@@ -1,0 +1,173 @@
+#include "views/WeaponSpeedGrid.h"
+
+#include "expr/Exception.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+#include <utility>
+
+namespace {
+
+const QColor LightBlue(0xBB, 0xDD, 0xFF);
+const QColor LightRed(0xFF, 0xCC, 0xAA);
+const QColor Silver(0xC0, 0xC0, 0xC0);
+const QString WaveDash(QChar(0x301C));
+
+using TCells = std::map<std::pair<int, int>, QString>;
+
+// An independent rendering of what the grid must show for a delay function of
+// DEX: delays rounded up to half seconds, merged, flowing over row pairs from
+// column 1 on and from column 0 in later pairs.
+TCells ExpectedCells(const std::function<double(int)>& delayOf)
+{
+    TCells cells{{{0, 0}, "DEX"}, {{0, 1}, "SPEED"}};
+    int start = 0;
+    int column = 1;
+    int row = 0;
+    for (int n = 0; n <= 200; ++n) {
+        const double delay = std::ceil(delayOf(n) * 2) / 2;
+        if (n < 200 && delay == std::ceil(delayOf(n + 1) * 2) / 2) {
+            continue;
+        }
+        if (column > 7) {
+            column = 0;
+            row += 2;
+        }
+        cells[{column, row}] = start == n ? QString::number(n)
+                                          : QString::number(start) + WaveDash + QString::number(n);
+        cells[{column, row + 1}] = QString::number(delay) + "sec";
+        start = n + 1;
+        ++column;
+    }
+    return cells;
+}
+
+void ExpectCells(const TWeaponSpeedGrid& grid, const TCells& expected)
+{
+    int lastRow = 0;
+    for (const auto& [place, text] : expected) {
+        lastRow = std::max(lastRow, place.second);
+    }
+    ASSERT_EQ(grid.RowCount(), std::max(19, lastRow + 1));
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        for (int column = 0; column < 8; ++column) {
+            const auto found = expected.find({column, row});
+            SCOPED_TRACE(testing::Message() << "column " << column << " row " << row);
+            EXPECT_EQ(grid.CellText(column, row),
+                      found == expected.end() ? QString() : found->second);
+        }
+    }
+}
+
+TWeaponSpeedData Weapon(int speed)
+{
+    TWeaponSpeedData data;
+    data.Name = "Katana";
+    data.Speed = speed;
+    data.DEX = 100;
+    data.STR = 100;
+    data.INT = 100;
+    return data;
+}
+
+TEST(WeaponSpeedGrid, DefaultFormulaAtSpeed40)
+{
+    TWeaponSpeedGrid grid;
+    EXPECT_EQ(grid.objectName(), "WeaponSpeedGrid");
+    grid.SetSpeedMethod(DefaultSpeedMethod);
+    grid.SetWeaponSpeedData(Weapon(40));
+
+    EXPECT_EQ(grid.SpeedMethod(), DefaultSpeedMethod);
+    EXPECT_EQ(grid.WeaponSpeedData().Speed, 40);
+    EXPECT_EQ(grid.CellText(0, 0), "DEX");
+    EXPECT_EQ(grid.CellText(0, 1), "SPEED");
+    // DEX 0: 15000 / (25 * 40) is 15 exactly; DEX 1: 13.6 rounds up to 14.
+    EXPECT_EQ(grid.CellText(1, 0), "0");
+    EXPECT_EQ(grid.CellText(1, 1), "15sec");
+    EXPECT_EQ(grid.CellText(2, 0), "1");
+    EXPECT_EQ(grid.CellText(2, 1), "14sec");
+    ExpectCells(grid, ExpectedCells([](int dex) { return 15000 / ((25 + 2.5 * dex) * 40); }));
+}
+
+TEST(WeaponSpeedGrid, SlowAndFastWeaponsAgreeWithTheOracle)
+{
+    for (int speed : {1, 15, 58, 100}) {
+        SCOPED_TRACE(testing::Message() << "speed " << speed);
+        TWeaponSpeedGrid grid;
+        grid.SetSpeedMethod(DefaultSpeedMethod);
+        grid.SetWeaponSpeedData(Weapon(speed));
+        ExpectCells(grid,
+                    ExpectedCells([speed](int dex) { return 15000 / ((25 + 2.5 * dex) * speed); }));
+    }
+}
+
+TEST(WeaponSpeedGrid, AConstantDelayIsOneRange)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod("3.2");
+    EXPECT_EQ(grid.CellText(1, 0), "0" + WaveDash + "200");
+    EXPECT_EQ(grid.CellText(1, 1), "3.5sec");
+    EXPECT_EQ(grid.CellText(2, 0), "");
+    EXPECT_EQ(grid.CellText(1, 2), "");
+    EXPECT_EQ(grid.RowCount(), 19);
+}
+
+TEST(WeaponSpeedGrid, ManyRangesGrowTheGridInsteadOfVanishing)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod("DEXR");
+    // 201 single-DEX ranges: 7 in the first row pair, 8 in each further one.
+    ExpectCells(grid, ExpectedCells([](int dex) { return dex; }));
+    EXPECT_EQ(grid.RowCount(), 52);
+    EXPECT_EQ(grid.CellText(1, 50), "200");
+    EXPECT_EQ(grid.CellText(1, 51), "200sec");
+    EXPECT_EQ(grid.CellText(0, 50), "199");
+    EXPECT_EQ(grid.sizeHint(), QSize(8 * 70, 52 * 16));
+
+    // Back to few ranges: the grid shrinks to its usual 19 rows.
+    grid.SetSpeedMethod("1");
+    EXPECT_EQ(grid.RowCount(), 19);
+    EXPECT_EQ(grid.CellText(1, 50), "");
+}
+
+TEST(WeaponSpeedGrid, ARejectedFormulaKeepsTheGrid)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod("4");
+    EXPECT_THROW(grid.SetSpeedMethod("(1+"), Exception);
+    EXPECT_EQ(grid.SpeedMethod(), "4");
+    EXPECT_EQ(grid.CellText(1, 1), "4sec");
+}
+
+TEST(WeaponSpeedGrid, RowsAlternateBlueAndRed)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod("DEXR");
+    for (int row : {0, 2, 18, 20, 50}) {
+        EXPECT_EQ(grid.CellColor(0, row), LightBlue) << row;
+        EXPECT_EQ(grid.CellColor(7, row), LightBlue) << row;
+    }
+    for (int row : {1, 17, 19, 51}) {
+        EXPECT_EQ(grid.CellColor(3, row), LightRed) << row;
+    }
+}
+
+TEST(WeaponSpeedGrid, PaintsRowsAndLines)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod("3");
+    grid.resize(grid.sizeHint());
+    const QImage image = grid.grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(5 * 70 + 3, 16 * 4 + 8)), LightBlue);
+    EXPECT_EQ(QColor(image.pixel(5 * 70 + 3, 16 * 5 + 8)), LightRed);
+    EXPECT_EQ(QColor(image.pixel(5 * 70 + 3, 16 * 1 - 1)), Silver);
+    EXPECT_EQ(QColor(image.pixel(5 * 70 + 3, 16 * 2 - 1)), QColor(Qt::black));
+    EXPECT_EQ(QColor(image.pixel(3 * 70 - 1, 16 * 4 + 8)), QColor(Qt::black));
+}
+
+} // namespace
