@@ -1,0 +1,442 @@
+#include "app/Main.h"
+
+#include "app/Messages.h"
+#include "app/UOptionDlg.h"
+#include "views/WeaponDamageSpreadChart.h"
+#include "views/WeaponDataGrid.h"
+#include "views/WeaponListView.h"
+#include "views/WeaponRaderChart.h"
+#include "views/WeaponSpeedGrid.h"
+#include "weapons/NumberFormat.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+QString General(double value)
+{
+    return QString::fromStdString(FormatGeneral(value));
+}
+
+QLabel* MakeLabel(const QString& text, QWidget* parent, const QString& objectName = QString())
+{
+    auto* label = new QLabel(text, parent);
+    if (!objectName.isEmpty()) {
+        label->setObjectName(objectName);
+    }
+    return label;
+}
+
+QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
+{
+    auto* box = new QFrame(parent);
+    box->setObjectName(objectName);
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return box;
+}
+
+// The radar takes an integer damage; a formula may give far more than fits.
+std::int32_t TruncatedDamage(double value)
+{
+    if (std::isnan(value)) {
+        return 0;
+    }
+    const double limited =
+        std::clamp(std::trunc(value), double(std::numeric_limits<std::int32_t>::min()),
+                   double(std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(limited);
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QString& dataDir, QWidget* parent)
+    : TMainForm(dataDir, QString(), parent)
+{
+}
+
+TMainForm::TMainForm(const QString& dataDir, const QString& configDir, QWidget* parent)
+    : QMainWindow(parent), m_dataDir(dataDir), m_optionStore(dataDir, configDir)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(tr("Quillmarch"));
+    resize(832, 478);
+    setMinimumSize(635, 350);
+    CreateControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    setWindowTitle(windowTitle() + tr("Ver1.02"));
+    m_calculator = std::make_unique<TWeaponDamges>(m_stats);
+    RunShowingErrors([this] { m_weaponListView->LoadWeapons(m_dataDir); });
+    LoadOptions();
+    ApplyOptions();
+}
+
+TMainForm::~TMainForm() = default;
+
+QSpinBox* TMainForm::CreateSpinEdit(const QString& name, int maximum)
+{
+    auto* spin = new QSpinBox(this);
+    spin->setObjectName(name);
+    spin->setRange(0, maximum);
+    spin->setValue(100);
+    // Typed values count once the user confirms them, not at every digit.
+    spin->setKeyboardTracking(false);
+    spin->setAccelerated(true);
+    spin->setMinimumWidth(64);
+    connect(spin, &QSpinBox::valueChanged, this, [this] { SpinEditChange(); });
+    return spin;
+}
+
+QWidget* TMainForm::CreateWeaponBox()
+{
+    QFrame* box = MakeSunkenBox(QStringLiteral("PanelWeapon"), this);
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setVerticalSpacing(1);
+    m_labelWName = MakeLabel(tr("WeaponName"), box, QStringLiteral("LabelWName"));
+    QFont bold = m_labelWName->font();
+    bold.setBold(true);
+    m_labelWName->setFont(bold);
+    m_labelWType = MakeLabel(tr("WType"), box, QStringLiteral("LabelWType"));
+    m_labelWeaponSpeed = MakeLabel(tr("WSpeed"), box, QStringLiteral("LabelWeaponSpeed"));
+    m_labelDmethod = MakeLabel(tr("DamageMethod"), box, QStringLiteral("LabelDmethod"));
+    layout->addWidget(m_labelWName, 0, 0, 1, 4);
+    layout->addWidget(MakeLabel(tr("TYPE:"), box), 1, 0);
+    layout->addWidget(m_labelWType, 1, 1);
+    layout->addWidget(MakeLabel(tr("Speed:"), box), 1, 2);
+    layout->addWidget(m_labelWeaponSpeed, 1, 3);
+    layout->addWidget(m_labelDmethod, 2, 0, 1, 4);
+    layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(3, 1);
+    box->setMinimumWidth(200);
+    return box;
+}
+
+QWidget* TMainForm::CreateHQBox()
+{
+    QFrame* box = MakeSunkenBox(QStringLiteral("PanelHQ"), this);
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setVerticalSpacing(1);
+    layout->addWidget(MakeLabel(tr("Exceptional"), box), 0, 0);
+    layout->addWidget(MakeLabel(tr("Quality"), box), 1, 0);
+    const auto addFigure = [&](int row, const QString& caption, const QString& text,
+                               const QString& name) {
+        QLabel* value = MakeLabel(text, box, name);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setMinimumWidth(48);
+        layout->addWidget(MakeLabel(caption, box), row, 1);
+        layout->addWidget(value, row, 2);
+        return value;
+    };
+    m_labelHQLow = addFigure(0, tr("Low:"), tr("HQLow"), QStringLiteral("LabelHQLow"));
+    m_labelHQHigh = addFigure(1, tr("High:"), tr("HQHigh"), QStringLiteral("LabelHQHigh"));
+    m_labelHQAve = addFigure(2, tr("Ave:"), tr("HQAve"), QStringLiteral("LabelHQAve"));
+    return box;
+}
+
+QWidget* TMainForm::CreateStatBox()
+{
+    QFrame* box = MakeSunkenBox(QStringLiteral("PanelStats"), this);
+    box->setToolTip(tr("上段：DEX 下段：ディレイ"));
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setVerticalSpacing(2);
+    const int unlimited = std::numeric_limits<std::int32_t>::max();
+    m_spinEditSTR = CreateSpinEdit(QStringLiteral("SpinEditSTR"), unlimited);
+    m_spinEditTactics = CreateSpinEdit(QStringLiteral("SpinEditTactics"), 100);
+    m_spinEditAnatomy = CreateSpinEdit(QStringLiteral("SpinEditAnatomy"), 100);
+    m_spinEditLumberjack = CreateSpinEdit(QStringLiteral("SpinEditLumberjack"), 100);
+    m_spinEditDEX = CreateSpinEdit(QStringLiteral("SpinEditDEX"), unlimited);
+    m_spinEditInt = CreateSpinEdit(QStringLiteral("SpinEditInt"), unlimited);
+    const auto place = [&](int row, int pair, const QString& caption, QSpinBox* spin) {
+        layout->addWidget(MakeLabel(caption, box), row, pair * 2);
+        layout->addWidget(spin, row, pair * 2 + 1);
+    };
+    place(0, 0, tr("STR"), m_spinEditSTR);
+    place(1, 0, tr("Tactics"), m_spinEditTactics);
+    place(0, 1, tr("Anatomy"), m_spinEditAnatomy);
+    place(1, 1, tr("Lumberjack"), m_spinEditLumberjack);
+    place(0, 2, tr("DEX"), m_spinEditDEX);
+    place(1, 2, tr("INT"), m_spinEditInt);
+    return box;
+}
+
+void TMainForm::CreateControls()
+{
+    auto* fileMenu = menuBar()->addMenu(tr("File"));
+    fileMenu->setObjectName(QStringLiteral("MenuFile"));
+    fileMenu->addSeparator();
+    QAction* exitAction = fileMenu->addAction(tr("Exit"));
+    exitAction->setObjectName(QStringLiteral("MenuExit"));
+    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    auto* optionMenu = menuBar()->addMenu(tr("Option"));
+    optionMenu->setObjectName(QStringLiteral("MenuOption"));
+    QAction* optionAction = optionMenu->addAction(tr("Option"));
+    optionAction->setObjectName(QStringLiteral("MenuOptionItem"));
+    connect(optionAction, &QAction::triggered, this, &TMainForm::OptionClick);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* top = new QWidget(central);
+    top->setObjectName(QStringLiteral("PanelTop"));
+    top->setFixedHeight(65);
+    auto* topLayout = new QHBoxLayout(top);
+    topLayout->setContentsMargins(2, 2, 2, 2);
+    topLayout->setSpacing(2);
+    topLayout->addWidget(CreateWeaponBox(), 1);
+    topLayout->addWidget(CreateHQBox());
+    topLayout->addWidget(CreateStatBox());
+    layout->addWidget(top);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("Splitter"));
+    splitter->setHandleWidth(3);
+    splitter->setChildrenCollapsible(false);
+    m_weaponListView = new TWeaponListView(splitter);
+    m_weaponListView->setObjectName(QStringLiteral("WeaponListView"));
+    connect(m_weaponListView, &TWeaponListView::WeaponClicked, this,
+            &TMainForm::WeaponListViewClick);
+    connect(m_weaponListView, &TWeaponListView::ColumnClicked, this,
+            &TMainForm::WeaponListViewColumnClick);
+
+    m_pageControl = new QTabWidget(splitter);
+    m_pageControl->setObjectName(QStringLiteral("PageControl"));
+    m_pageControl->setDocumentMode(true);
+
+    auto* gridScroll = new QScrollArea(m_pageControl);
+    gridScroll->setObjectName(QStringLiteral("ScrollBoxMagicDamages"));
+    gridScroll->setWidgetResizable(true);
+    gridScroll->setFrameShape(QFrame::NoFrame);
+    m_weaponDataGrid = new TWeaponDataGrid(gridScroll);
+    m_weaponDataGrid->setObjectName(QStringLiteral("WeaponDataGrid"));
+    m_weaponDataGrid->setToolTip(tr("白：HQと同程度 薄青：HQより下 薄赤：HQより上"));
+    m_weaponDataGrid->installEventFilter(this);
+    gridScroll->setWidget(m_weaponDataGrid);
+    m_pageControl->addTab(gridScroll, tr("MagicDamages"));
+
+    m_spreadChart = new TWeaponDamageSpreadChart(m_pageControl);
+    m_spreadChart->setObjectName(QStringLiteral("WeaponDamageSpreadChart"));
+    m_spreadChart->setToolTip(tr("左Dクリック：標準位置 左ドラッグ：ズーム 右ドラッグ：移動"));
+    m_pageControl->addTab(m_spreadChart, tr("SpreadChart"));
+
+    auto* speedScroll = new QScrollArea(m_pageControl);
+    speedScroll->setObjectName(QStringLiteral("ScrollBoxWeaponSpeed"));
+    speedScroll->setWidgetResizable(true);
+    speedScroll->setFrameShape(QFrame::NoFrame);
+    m_weaponSpeedGrid = new TWeaponSpeedGrid(speedScroll);
+    m_weaponSpeedGrid->setObjectName(QStringLiteral("WeaponSpeedGrid"));
+    speedScroll->setWidget(m_weaponSpeedGrid);
+    m_pageControl->addTab(speedScroll, tr("WeaponSpeed"));
+
+    m_raderChart = new TWeaponRaderChart(m_pageControl);
+    m_raderChart->setObjectName(QStringLiteral("WeaponRaderChart"));
+    m_pageControl->addTab(m_raderChart, tr("RaderChart"));
+
+    splitter->addWidget(m_weaponListView);
+    splitter->addWidget(m_pageControl);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({249, width() - 249 - splitter->handleWidth()});
+    layout->addWidget(splitter, 1);
+
+    setCentralWidget(central);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The grid fills its page, so its own resize is the page's.
+    if (watched == m_weaponDataGrid && event->type() == QEvent::Resize) {
+        m_weaponDataGrid->FitColumns();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::LoadOptions()
+{
+    m_option = m_optionStore.Load();
+}
+
+void TMainForm::SaveOptions()
+{
+    RunShowingErrors([this] { m_optionStore.Save(m_option); });
+}
+
+void TMainForm::ApplyOptions()
+{
+    // Before the first pick the stats are all zero and no figure is shown, so
+    // an evaluation fault here means nothing yet; the refresh that follows a
+    // pick reports the ones that concern the weapon shown.
+    const auto quietly = [](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const EMathError&) {
+        }
+    };
+    // A formula the evaluator refuses is reported and replaced by the
+    // standard one in the computation; the record keeps the user's text so
+    // that nothing they wrote is lost and the dialog shows the complaint.
+    const auto formula = [&](const std::function<void()>& step,
+                             const std::function<void()>& fallback) {
+        try {
+            quietly(step);
+        } catch (const Exception& e) {
+            ShowMessage(QString::fromStdString(e.what()) + QLatin1Char('\n') +
+                        tr("標準の計算式を使います。"));
+            quietly(fallback);
+        }
+    };
+
+    quietly([this] { m_calculator->SetAnatomyOption(m_option.Base.Anatomy); });
+    formula([this] { m_calculator->SetDamageMethod(m_option.Base.DamageMethod); },
+            [this] { m_calculator->SetDamageMethod(DefaultDamageMethod); });
+    quietly([this] { m_calculator->SetRoundingMode(m_option.Base.Decimal); });
+    formula(
+        [this] {
+            m_weaponSpeedGrid->SetSpeedMethod(QString::fromStdString(m_option.WeaponSpeed.Method));
+        },
+        [this] { m_weaponSpeedGrid->SetSpeedMethod(QString::fromLatin1(DefaultSpeedMethod)); });
+    m_spreadChart->SetView3D(m_option.SpreadChart3D);
+}
+
+void TMainForm::SetOptionRecord(const TOptionRecord& record)
+{
+    m_option = record;
+    ApplyOptions();
+    RunShowingErrors([this] {
+        if (!DamageRefresh()) {
+            return;
+        }
+        RaderRefresh();
+        SpeedRefresh();
+    });
+}
+
+void TMainForm::OptionClick()
+{
+    TOptionDlg dialog(m_option, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        SetOptionRecord(dialog.OptionRecord());
+    }
+}
+
+void TMainForm::WeaponListViewClick()
+{
+    RunShowingErrors([this] {
+        if (!DamageRefresh()) {
+            return;
+        }
+        SpreadChartRefresh();
+        SpeedRefresh();
+        RaderRefresh();
+    });
+}
+
+void TMainForm::SpinEditChange()
+{
+    RunShowingErrors([this] {
+        if (!DamageRefresh()) {
+            return;
+        }
+        RaderRefresh();
+        SpeedRefresh();
+    });
+}
+
+void TMainForm::WeaponListViewColumnClick(int position)
+{
+    m_sortColumn = TWeaponListView::NextSortColumn(m_sortColumn, position);
+    m_weaponListView->SetSortColumn(m_sortColumn);
+}
+
+bool TMainForm::DamageRefresh()
+{
+    TWDataCSVTable weapon;
+    if (!m_weaponListView->GetWeaponData(weapon)) {
+        return false;
+    }
+    m_stats.STR = m_spinEditSTR->value();
+    m_stats.DEX = m_spinEditDEX->value();
+    m_stats.Tactics = m_spinEditTactics->value();
+    m_stats.Anatomy = m_spinEditAnatomy->value();
+    m_stats.Lumberjack = m_spinEditLumberjack->value();
+    m_stats.INT = m_spinEditInt->value();
+    m_weapon = weapon;
+
+    TWeaponBaseData& data = m_calculator->WeaponData();
+    data.Name = m_weapon.Name;
+    data.Type = m_weapon.Type;
+    data.LowDamage = m_weapon.LowDamage;
+    data.HighDamage = m_weapon.HighDamage;
+    data.AverageDamage = m_weapon.AverageDamage;
+    m_calculator->SetStats(m_stats);
+
+    m_weaponDataGrid->SetDamageTable(m_calculator->Table());
+    m_weaponDataGrid->SetHQDamgeAve(m_calculator->HQAve());
+    m_weaponDataGrid->SetHQDamgeLow(m_calculator->HQLow());
+    m_weaponDataGrid->SetHQDamgeHigh(m_calculator->HQHigh());
+    m_weaponDataGrid->update();
+
+    m_labelHQAve->setText(General(m_calculator->HQAve()));
+    m_labelHQLow->setText(General(m_calculator->HQLow()));
+    m_labelHQHigh->setText(General(m_calculator->HQHigh()));
+
+    m_labelWName->setText(QString::fromStdString(m_weapon.Name));
+    m_labelWType->setText(QString::fromStdString(m_weapon.Type));
+    m_labelDmethod->setText(QString::fromStdString(m_weapon.DamageNote));
+    m_labelWeaponSpeed->setText(QString::number(m_weapon.Speed));
+    return true;
+}
+
+void TMainForm::SpreadChartRefresh()
+{
+    m_spreadChart->SetDiceData(m_weapon.DiceCount, m_weapon.DiceSides, m_weapon.DamageBonus);
+}
+
+void TMainForm::SpeedRefresh()
+{
+    m_speedData.Name = m_weapon.Name;
+    m_speedData.Speed = m_weapon.Speed;
+    m_speedData.INT = m_stats.INT;
+    m_speedData.STR = m_stats.STR;
+    m_speedData.DEX = m_stats.DEX;
+    m_weaponSpeedGrid->SetWeaponSpeedData(m_speedData);
+}
+
+void TMainForm::RaderRefresh()
+{
+    TRaderChartData data;
+    data.Damage = TruncatedDamage(m_calculator->Table()[0][0][2]);
+    data.TopProbability = m_spreadChart->HighProbability();
+    data.Speed = m_weapon.Speed;
+    data.WeaponType = m_weapon.Type;
+    m_raderChart->SetRaderChartData(data);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    SaveOptions();
+    event->accept();
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "app/OptionRecord.h"
+#include "app/OptionStore.h"
+#include "weapons/WeaponD.h"
+#include "weapons/WeaponSpeed.h"
+#include "weapons/WeaponTable.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+class QLabel;
+class QSpinBox;
+class QTabWidget;
+QT_END_NAMESPACE
+
+class TWeaponDamageSpreadChart;
+class TWeaponDataGrid;
+class TWeaponListView;
+class TWeaponRaderChart;
+class TWeaponSpeedGrid;
+
+// The program's only window. Owns the damage calculator, the settings and
+// the copy of the selected weapon, and decides which page is recomputed
+// after each user action. Nothing is computed until a weapon is picked.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // `dataDir` holds WData.csv, the icons and (usually) Option.ini.
+    explicit TMainForm(const QString& dataDir, QWidget* parent = nullptr);
+    // `configDir` is where Option.ini goes when the data folder refuses it.
+    TMainForm(const QString& dataDir, const QString& configDir, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    const TOptionRecord& OptionRecord() const { return m_option; }
+    // Copies and applies the record, then recomputes every page of the
+    // selected weapon, so they all follow the new formulas at once.
+    void SetOptionRecord(const TOptionRecord& record);
+
+    const TWeaponDamges& Calculator() const { return *m_calculator; }
+    const TOptionStore& OptionStore() const { return m_optionStore; }
+
+    // The menu item "Option": the dialog, modal, made and destroyed here.
+    void OptionClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    QWidget* CreateWeaponBox();
+    QWidget* CreateHQBox();
+    QWidget* CreateStatBox();
+    QSpinBox* CreateSpinEdit(const QString& name, int maximum);
+
+    void LoadOptions();
+    void SaveOptions();
+    void ApplyOptions();
+
+    void WeaponListViewClick();
+    void SpinEditChange();
+    void WeaponListViewColumnClick(int position);
+
+    bool DamageRefresh();
+    void SpreadChartRefresh();
+    void SpeedRefresh();
+    void RaderRefresh();
+
+    QString m_dataDir;
+    TOptionStore m_optionStore;
+    std::unique_ptr<TWeaponDamges> m_calculator;
+    TWeaponDataAndPCData m_stats;
+    TWDataCSVTable m_weapon;
+    TOptionRecord m_option;
+    TWeaponSpeedData m_speedData;
+    int m_sortColumn = 0;
+
+    TWeaponListView* m_weaponListView = nullptr;
+    QTabWidget* m_pageControl = nullptr;
+    TWeaponDataGrid* m_weaponDataGrid = nullptr;
+    TWeaponDamageSpreadChart* m_spreadChart = nullptr;
+    TWeaponSpeedGrid* m_weaponSpeedGrid = nullptr;
+    TWeaponRaderChart* m_raderChart = nullptr;
+    QLabel* m_labelWName = nullptr;
+    QLabel* m_labelWType = nullptr;
+    QLabel* m_labelWeaponSpeed = nullptr;
+    QLabel* m_labelDmethod = nullptr;
+    QLabel* m_labelHQLow = nullptr;
+    QLabel* m_labelHQHigh = nullptr;
+    QLabel* m_labelHQAve = nullptr;
+    QSpinBox* m_spinEditSTR = nullptr;
+    QSpinBox* m_spinEditTactics = nullptr;
+    QSpinBox* m_spinEditAnatomy = nullptr;
+    QSpinBox* m_spinEditLumberjack = nullptr;
+    QSpinBox* m_spinEditDEX = nullptr;
+    QSpinBox* m_spinEditInt = nullptr;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/IniFile.h"
+#include "weapons/WeaponD.h"
+#include "weapons/WeaponSpeed.h"
+
+#include <cstdint>
+#include <string>
+
+struct TOptionBase
+{
+    bool Anatomy = false;
+    // A TRoundingMode, 0..3.
+    std::int32_t Decimal = RoundUp;
+    std::string DamageMethod = DefaultDamageMethod;
+
+    bool operator==(const TOptionBase&) const = default;
+};
+
+struct TOptionWeaponSpeedGird
+{
+    std::string Method = DefaultSpeedMethod;
+
+    bool operator==(const TOptionWeaponSpeedGird&) const = default;
+};
+
+// The user's choices, owned by the main window, edited by the options dialog
+// and kept in Option.ini.
+struct TOptionRecord
+{
+    TOptionBase Base;
+    bool SpreadChart3D = false;
+    TOptionWeaponSpeedGird WeaponSpeed;
+
+    bool operator==(const TOptionRecord&) const = default;
+};
+
+// Missing keys and values that are not of their type (a rounding mode
+// outside 0..3 included) give the defaults.
+TOptionRecord ReadOptionRecord(const TIniFile& ini);
+// Writes all five keys, in the order Option.ini has always listed them.
+void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/IniFile.h"
+#include "app/OptionRecord.h"
+
+#include <QString>
+
+// Where Option.ini lives and how it gets there. The data folder (beside the
+// executable) is the usual place; when it cannot be written, the file goes
+// to the user's configuration folder, and from then on that copy is read
+// and written first, so a later save never leaves a stale copy that wins.
+class TOptionStore
+{
+public:
+    static constexpr const char* FileName = "Option.ini";
+
+    // `configDir` empty: $XDG_CONFIG_HOME/quillmarch (or the platform's
+    // equivalent).
+    explicit TOptionStore(const QString& dataDir, const QString& configDir = QString());
+
+    static QString DefaultConfigDir();
+
+    QString DataFilePath() const;
+    QString ConfigFilePath() const;
+
+    // Reads the configuration folder's file if there is one, else the data
+    // folder's; a missing or unreadable file gives the defaults.
+    TOptionRecord Load();
+    // Writes all five keys through a new file that then replaces the old one,
+    // so a failed write leaves the old file whole; keeps the other lines of
+    // the file last read. Returns the path written; raises EFileError when
+    // no place takes the file.
+    QString Save(const TOptionRecord& record);
+
+    // The file Load read, empty when there was none.
+    QString LoadedFrom() const { return m_loadedFrom; }
+
+private:
+    static bool WriteWhole(const QString& path, const QByteArray& bytes, QString& error);
+
+    QString m_dataDir;
+    QString m_configDir;
+    QString m_loadedFrom;
+    TIniFile m_ini;
+};

@@ -1,0 +1,214 @@
+#include "app/UOptionDlg.h"
+
+#include "app/FormulaCheck.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QGroupBox* MakeRadioGroup(const QString& objectName, const QString& title, const QStringList& items,
+                          QButtonGroup*& group, QWidget* parent)
+{
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(objectName);
+    auto* layout = new QVBoxLayout(box);
+    group = new QButtonGroup(box);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], box);
+        button->setObjectName(objectName + QString::number(i));
+        group->addButton(button, i);
+        layout->addWidget(button);
+    }
+    return box;
+}
+
+QLabel* MakeErrorLabel(const QString& objectName, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #c00000;"));
+    return label;
+}
+
+} // namespace
+
+TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("OptionDlg"));
+    setWindowTitle(tr("Option"));
+    setFixedSize(544, 299);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl"));
+
+    auto* base = new QWidget(m_pages);
+    {
+        auto* layout = new QHBoxLayout(base);
+        auto* anatomyGroup = new QGroupBox(tr("Anatomy"), base);
+        anatomyGroup->setObjectName(QStringLiteral("GroupBoxAnatomy"));
+        auto* anatomyLayout = new QVBoxLayout(anatomyGroup);
+        m_checkBoxAnatomy = new QCheckBox(tr("Anatomy の最大修正を40%にする"), anatomyGroup);
+        m_checkBoxAnatomy->setObjectName(QStringLiteral("CheckBoxAnatomy"));
+        anatomyLayout->addWidget(m_checkBoxAnatomy);
+        // The flag is kept and saved, but what it should change is not settled yet.
+        m_checkBoxAnatomy->setVisible(false);
+        anatomyGroup->setVisible(false);
+        layout->addWidget(anatomyGroup);
+
+        layout->addWidget(
+            MakeRadioGroup(QStringLiteral("RadioGroupDecimal"), tr("Damage計算結果の小数点"),
+                           {tr("切り上げ"), tr("切り捨て"), tr("四捨五入"), tr("小数点も表示する")},
+                           m_radioGroupDecimal, base));
+
+        QButtonGroup* logic = nullptr;
+        QGroupBox* logicBox =
+            MakeRadioGroup(QStringLiteral("RadioGroupDLogic"), tr("計算式"),
+                           {tr("(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus"),
+                            tr("以前の計算式"), tr("自分で入力した計算式")},
+                           logic, base);
+        logicBox->setVisible(false);
+        layout->addWidget(logicBox);
+        layout->addStretch();
+    }
+    m_pages->addTab(base, tr("Base"));
+
+    auto* magic = new QWidget(m_pages);
+    {
+        auto* layout = new QVBoxLayout(magic);
+        auto* group = new QGroupBox(tr("Damage計算式"), magic);
+        group->setObjectName(QStringLiteral("GroupBoxMagicDamageMethod"));
+        auto* groupLayout = new QVBoxLayout(group);
+        m_editMagicDamageMethod = new QLineEdit(group);
+        m_editMagicDamageMethod->setObjectName(QStringLiteral("EditMagicDamageMethod"));
+        m_labelMagicDamageError = MakeErrorLabel(QStringLiteral("LabelMagicDamageError"), group);
+        groupLayout->addWidget(m_editMagicDamageMethod);
+        groupLayout->addWidget(m_labelMagicDamageError);
+        layout->addWidget(group);
+        layout->addStretch();
+    }
+    m_pages->addTab(magic, tr("MagicDamages"));
+
+    auto* spread = new QWidget(m_pages);
+    {
+        auto* layout = new QHBoxLayout(spread);
+        layout->addWidget(MakeRadioGroup(QStringLiteral("RadioGroup3D"), tr("3D View"),
+                                         {tr("2D 表示"), tr("3D 表示")}, m_radioGroup3D, spread));
+        layout->addStretch();
+    }
+    m_pages->addTab(spread, tr("SpreadChart"));
+
+    auto* speed = new QWidget(m_pages);
+    {
+        auto* layout = new QVBoxLayout(speed);
+        auto* group = new QGroupBox(tr("武器Speed計算式"), speed);
+        group->setObjectName(QStringLiteral("GroupBoxWeaponSpeedMethod"));
+        auto* groupLayout = new QVBoxLayout(group);
+        m_editWeaponSpeedMethod = new QLineEdit(group);
+        m_editWeaponSpeedMethod->setObjectName(QStringLiteral("EditWeaponSpeedMethod"));
+        m_labelWeaponSpeedError = MakeErrorLabel(QStringLiteral("LabelWeaponSpeedError"), group);
+        groupLayout->addWidget(m_editWeaponSpeedMethod);
+        groupLayout->addWidget(m_labelWeaponSpeedError);
+        layout->addWidget(group);
+        layout->addStretch();
+    }
+    m_pages->addTab(speed, tr("WeaponSpeed"));
+
+    auto* rader = new QWidget(m_pages);
+    {
+        auto* layout = new QVBoxLayout(rader);
+        auto* label = new QLabel(tr("設定項目無し"), rader);
+        label->setObjectName(QStringLiteral("LabelNoSettings"));
+        layout->addWidget(label);
+        layout->addStretch();
+    }
+    m_pages->addTab(rader, tr("RaderChart"));
+
+    m_okBtn = new QPushButton(tr("OK"), this);
+    m_okBtn->setObjectName(QStringLiteral("OKBtn"));
+    m_okBtn->setDefault(true);
+    m_cancelBtn = new QPushButton(tr("キャンセル"), this);
+    m_cancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_okBtn);
+    buttons->addWidget(m_cancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pages);
+    layout->addLayout(buttons);
+
+    m_checkBoxAnatomy->setChecked(record.Base.Anatomy);
+    if (QAbstractButton* item = m_radioGroupDecimal->button(record.Base.Decimal)) {
+        item->setChecked(true);
+    }
+    m_radioGroup3D->button(record.SpreadChart3D ? 1 : 0)->setChecked(true);
+    m_editMagicDamageMethod->setText(QString::fromStdString(record.Base.DamageMethod));
+    m_editWeaponSpeedMethod->setText(QString::fromStdString(record.WeaponSpeed.Method));
+    CheckMagicDamageMethod();
+    CheckWeaponSpeedMethod();
+
+    connect(m_editMagicDamageMethod, &QLineEdit::textChanged, this,
+            [this] { CheckMagicDamageMethod(); });
+    connect(m_editWeaponSpeedMethod, &QLineEdit::textChanged, this,
+            [this] { CheckWeaponSpeedMethod(); });
+    connect(m_okBtn, &QPushButton::clicked, this, &TOptionDlg::OKBtnClick);
+    connect(m_cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+TOptionRecord TOptionDlg::OptionRecord() const
+{
+    TOptionRecord record;
+    record.Base.Anatomy = m_checkBoxAnatomy->isChecked();
+    record.Base.Decimal =
+        m_radioGroupDecimal->checkedId() < 0 ? RoundUp : m_radioGroupDecimal->checkedId();
+    record.Base.DamageMethod = m_editMagicDamageMethod->text().toStdString();
+    record.SpreadChart3D = m_radioGroup3D->checkedId() == 1;
+    record.WeaponSpeed.Method = m_editWeaponSpeedMethod->text().toStdString();
+    return record;
+}
+
+bool TOptionDlg::CheckMagicDamageMethod()
+{
+    const std::string error = DamageMethodError(m_editMagicDamageMethod->text().toStdString());
+    m_labelMagicDamageError->setText(QString::fromStdString(error));
+    return error.empty();
+}
+
+bool TOptionDlg::CheckWeaponSpeedMethod()
+{
+    const std::string error = SpeedMethodError(m_editWeaponSpeedMethod->text().toStdString());
+    m_labelWeaponSpeedError->setText(QString::fromStdString(error));
+    return error.empty();
+}
+
+void TOptionDlg::OKBtnClick()
+{
+    if (!CheckMagicDamageMethod()) {
+        m_pages->setCurrentIndex(PageMagicDamages);
+        m_editMagicDamageMethod->setFocus();
+        return;
+    }
+    if (!CheckWeaponSpeedMethod()) {
+        m_pages->setCurrentIndex(PageWeaponSpeed);
+        m_editWeaponSpeedMethod->setFocus();
+        return;
+    }
+    accept();
+}
