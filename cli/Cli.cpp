@@ -68,7 +68,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
                  "quillmarch-cli"};
     app.require_subcommand(1, 1);
     app.footer("Run 'quillmarch-cli COMMAND --help' for the options of one command. "
-               "Put '--' before a formula that starts with '-'.");
+               "Put '--' before a formula that starts with '-'.\n");
     TRawArguments raw;
 
     auto* eval = app.add_subcommand("eval", "Evaluate a formula; prints the value with 17 "
