@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -297,6 +300,53 @@ TEST(CliWeapons, MissingFileIsAnAnswerNotAnError)
     EXPECT_EQ(plain.Code, 0);
     EXPECT_NE(plain.Out.find("0 weapons\nWData.csvファイルが存在しません。"), std::string::npos)
         << plain.Out;
+}
+
+// A weapons file in the test's temporary directory, removed afterwards.
+class TTemporaryFile
+{
+public:
+    explicit TTemporaryFile(const std::string& text)
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("quillmarch-cli-test-" + std::to_string(::getpid()) + ".csv"))
+    {
+        std::ofstream(m_path, std::ios::binary) << text;
+    }
+    ~TTemporaryFile() { std::filesystem::remove(m_path); }
+    std::string Path() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+TEST(CliWeapons, BrokenFileIsReportedByEachCommandInItsWay)
+{
+    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n"
+                              "0,Club,8,24,16,4x,Mace,4,5,4,4d5+4\n");
+    const TRun list = RunArgs({"weapons", "--file", file.Path(), "--json"});
+    EXPECT_EQ(list.Code, 0);
+    const json answer = json::parse(list.Out);
+    EXPECT_EQ(answer["count"], 0);
+    EXPECT_TRUE(answer["weapons"].empty());
+    ASSERT_TRUE(answer["message"].is_string());
+    EXPECT_EQ(answer["message"].get<std::string>().rfind("CSVFileのエラーです。", 0), 0u);
+
+    const TRun damage =
+        RunArgs({"damage", "--weapons", file.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"});
+    EXPECT_EQ(damage.Code, 1);
+    EXPECT_TRUE(damage.Out.empty());
+    EXPECT_EQ(damage.Err.rfind("EFileError: CSVFileのエラーです。", 0), 0u) << damage.Err;
+}
+
+TEST(CliWeapons, HeaderOnlyFileHasNoWeaponsAndNoMessage)
+{
+    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n");
+    const json answer = RunJson({"weapons", "--file", file.Path(), "--json"});
+    EXPECT_EQ(answer, json::parse(R"({"weapons":[],"count":0,"message":null})"));
+    const TRun damage =
+        RunArgs({"damage", "--weapons", file.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"});
+    EXPECT_EQ(damage.Code, 1);
+    EXPECT_NE(damage.Err.find("no weapon named \"Club\""), std::string::npos) << damage.Err;
 }
 
 TEST(CliErrors, ReportOnStderrWithExitCodeOne)
