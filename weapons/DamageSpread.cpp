@@ -19,7 +19,7 @@ namespace {
 using TCount = std::uint64_t;
 
 constexpr std::int64_t MaxWindow = std::int64_t{1} << 16;
-constexpr std::int64_t MaxWork = std::int64_t{1} << 24;
+constexpr std::int64_t MaxWork = std::int64_t{1} << 23;
 // A probability mass below this cannot leave a trace in a double percentage.
 constexpr long double NegligibleMass = 1e-330L;
 
@@ -42,17 +42,40 @@ struct TProblem
     {
         return std::min(High, placed * (Sides - 1));
     }
+    std::int64_t Width(std::int64_t placed) const
+    {
+        return std::max<std::int64_t>(0, WindowHigh(placed) - WindowLow(placed) + 1);
+    }
+    // The width is concave in `placed`, so its largest value lies next to
+    // where one of the two bounds stops being the clamp.
+    std::int64_t LargestWidth() const
+    {
+        const std::int64_t step = Sides - 1;
+        const std::int64_t bends[] = {High / step, Dice - Low / step};
+        std::int64_t largest = std::max(Width(1), Width(Dice));
+        for (const std::int64_t bend : bends)
+            for (std::int64_t placed = bend - 1; placed <= bend + 1; ++placed)
+                if (placed >= 1 && placed <= Dice)
+                    largest = std::max(largest, Width(placed));
+        return largest;
+    }
 };
 
 using TPercents = std::array<long double, TDamageSpread::BarCount>;
 
 // Returns false when the work would exceed the bounds.
 template <typename T>
-bool Convolve(const TProblem& problem, T (*finish)(T sum, std::int64_t sides), TPercents& percent,
-              long double scale)
+bool Convolve(const TProblem& problem, T perDie, long double scale, TPercents& percent)
 {
-    std::vector<T> previous{T(1)}, next;
-    std::vector<T> prefix;
+    const std::int64_t largest = problem.LargestWidth();
+    if (largest > MaxWindow)
+        return false;
+    // Sized once, so no die reallocates.
+    std::vector<T> previous, next, prefix;
+    previous.reserve(static_cast<std::size_t>(largest));
+    next.reserve(static_cast<std::size_t>(largest));
+    prefix.reserve(static_cast<std::size_t>(largest) + 1);
+    previous.push_back(T(1));
     std::int64_t previousLow = 0, work = 0;
     for (std::int64_t placed = 1; placed <= problem.Dice; ++placed) {
         const std::int64_t low = problem.WindowLow(placed), high = problem.WindowHigh(placed);
@@ -61,7 +84,7 @@ bool Convolve(const TProblem& problem, T (*finish)(T sum, std::int64_t sides), T
         const std::int64_t width = high - low + 1;
         const auto previousWidth = static_cast<std::int64_t>(previous.size());
         work += width + previousWidth;
-        if (width > MaxWindow || work > MaxWork)
+        if (work > MaxWork)
             return false;
 
         prefix.assign(previous.size() + 1, T(0));
@@ -88,7 +111,7 @@ bool Convolve(const TProblem& problem, T (*finish)(T sum, std::int64_t sides), T
                     work += to - from;
                 }
             }
-            next[static_cast<std::size_t>(u - low)] = finish(sum, problem.Sides);
+            next[static_cast<std::size_t>(u - low)] = sum * perDie;
             mass += next[static_cast<std::size_t>(u - low)];
         }
         if constexpr (!std::numeric_limits<T>::is_integer) {
@@ -106,15 +129,6 @@ bool Convolve(const TProblem& problem, T (*finish)(T sum, std::int64_t sides), T
                 static_cast<long double>(previous[i]) / scale * 100.0L;
     }
     return true;
-}
-
-TCount KeepCount(TCount sum, std::int64_t)
-{
-    return sum;
-}
-long double ShareOfDie(long double sum, std::int64_t sides)
-{
-    return sum / static_cast<long double>(sides);
 }
 
 // S^N when it fits in a count, else 0.
@@ -141,8 +155,8 @@ bool ComputePercents(std::int64_t dice, std::int64_t sides, std::int64_t bonus, 
         return true;
     }
     if (const TCount total = OutcomeCount(dice, sides); total != 0)
-        return Convolve<TCount>(problem, KeepCount, percent, static_cast<long double>(total));
-    return Convolve<long double>(problem, ShareOfDie, percent, 1.0L);
+        return Convolve<TCount>(problem, 1, static_cast<long double>(total), percent);
+    return Convolve<long double>(problem, 1.0L / sides, 1.0L, percent);
 }
 
 } // namespace
