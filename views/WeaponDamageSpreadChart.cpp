@@ -1,8 +1,8 @@
 #include "views/WeaponDamageSpreadChart.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsLayout>
@@ -12,7 +12,6 @@
 #include <QRubberBand>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
 #include <algorithm>
 #include <array>
@@ -49,6 +48,34 @@ double TickInterval(double span)
             return step;
     }
     return Steps.back();
+}
+
+// "#,##0.###%": up to three decimals, trailing zeros dropped.
+QString PercentLabel(double value)
+{
+    QString text = QString::number(std::abs(value) < 5e-4 ? 0.0 : value, 'f', 3);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text + '%';
+}
+
+// Every how many damage values a label fits, given the pixels per value and
+// the pixels a label needs.
+int LabelStep(double pixelsPerValue, double needed)
+{
+    for (const int step : {1, 2, 5, 10, 20, 30}) {
+        if (pixelsPerValue * step >= needed)
+            return step;
+    }
+    return TDamageSpread::BarCount;
+}
+
+void ClearCategories(QCategoryAxis* axis)
+{
+    for (const QString& label : axis->categoriesLabels())
+        axis->remove(label);
 }
 
 } // namespace
@@ -257,9 +284,10 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing, true);
     const TProjection p = Projection();
     const auto [valueMin, valueMax] = m_owner->ValueAxisRange();
-    const auto [firstDamage, lastDamage] = m_owner->CategoryRange();
+    const auto [damageMin, damageMax] = m_owner->DamageAxisRange();
     const double valueSpan = std::max(1e-9, valueMax - valueMin);
-    const int slotCount = std::max(1, lastDamage - firstDamage + 1);
+    const double damageSpan = std::max(1e-9, damageMax - damageMin);
+    auto toX = [&](double damage) { return (damage - damageMin) / damageSpan * p.Width; };
     auto toY = [&](double value) {
         return std::clamp((value - valueMin) / valueSpan, 0.0, 1.0) * p.Height;
     };
@@ -285,23 +313,23 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
         painter.setPen(QPen(Silver, 0));
         painter.drawPolyline(polygon({{0, y, 0}, {0, y, d}, {w, y, d}}));
         painter.setPen(Qt::black);
-        const QString label = QString::asprintf("%g%%", std::abs(tick) < 1e-9 ? 0.0 : tick);
+        const QString label = PercentLabel(tick);
         const QPointF at = p.Map({0, y, 0});
         painter.drawText(
             QRectF(at.x() - 200 - 6, at.y() - metrics.height() / 2.0, 200, metrics.height()),
             Qt::AlignRight | Qt::AlignVCenter, label);
     }
 
-    double lastLabelRight = -1e300;
-    for (int damage = firstDamage; damage <= lastDamage; ++damage) {
-        const QPointF at = p.Map({(damage - firstDamage + 0.5) * w / slotCount, 0, 0});
+    const double frontWidth = p.Map({w, 0, 0}).x() - p.Map({0, 0, 0}).x();
+    const int step = LabelStep(frontWidth / damageSpan, metrics.horizontalAdvance("60") + 6);
+    for (int damage = step; damage <= TDamageSpread::BarCount; damage += step) {
+        if (damage < damageMin || damage > damageMax)
+            continue;
+        const QPointF at = p.Map({toX(damage), 0, 0});
         const QString label = QString::number(damage);
         const double half = metrics.horizontalAdvance(label) / 2.0;
-        if (at.x() - half <= lastLabelRight + 2)
-            continue;
         painter.drawText(QRectF(at.x() - half, at.y() + 3, 2 * half, metrics.height()),
                          Qt::AlignCenter, label);
-        lastLabelRight = at.x() + half;
     }
 
     struct TFace
@@ -312,14 +340,17 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
     };
     std::vector<TFace> faces;
     const auto& bars = m_owner->Spread().Bars();
-    const double slot = w / slotCount;
+    const double barHalf = 0.35 * w / damageSpan;
     const TVec camera{0, 0, -p.Distance};
-    for (int damage = std::max(1, firstDamage); damage <= std::min(60, lastDamage); ++damage) {
+    for (int damage = 1; damage <= TDamageSpread::BarCount; ++damage) {
         const double value = bars[damage - 1];
         if (value <= 0 || value <= valueMin)
             continue;
-        const double x0 = (damage - firstDamage + 0.15) * slot;
-        const double x1 = (damage - firstDamage + 0.85) * slot;
+        // Bars cut at the sides of the plot, as they are cut at its top.
+        const double x0 = std::clamp(toX(damage) - barHalf, 0.0, w);
+        const double x1 = std::clamp(toX(damage) + barHalf, 0.0, w);
+        if (x1 - x0 < 0.5)
+            continue;
         const double y0 = toY(std::max(0.0, valueMin));
         const double y1 = toY(value);
         const double z0 = 0.1 * d, z1 = 0.9 * d;
@@ -464,36 +495,36 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_chart->setPlotAreaBackgroundBrush(Qt::white);
     m_chart->setPlotAreaBackgroundPen(QPen(Qt::black));
     m_chart->setPlotAreaBackgroundVisible(true);
-    m_chart->setMargins(QMargins(0, 0, 0, 0));
+    // Room for half a label above the plot and beside its right edge.
+    m_chart->setMargins(QMargins(0, 8, 10, 0));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_chart->setAnimationDuration(ZoomAnimationMs);
 
-    QStringList categories;
-    for (int k = 1; k <= TDamageSpread::BarCount; ++k)
-        categories << QString::number(k);
-    m_categoryAxis = new QBarCategoryAxis;
-    m_categoryAxis->append(categories);
-    m_valueAxis = new QValueAxis;
-    m_valueAxis->setTickType(QValueAxis::TicksDynamic);
-    m_valueAxis->setTickAnchor(0);
-    m_valueAxis->setTickInterval(1);
-    m_valueAxis->setLabelFormat("%g%%");
-    m_valueAxis->setMinorTickCount(0);
-    const QFont axisFont = GothicFont(11);
-    for (QAbstractAxis* axis :
-         {static_cast<QAbstractAxis*>(m_categoryAxis), static_cast<QAbstractAxis*>(m_valueAxis)}) {
+    // Both axes are category axes over real values, so the chart can zoom
+    // and scroll them while the labels are written here: the value axis as
+    // per cent with up to three decimals, the damage axis with the values
+    // that fit side by side.
+    m_categoryAxis = new QCategoryAxis;
+    m_valueAxis = new QCategoryAxis;
+    QFont axisFont = font();
+    axisFont.setPixelSize(11);
+    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
+        axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        axis->setTruncateLabels(false);
         axis->setLabelsFont(axisFont);
         axis->setLabelsBrush(Qt::black);
         axis->setLinePen(QPen(Qt::black));
         axis->setGridLinePen(QPen(Silver));
+        axis->setMinorTickCount(0);
     }
     m_categoryAxis->setGridLineVisible(false);
     m_chart->addAxis(m_categoryAxis, Qt::AlignBottom);
     m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
     series->attachAxis(m_categoryAxis);
     series->attachAxis(m_valueAxis);
-    connect(m_valueAxis, &QValueAxis::rangeChanged, this,
-            [this](qreal min, qreal max) { UpdateValueTicks(min, max); });
+    connect(m_valueAxis, &QValueAxis::rangeChanged, this, [this] { UpdateValueLabels(); });
+    connect(m_categoryAxis, &QValueAxis::rangeChanged, this, [this] { UpdateDamageLabels(); });
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] { UpdateDamageLabels(); });
 
     m_chartView = new TSpreadChartView(m_chart, this);
     m_chartView->setObjectName("SpreadChartView");
@@ -501,11 +532,12 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_view3DWidget = new TSpreadChart3DView(this);
     m_view3DWidget->setObjectName("SpreadChart3DView");
     m_view3DWidget->OnReset = [this] { ResetView(); };
-    m_view3DWidget->setFont(GothicFont(11));
+    QFont labelFont = font();
+    labelFont.setPixelSize(11);
+    m_view3DWidget->setFont(labelFont);
     // The 3D picture follows the flat chart's ranges, so it redraws with them.
-    connect(m_valueAxis, &QValueAxis::rangeChanged, m_view3DWidget, qOverload<>(&QWidget::update));
-    connect(m_categoryAxis, &QBarCategoryAxis::rangeChanged, m_view3DWidget,
-            qOverload<>(&QWidget::update));
+    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis})
+        connect(axis, &QValueAxis::rangeChanged, m_view3DWidget, qOverload<>(&QWidget::update));
 
     m_stack = new QStackedWidget(this);
     m_stack->addWidget(m_chartView);
@@ -559,7 +591,8 @@ void TWeaponDamageSpreadChart::ResetView()
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->zoomReset();
     m_valueAxis->setRange(StandardValueMin, StandardValueMax);
-    m_categoryAxis->setRange("1", QString::number(TDamageSpread::BarCount));
+    // Bar k sits at k - 1 on the axis.
+    m_categoryAxis->setRange(-0.5, TDamageSpread::BarCount - 0.5);
     m_chart->setAnimationOptions(animations);
     m_view3DWidget->update();
 }
@@ -581,7 +614,16 @@ QPair<double, double> TWeaponDamageSpreadChart::ValueAxisRange() const
 
 QPair<int, int> TWeaponDamageSpreadChart::CategoryRange() const
 {
-    return {m_categoryAxis->min().toInt(), m_categoryAxis->max().toInt()};
+    const auto [min, max] = DamageAxisRange();
+    const int first = static_cast<int>(std::floor(min + 0.5));
+    const int last = static_cast<int>(std::ceil(max - 0.5));
+    return {std::clamp(first, 1, TDamageSpread::BarCount),
+            std::clamp(last, 1, TDamageSpread::BarCount)};
+}
+
+QPair<double, double> TWeaponDamageSpreadChart::DamageAxisRange() const
+{
+    return {m_categoryAxis->min() + 1, m_categoryAxis->max() + 1};
 }
 
 void TWeaponDamageSpreadChart::resizeEvent(QResizeEvent* event)
@@ -593,9 +635,30 @@ void TWeaponDamageSpreadChart::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
 }
 
-void TWeaponDamageSpreadChart::UpdateValueTicks(double min, double max)
+void TWeaponDamageSpreadChart::UpdateValueLabels()
 {
+    const double min = m_valueAxis->min();
+    const double max = m_valueAxis->max();
     const double interval = TickInterval(max - min);
-    if (m_valueAxis->tickInterval() != interval)
-        m_valueAxis->setTickInterval(interval);
+    ClearCategories(m_valueAxis);
+    m_valueAxis->setStartValue(min);
+    for (double k = std::ceil(min / interval - 1e-9); k * interval <= max + 1e-9; k += 1)
+        m_valueAxis->append(PercentLabel(k * interval), k * interval);
+}
+
+void TWeaponDamageSpreadChart::UpdateDamageLabels()
+{
+    const double min = m_categoryAxis->min();
+    const double max = m_categoryAxis->max();
+    const double plotWidth = std::max(1.0, m_chart->plotArea().width());
+    const double perBar = plotWidth / std::max(1e-9, max - min);
+    const double needed = QFontMetrics(m_categoryAxis->labelsFont()).horizontalAdvance("60") + 6;
+    const int step = LabelStep(perBar, needed);
+    ClearCategories(m_categoryAxis);
+    m_categoryAxis->setStartValue(min);
+    for (int damage = 1; damage <= TDamageSpread::BarCount; ++damage) {
+        const double at = damage - 1;
+        if (damage % step == 0 && at >= min - 1e-9 && at <= max + 1e-9)
+            m_categoryAxis->append(QString::number(damage), at);
+    }
 }

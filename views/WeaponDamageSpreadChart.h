@@ -8,13 +8,12 @@
 #include <cstdint>
 
 QT_BEGIN_NAMESPACE
-class QBarCategoryAxis;
 class QBarSet;
 class QChart;
 class QChartView;
 class QLabel;
 class QStackedWidget;
-class QValueAxis;
+class QCategoryAxis;
 QT_END_NAMESPACE
 
 class TSpreadChartView;
@@ -57,12 +56,15 @@ public:
     QPair<double, double> ValueAxisRange() const;
     // The first and last damage value shown on the category axis.
     QPair<int, int> CategoryRange() const;
+    // The horizontal range in damage units: bar k stands on k - 0.5 .. k + 0.5.
+    QPair<double, double> DamageAxisRange() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void UpdateValueTicks(double min, double max);
+    void UpdateValueLabels();
+    void UpdateDamageLabels();
 
     TDamageSpread m_spread;
     bool m_view3D = false;
@@ -72,6 +74,6 @@ private:
     TSpreadChartView* m_chartView = nullptr;
     TSpreadChart3DView* m_view3DWidget = nullptr;
     QBarSet* m_barSet = nullptr;
-    QValueAxis* m_valueAxis = nullptr;
-    QBarCategoryAxis* m_categoryAxis = nullptr;
+    QCategoryAxis* m_valueAxis = nullptr;
+    QCategoryAxis* m_categoryAxis = nullptr;
 };
