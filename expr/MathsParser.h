@@ -65,11 +65,27 @@ public:
 
     const std::string& Expression() const { return m_expression; }
     // Compiles at once. A rejected formula raises EMissMatchingBracket,
-    // ESyntaxError or EConvertError and leaves the previous program in use.
+    // ESyntaxError or EConvertError and leaves the previous program in use:
+    // - EMissMatchingBracket: the counts of opening and closing brackets differ;
+    // - ESyntaxError: an unknown name or character, a text of more than 256
+    //   characters once spaces are removed and brackets added, or more than 89
+    //   literals and operations together;
+    // - EConvertError: a number such as 1.2.3 ("'1.2.3' is not a valid floating
+    //   point value"), or a missing operand, empty bracket, function name without
+    //   bracket or two operands side by side, quoting the encoded piece that is
+    //   not a slot number ("'0*' is not a valid integer value" for 3*/2).
+    // Conversion texts are the runtime's and stay English in either language.
     void SetExpression(std::string text);
 
-    // Runs the compiled program; allocates nothing and parses nothing.
-    // Raises EZeroDivide, EInvalidOp or EOverflow instead of returning inf/NaN.
+    // Runs the compiled program; allocates nothing and parses nothing. Each step
+    // is computed in long double and stored as a double. Instead of inf or NaN:
+    // - EZeroDivide: x/0 with x != 0, ln or log10 of 0, 0 to a negative power;
+    // - EInvalidOp: 0/0, ln, log10 or sqrt of a negative, arcsin/arccos beyond
+    //   +-1, a negative base with a non-integral exponent (or one beyond 2^31 - 1),
+    //   a variable the program reads holding NaN;
+    // - EOverflow: a result beyond the double range, a variable the program reads
+    //   holding +-inf.
+    // Results below the double range become 0 or subnormal without complaint.
     double Value();
 
     // The text of the last error raised by this parser.
