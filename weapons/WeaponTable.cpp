@@ -219,11 +219,13 @@ void TWeaponTable::LoadFromFile(const std::string& path)
     if (!std::filesystem::exists(path, ec))
         throw EFileError(MissingFileMessage);
 
+    // A directory or device of that name opens without complaint but is no table.
     std::ifstream file(path, std::ios::binary);
+    if (!file || !std::filesystem::is_regular_file(path, ec))
+        RaiseCsvError("ファイルを読み込めません: " + path);
     std::ostringstream contents;
-    if (file)
-        contents << file.rdbuf();
-    if (!file || file.bad())
+    contents << file.rdbuf();
+    if (file.bad())
         RaiseCsvError("ファイルを読み込めません: " + path);
     LoadFromBytes(contents.str());
 }

@@ -30,6 +30,11 @@ public:
     // the user's message ("WData.csvファイルが存在しません。" or
     // "CSVFileのエラーです。") and, for a bad line, adds the line number and
     // what was wrong on a second line; the table is then left empty.
+    // Lines end with CR LF or LF; empty lines at the end are ignored, one in
+    // the middle is an error. Number columns may stand between spaces or
+    // tabs and take an optional sign; integers are decimal digits only and
+    // must fit 32 bits; decimals use "." whatever the locale and may carry an
+    // exponent (1.5e1). Text columns keep every blank.
     void LoadFromFile(const std::string& path);
     // The same from text already in memory (UTF-8 with or without BOM, or Shift_JIS).
     void LoadFromBytes(const std::string& bytes);
@@ -38,8 +43,8 @@ public:
     // Slot 1..Count(); slot 0 is the header's place and stays empty.
     const std::vector<TWDataCSVTable>& Slots() const { return m_slots; }
     const TWDataCSVTable& Weapon(int dataLine) const { return m_slots.at(dataLine); }
-    // The weapon whose Index column reads `index`; nothing when the number
-    // lies outside 0 .. Count()-1.
+    // The weapon in slot index + 1 (the Index column counts the data lines
+    // from 0); nothing when the number lies outside 0 .. Count()-1.
     std::optional<TWDataCSVTable> FindByIndex(int index) const;
 
     void Clear();
