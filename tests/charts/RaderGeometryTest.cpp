@@ -1,0 +1,149 @@
+#include "weapons/RaderGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+
+void PrintTo(const TRaderPoint& p, std::ostream* os)
+{
+    *os << "(" << p.X << ", " << p.Y << ")";
+}
+
+namespace {
+
+TRaderFactors Factors(double speed, double damage, double overall, int stability)
+{
+    TRaderFactors f;
+    f.SpeedFactor = speed;
+    f.DamageFactor = damage;
+    f.Overall = overall;
+    f.Stability = stability;
+    return f;
+}
+
+struct TriangleCase
+{
+    const char* Name;
+    int Width, Height;
+    TRaderPoint T, L, R, C;
+};
+
+class RaderTriangle : public testing::TestWithParam<TriangleCase>
+{
+};
+
+TEST_P(RaderTriangle, CornersAndCentreFollowTheTruncRules)
+{
+    const TriangleCase& c = GetParam();
+    const TRaderGeometry g = ComputeRaderGeometry(c.Width, c.Height, 12, Factors(0, 0, 0, 0));
+    EXPECT_EQ(g.T, c.T);
+    EXPECT_EQ(g.L, c.L);
+    EXPECT_EQ(g.R, c.R);
+    EXPECT_EQ(g.C, c.C);
+}
+
+// Worked by hand: h = base - apex; half base = h / sqrt(3); centre one third
+// of the height above the base, truncated toward zero at every step.
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, RaderTriangle,
+    testing::Values(
+        // Square uses the wide rule: apex 20, base H - 20; 260/sqrt3 = 150.11,
+        // so L.x = trunc(-0.11) = 0: toward zero, not down.
+        TriangleCase{"Square300", 300, 300, {150, 20}, {0, 280}, {300, 280}, {150, 193}},
+        // 400/sqrt3 = 230.94; centre 420 - 461/2/sqrt3 = 286.9.
+        TriangleCase{"Wide500x440", 500, 440, {250, 20}, {19, 420}, {480, 420}, {250, 286}},
+        // Tall: apex trunc(250 - 150) = 100, base trunc(250 + 150 - 20) = 380;
+        // 280/sqrt3 = 161.66 -> L = trunc(-11.66) = -11, R = 311.
+        TriangleCase{"Tall300x500", 300, 500, {150, 100}, {-11, 380}, {311, 380}, {150, 287}},
+        // Odd width: W/2 = 150.5, apex 109.5, base 390.5, h = 281 -> 162.24.
+        TriangleCase{"TallOdd301x520", 301, 520, {150, 109}, {-11, 390}, {312, 390}, {150, 296}}),
+    [](const testing::TestParamInfo<TriangleCase>& info) { return info.param.Name; });
+
+TEST(RaderPolygon, FactorOneReachesTheCornersAndZeroStaysAtTheCentre)
+{
+    const TRaderGeometry full = ComputeRaderGeometry(300, 300, 12, Factors(1, 1, 1, 0));
+    EXPECT_EQ(full.P[0], full.T);
+    EXPECT_EQ(full.P[1].X, full.L.X);
+    EXPECT_EQ(full.P[1].Y, full.L.Y);
+    EXPECT_EQ(full.P[2], full.R);
+    EXPECT_EQ(full.P[3], full.P[0]);
+
+    const TRaderGeometry none = ComputeRaderGeometry(300, 300, 12, Factors(0, 0, 0, 0));
+    for (const TRaderPoint& p : none.P)
+        EXPECT_EQ(p, none.C);
+}
+
+TEST(RaderPolygon, FractionsTruncateTowardZero)
+{
+    // C = (150, 193), T.y = 20, L = (0, 280), R = (300, 280).
+    const TRaderGeometry g = ComputeRaderGeometry(300, 300, 12, Factors(0.5, 0.25, 0.3, 0));
+    EXPECT_EQ(g.P[0], (TRaderPoint{150, 193 - 86})); // 173 * 0.5 = 86.5
+    EXPECT_EQ(g.P[1], (TRaderPoint{105, 219}));      // 150 - 45; 87 * 0.3 + 193 = 219.1
+    EXPECT_EQ(g.P[2], (TRaderPoint{187, 214}));      // 37.5 + 150; 21.75 + 193
+
+    // A negative factor goes through the centre; the truncation still goes toward zero.
+    const TRaderGeometry back = ComputeRaderGeometry(300, 300, 12, Factors(-0.5, -0.1, 0, 0));
+    EXPECT_EQ(back.P[0].Y, 193 + 86);
+    EXPECT_EQ(back.P[2], (TRaderPoint{135, 184})); // -15 + 150; -8.7 + 193 = 184.3
+}
+
+TEST(RaderPolygon, HugeFactorsStayDefined)
+{
+    const TRaderGeometry g = ComputeRaderGeometry(300, 300, 12, Factors(1e30, -1e30, 1e30, 0));
+    EXPECT_LT(g.P[0].Y, -1000000);
+    EXPECT_LT(g.P[2].X, -1000000);
+    EXPECT_LT(g.P[1].X, -1000000);
+    EXPECT_GT(g.P[1].Y, 1000000);
+}
+
+struct GaugeCase
+{
+    const char* Name;
+    int Stability;
+    int BarTop;
+};
+
+class RaderGauge : public testing::TestWithParam<GaugeCase>
+{
+};
+
+TEST_P(RaderGauge, LevelWithinTheFrame)
+{
+    // Text height 12: frame 20 .. 280, 260 pixels.
+    const TRaderGeometry g =
+        ComputeRaderGeometry(300, 300, 12, Factors(0, 0, 0, GetParam().Stability));
+    EXPECT_EQ(g.GaugeTop, 20);
+    EXPECT_EQ(g.GaugeBottom, 280);
+    EXPECT_EQ(g.BarTop, GetParam().BarTop);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, RaderGauge,
+    testing::Values(GaugeCase{"ZeroFillsTheFrame", 0, 20}, GaugeCase{"HalfFillsHalf", 50, 150},
+                    GaugeCase{"FullLeavesOnlyTheBottomEdge", 100, 280},
+                    GaugeCase{"ThirtyThreeTruncates", 33, 105}, // 20 + 8580 / 100 = 105.8
+                    GaugeCase{"NegativeStaysInsideTheFrame", -21, 20},
+                    GaugeCase{"VeryNegativeStaysInsideTheFrame", -2000000000, 20}),
+    [](const testing::TestParamInfo<GaugeCase>& info) { return info.param.Name; });
+
+TEST(RaderGauge, FrameFollowsTheTextHeight)
+{
+    const TRaderGeometry g = ComputeRaderGeometry(320, 410, 17, Factors(0, 0, 0, 10));
+    EXPECT_EQ(g.GaugeTop, 25);
+    EXPECT_EQ(g.GaugeBottom, 385);
+    EXPECT_EQ(g.BarTop, 61); // 25 + 3600 / 100
+    // Tall: apex at trunc(205 - 160) = 45.
+    EXPECT_EQ(g.SpeedLabel, (TRaderPoint{160, 45 - 17 - 5}));
+    EXPECT_EQ(g.OverallLabel, (TRaderPoint{g.L.X, g.L.Y + 5}));
+    EXPECT_EQ(g.DamageLabelRight, g.R.X);
+}
+
+TEST(RaderOverall, PrintedPercentTruncates)
+{
+    EXPECT_EQ(OverallPercent(Factors(0, 0, 0.599, 0)), 59);
+    EXPECT_EQ(OverallPercent(Factors(0, 0, -0.259, 0)), -25);
+    EXPECT_EQ(OverallPercent(Factors(0, 0, 1.0, 0)), 100);
+}
+
+} // namespace

@@ -1,0 +1,5 @@
+#include <QtTest>
+int main()
+{
+    return 0;
+}
