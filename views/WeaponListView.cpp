@@ -57,8 +57,6 @@ TWeaponListView::TWeaponListView(QWidget* parent) : QTreeWidget(parent)
     setHeaderLabels({tr("Name"), tr("Index"), tr("Type")});
     setColumnWidth(NameColumn, 150);
     setColumnWidth(TypeColumn, 60);
-    // Width 0 in the layout of the list: the Index is only there to find the weapon again.
-    setColumnHidden(IndexColumn, true);
 
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -81,6 +79,9 @@ TWeaponListView::TWeaponListView(QWidget* parent) : QTreeWidget(parent)
         UpdateSortIndicator();
     });
     connect(head, &QHeaderView::sortIndicatorChanged, this, [this] { UpdateSortIndicator(); });
+
+    // The Index is only there to find the weapon again; nobody reads it.
+    setColumnHidden(IndexColumn, true);
 
     connect(this, &QTreeWidget::itemClicked, this, [this] {
         if (!selectedItems().isEmpty()) {

@@ -80,6 +80,9 @@ TEST_F(WeaponListViewTest, ShowsOneRowPerWeaponWithHiddenIndex)
     EXPECT_FALSE(view.isColumnHidden(0));
     EXPECT_EQ(view.columnWidth(0), 150);
     EXPECT_EQ(view.columnWidth(2), 60);
+    // The hidden Index takes no room: Type follows Name directly.
+    EXPECT_EQ(view.header()->sectionPosition(2), 150);
+    EXPECT_EQ(view.header()->length(), 210);
     EXPECT_EQ(view.headerItem()->text(0), "Name");
     EXPECT_EQ(view.headerItem()->text(2), "Type");
     EXPECT_EQ(view.topLevelItem(0)->flags() & Qt::ItemIsEditable, Qt::NoItemFlags);
