@@ -1,0 +1,236 @@
+#include "app/IniFile.h"
+#include "app/FormulaCheck.h"
+#include "app/OptionRecord.h"
+#include "expr/MathsParser.h"
+#include "weapons/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace {
+
+struct TLookupCase
+{
+    const char* Name;
+    std::string Text;
+    std::string Section;
+    std::string Key;
+    std::optional<std::string> Expected;
+};
+
+void PrintTo(const TLookupCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class IniLookup : public testing::TestWithParam<TLookupCase>
+{
+};
+
+TEST_P(IniLookup, FindsTheValue)
+{
+    TIniFile ini;
+    ini.Parse(GetParam().Text);
+    EXPECT_EQ(ini.Value(GetParam().Section, GetParam().Key), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniLookup,
+    testing::Values(
+        TLookupCase{"Lf", "[Base]\nDecimal=2\n", "Base", "Decimal", "2"},
+        TLookupCase{"CrLf", "[Base]\r\nDecimal=2\r\n", "Base", "Decimal", "2"},
+        TLookupCase{"NoFinalNewline", "[Base]\nDecimal=2", "Base", "Decimal", "2"},
+        TLookupCase{"BlanksAroundEverything", "  [ Base ]  \n  Decimal =  2  \n", "Base", "Decimal",
+                    "2"},
+        TLookupCase{"NamesIgnoreCase", "[BASE]\ndecimal=2\n", "Base", "Decimal", "2"},
+        TLookupCase{"FirstOfTwoKeysWins", "[Base]\nDecimal=1\nDecimal=3\n", "Base", "Decimal", "1"},
+        TLookupCase{"KeyOfAnotherSection", "[Other]\nDecimal=1\n[Base]\nAnatomy=1\n", "Base",
+                    "Decimal", std::nullopt},
+        TLookupCase{"KeyBeforeAnySection", "Decimal=1\n[Base]\n", "Base", "Decimal", std::nullopt},
+        TLookupCase{"CommentedOut", "[Base]\n;Decimal=1\n#Decimal=2\n", "Base", "Decimal",
+                    std::nullopt},
+        TLookupCase{"QuotesDropped", "[Base]\nDamageMethod=\" Damage*2 \"\n", "Base",
+                    "DamageMethod", " Damage*2 "},
+        TLookupCase{"EqualsInsideValue", "[Base]\nDamageMethod=a=b\n", "Base", "DamageMethod",
+                    "a=b"},
+        TLookupCase{"EmptyValue", "[Base]\nDamageMethod=\n", "Base", "DamageMethod", ""},
+        TLookupCase{"UnclosedSectionHeader", "[Base\nDecimal=1\n", "Base", "Decimal",
+                    std::nullopt}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct TTypedCase
+{
+    const char* Name;
+    std::string Value;
+    std::int32_t Integer;
+    bool Boolean;
+};
+
+void PrintTo(const TTypedCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class IniTypedRead : public testing::TestWithParam<TTypedCase>
+{
+};
+
+// Fallbacks 42 and true tell a malformed value from a parsed one.
+TEST_P(IniTypedRead, FallsBackOnMalformedValues)
+{
+    TIniFile ini;
+    ini.Parse("[S]\nK=" + GetParam().Value + "\n");
+    EXPECT_EQ(ini.ReadInteger("S", "K", 42), GetParam().Integer);
+    EXPECT_EQ(ini.ReadBool("S", "K", true), GetParam().Boolean);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniTypedRead,
+    testing::Values(TTypedCase{"One", "1", 1, true}, TTypedCase{"Zero", "0", 0, false},
+                    TTypedCase{"Negative", "-7", -7, true}, TTypedCase{"Plus", "+3", 3, true},
+                    TTypedCase{"Int32Max", "2147483647", 2147483647, true},
+                    TTypedCase{"Overflow", "2147483648", 42, true},
+                    TTypedCase{"TrailingText", "12abc", 42, true},
+                    TTypedCase{"Word", "yes", 42, true}, TTypedCase{"Decimal", "1.5", 42, true},
+                    TTypedCase{"Empty", "", 42, true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(IniFile, MissingKeysGiveTheFallbacks)
+{
+    TIniFile ini;
+    ini.Parse("[Base]\n");
+    EXPECT_EQ(ini.ReadString("Base", "DamageMethod", "x"), "x");
+    EXPECT_EQ(ini.ReadInteger("Base", "Decimal", 5), 5);
+    EXPECT_TRUE(ini.ReadBool("Base", "Anatomy", true));
+}
+
+TEST(IniFile, SavingKeepsForeignLinesAndChangesValuesInPlace)
+{
+    TIniFile ini;
+    ini.Parse("; written by hand\r\n"
+              "[Base]\r\n"
+              "Decimal=1\r\n"
+              "Colour=blue\r\n"
+              "\r\n"
+              "[Mine]\r\n"
+              "Keep = this  \r\n");
+    ini.WriteInteger("Base", "Decimal", 3);
+    ini.WriteBool("Base", "Anatomy", true);
+    ini.WriteString("WeaponSpeed", "Method", "SPEED*2");
+    EXPECT_EQ(ini.Text(), "; written by hand\r\n"
+                          "[Base]\r\n"
+                          "Decimal=3\r\n"
+                          "Colour=blue\r\n"
+                          "Anatomy=1\r\n"
+                          "\r\n"
+                          "[Mine]\r\n"
+                          "Keep = this  \r\n"
+                          "[WeaponSpeed]\r\n"
+                          "Method=SPEED*2\r\n");
+}
+
+TEST(IniFile, ValuesWithOuterBlanksOrQuotesSurviveARoundTrip)
+{
+    for (const std::string value : {" lead", "trail ", "\"quoted\"", "'single'", "plain"}) {
+        TIniFile ini;
+        ini.WriteString("S", "K", value);
+        TIniFile back;
+        back.Parse(ini.Text());
+        EXPECT_EQ(back.Value("S", "K"), value) << ini.Text();
+    }
+}
+
+TEST(IniFile, ReadsShiftJisWrittenOnWindows)
+{
+    const std::string utf8 = "; 武器の設定\r\n[Base]\r\nDecimal=2\r\nメモ=日本語\r\n";
+    TIniFile ini;
+    ini.ParseBytes(EncodeUtf8ToShiftJis(utf8));
+    EXPECT_TRUE(ini.UsesCrLf());
+    EXPECT_EQ(ini.ReadInteger("Base", "Decimal", 0), 2);
+    EXPECT_EQ(ini.Value("Base", "メモ"), "日本語");
+    EXPECT_EQ(ini.Text(), utf8);
+}
+
+TEST(IniFile, UndecodableBytesStillYieldTheAsciiKeys)
+{
+    TIniFile ini;
+    ini.ParseBytes(std::string("[Base]\nNote=\xff\xfe\x80\nDecimal=2\n"));
+    EXPECT_EQ(ini.ReadInteger("Base", "Decimal", 0), 2);
+}
+
+TEST(OptionRecord, EmptyFileGivesTheDefaults)
+{
+    TIniFile ini;
+    const TOptionRecord record = ReadOptionRecord(ini);
+    EXPECT_FALSE(record.Base.Anatomy);
+    EXPECT_EQ(record.Base.Decimal, 0);
+    EXPECT_EQ(record.Base.DamageMethod, "(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus");
+    EXPECT_FALSE(record.SpreadChart3D);
+    EXPECT_EQ(record.WeaponSpeed.Method, "(15000/((25+2.5*DEXR)*SPEED))");
+}
+
+TEST(OptionRecord, RoundingModeOutsideItsRangeFallsBack)
+{
+    for (const char* text : {"-1", "4", "x"}) {
+        TIniFile ini;
+        ini.Parse(std::string("[Base]\nDecimal=") + text + "\nAnatomy=1\n");
+        const TOptionRecord record = ReadOptionRecord(ini);
+        EXPECT_EQ(record.Base.Decimal, 0) << text;
+        EXPECT_TRUE(record.Base.Anatomy) << text;
+    }
+}
+
+TEST(OptionRecord, NewFileListsTheFiveKeysInOrder)
+{
+    TOptionRecord record;
+    record.Base.Anatomy = true;
+    record.Base.Decimal = 3;
+    record.Base.DamageMethod = "Damage*2";
+    record.SpreadChart3D = true;
+    record.WeaponSpeed.Method = "SPEED/4";
+    TIniFile ini;
+    WriteOptionRecord(record, ini);
+    EXPECT_EQ(ini.Text(), "[Base]\nAnatomy=1\nDecimal=3\nDamageMethod=Damage*2\n"
+                          "[SpreadChart]\n3D=1\n[WeaponSpeed]\nMethod=SPEED/4\n");
+    TIniFile back;
+    back.Parse(ini.Text());
+    EXPECT_EQ(ReadOptionRecord(back), record);
+}
+
+std::string ParserError(const std::string& formula)
+{
+    TMathsParser parser;
+    try {
+        parser.SetExpression(formula);
+    } catch (const Exception& e) {
+        return e.what();
+    }
+    return {};
+}
+
+TEST(FormulaCheck, KnowsEachFormulasOwnVariables)
+{
+    EXPECT_EQ(DamageMethodError("(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus"), "");
+    EXPECT_EQ(DamageMethodError("Damage+DEX+INT"), "");
+    EXPECT_EQ(SpeedMethodError("(15000/((25+2.5*DEXR)*SPEED))"), "");
+    EXPECT_EQ(SpeedMethodError("STR+DEX+INT"), "");
+
+    EXPECT_NE(DamageMethodError("SPEED*2"), "");
+    EXPECT_NE(SpeedMethodError("Damage*2"), "");
+}
+
+TEST(FormulaCheck, ReportsTheEvaluatorsOwnMessage)
+{
+    const std::string syntax = ParserError("2+y");
+    const std::string bracket = ParserError("(1+2");
+    ASSERT_NE(syntax, "");
+    ASSERT_NE(bracket, "");
+    EXPECT_EQ(DamageMethodError("2+y"), syntax);
+    EXPECT_EQ(SpeedMethodError("2+y"), syntax);
+    EXPECT_EQ(DamageMethodError("(Damage+2"), bracket);
+}
+
+} // namespace

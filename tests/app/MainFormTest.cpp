@@ -1,0 +1,832 @@
+#include "app/Application.h"
+#include "app/Main.h"
+#include "app/Messages.h"
+#include "app/UOptionDlg.h"
+#include "views/WeaponDamageSpreadChart.h"
+#include "views/WeaponDataGrid.h"
+#include "views/WeaponListView.h"
+#include "views/WeaponRaderChart.h"
+#include "views/WeaponSpeedGrid.h"
+#include "weapons/DamageSpread.h"
+#include "weapons/NumberFormat.h"
+#include "weapons/TextEncoding.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString DataSource = QStringLiteral(QUILLMARCH_SOURCE_DIR "/data/WData.csv");
+
+struct TStats
+{
+    int STR = 100, DEX = 100, INT = 100, Tactics = 100, Anatomy = 100, Lumberjack = 100;
+};
+
+// The damage figures the core gives for one weapon, computed without the window.
+TWeaponDamges Expected(const TWDataCSVTable& weapon, const TStats& stats,
+                       const TOptionRecord& option)
+{
+    TWeaponDamges calc(TWeaponDataAndPCData{});
+    calc.SetDamageMethod(option.Base.DamageMethod);
+    calc.SetRoundingMode(option.Base.Decimal);
+    calc.SetAnatomyOption(option.Base.Anatomy);
+    calc.WeaponData() = {weapon.HighDamage, weapon.LowDamage, weapon.AverageDamage, weapon.Type,
+                         weapon.Name};
+    TWeaponDataAndPCData pc;
+    pc.STR = stats.STR;
+    pc.DEX = stats.DEX;
+    pc.INT = stats.INT;
+    pc.Tactics = stats.Tactics;
+    pc.Anatomy = stats.Anatomy;
+    pc.Lumberjack = stats.Lumberjack;
+    calc.SetStats(pc);
+    return calc;
+}
+
+QString General(double value)
+{
+    return QString::fromStdString(FormatGeneral(value));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs `action` on the modal dialog once it is shown.
+void OnDialog(const std::function<void(TOptionDlg&)>& action)
+{
+    QTimer::singleShot(0, [action] {
+        auto* dialog = qobject_cast<TOptionDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        action(*dialog);
+    });
+}
+
+template <typename T> T* Child(const QObject& parent, const char* name)
+{
+    T* child = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!child) {
+        qWarning("no child %s", name);
+    }
+    return child;
+}
+
+} // namespace
+
+class MainFormTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithDesignTextsAndDefaults();
+    void everyNamedControlCarriesItsObjectName();
+    void clickingAWeaponFillsEveryPage();
+    void clickingTheListWithTheMouseSelectsAndComputes();
+    void spinBoxChangeRecomputesWithoutTheSpreadChart();
+    void spinBoxChangeBeforeAnyWeaponChangesNothing();
+    void headerClicksSortTheRows();
+    void optionDialogOkAppliesAndRecomputes();
+    void optionDialogCancelChangesNothing();
+    void optionDialogRefusesARejectedFormula_data();
+    void optionDialogRefusesARejectedFormula();
+    void optionDialogShowsTheChosen3DView();
+    void settingsAreWrittenAtCloseAndReadAtStart();
+    void shiftJisCrLfSettingsAreRead();
+    void unwritableDataFolderSendsSettingsToTheConfigFolder();
+    void configFolderCopyWinsAtStart();
+    void aSaveThatFailsEverywhereIsReported();
+    void brokenFormulaInTheFileFallsBackAndIsKept();
+    void evaluationErrorKeepsTheLastGoodFigures();
+    void weaponTableProblemsAreShownAndLeaveAnEmptyList_data();
+    void weaponTableProblemsAreShownAndLeaveAnEmptyList();
+    void applicationShowsErrorsRaisedInsideEvents();
+    void renderWithAWeaponSelected();
+
+private:
+    std::unique_ptr<TMainForm> MakeForm();
+    TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
+    void CheckFigures(TMainForm& form, const TWDataCSVTable& weapon, const TStats& stats);
+
+    std::unique_ptr<QTemporaryDir> m_dataDir;
+    std::unique_ptr<QTemporaryDir> m_configDir;
+    QStringList m_messages;
+};
+
+void MainFormTest::init()
+{
+    m_dataDir = std::make_unique<QTemporaryDir>();
+    m_configDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dataDir->isValid() && m_configDir->isValid());
+    QVERIFY(QFile::copy(DataSource, m_dataDir->filePath(QStringLiteral("WData.csv"))));
+    m_messages.clear();
+    SetMessageSink([this](const QString& text) { m_messages << text; });
+}
+
+void MainFormTest::cleanup()
+{
+    SetMessageSink({});
+}
+
+std::unique_ptr<TMainForm> MainFormTest::MakeForm()
+{
+    return std::make_unique<TMainForm>(m_dataDir->path(), m_configDir->path());
+}
+
+TWDataCSVTable MainFormTest::SelectWeapon(TMainForm& form, const QString& name)
+{
+    auto* list = Child<TWeaponListView>(form, "WeaponListView");
+    const auto found = list->findItems(name, Qt::MatchExactly, 0);
+    if (found.isEmpty()) {
+        qWarning("no weapon %s", qPrintable(name));
+        return {};
+    }
+    list->setCurrentItem(found.front());
+    emit list->WeaponClicked();
+    TWDataCSVTable weapon;
+    list->GetWeaponData(weapon);
+    return weapon;
+}
+
+void MainFormTest::CheckFigures(TMainForm& form, const TWDataCSVTable& weapon, const TStats& stats)
+{
+    const TWeaponDamges calc = Expected(weapon, stats, form.OptionRecord());
+    auto* grid = Child<TWeaponDataGrid>(form, "WeaponDataGrid");
+    for (int a = 0; a < 6; ++a) {
+        for (int d = 0; d < 6; ++d) {
+            for (int f = 0; f < 3; ++f) {
+                QCOMPARE(grid->CellText(d + 2, a * 3 + f + 1), General(calc.Table()[a][d][f]));
+            }
+        }
+    }
+    QCOMPARE(grid->HQDamgeLow(), calc.HQLow());
+    QCOMPARE(grid->HQDamgeHigh(), calc.HQHigh());
+    QCOMPARE(grid->HQDamgeAve(), calc.HQAve());
+    QCOMPARE(Child<QLabel>(form, "LabelHQLow")->text(), General(calc.HQLow()));
+    QCOMPARE(Child<QLabel>(form, "LabelHQHigh")->text(), General(calc.HQHigh()));
+    QCOMPARE(Child<QLabel>(form, "LabelHQAve")->text(), General(calc.HQAve()));
+    QCOMPARE(Child<QLabel>(form, "LabelWName")->text(), QString::fromStdString(weapon.Name));
+    QCOMPARE(Child<QLabel>(form, "LabelWType")->text(), QString::fromStdString(weapon.Type));
+    QCOMPARE(Child<QLabel>(form, "LabelDmethod")->text(),
+             QString::fromStdString(weapon.DamageNote));
+    QCOMPARE(Child<QLabel>(form, "LabelWeaponSpeed")->text(), QString::number(weapon.Speed));
+
+    const TRaderChartData radar =
+        Child<TWeaponRaderChart>(form, "WeaponRaderChart")->RaderChartData();
+    QCOMPARE(radar.Damage, static_cast<std::int32_t>(std::trunc(calc.Table()[0][0][2])));
+    QCOMPARE(radar.Speed, weapon.Speed);
+    QCOMPARE(radar.WeaponType, weapon.Type);
+
+    const TWeaponSpeedData speed =
+        Child<TWeaponSpeedGrid>(form, "WeaponSpeedGrid")->WeaponSpeedData();
+    QCOMPARE(speed.Name, weapon.Name);
+    QCOMPARE(speed.Speed, weapon.Speed);
+    QCOMPARE(speed.DEX, stats.DEX);
+    QCOMPARE(speed.STR, stats.STR);
+    QCOMPARE(speed.INT, stats.INT);
+}
+
+void MainFormTest::startsWithDesignTextsAndDefaults()
+{
+    auto form = MakeForm();
+    QCOMPARE(form->windowTitle(), QStringLiteral("QuillmarchVer1.02"));
+    QCOMPARE(form->size(), QSize(832, 478));
+    QCOMPARE(form->minimumSize(), QSize(635, 350));
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("WeaponName"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQLow")->text(), QStringLiteral("HQLow"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQHigh")->text(), QStringLiteral("HQHigh"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(), QStringLiteral("HQAve"));
+    QCOMPARE(Child<TWeaponListView>(*form, "WeaponListView")->Count(), 41);
+    QCOMPARE(form->OptionRecord(), TOptionRecord());
+    QCOMPARE(form->Calculator().RoundingMode(), 0);
+    QCOMPARE(form->Calculator().DamageMethod(), std::string(DefaultDamageMethod));
+    QVERIFY(!Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->View3D());
+
+    struct TSpin
+    {
+        const char* Name;
+        int Maximum;
+    };
+    for (const TSpin spin : {TSpin{"SpinEditSTR", 2147483647}, TSpin{"SpinEditTactics", 100},
+                             TSpin{"SpinEditAnatomy", 100}, TSpin{"SpinEditLumberjack", 100},
+                             TSpin{"SpinEditDEX", 2147483647}, TSpin{"SpinEditInt", 2147483647}}) {
+        auto* box = Child<QSpinBox>(*form, spin.Name);
+        QVERIFY2(box, spin.Name);
+        QCOMPARE(box->value(), 100);
+        QCOMPARE(box->minimum(), 0);
+        QCOMPARE(box->maximum(), spin.Maximum);
+    }
+    auto* pages = Child<QTabWidget>(*form, "PageControl");
+    QCOMPARE(pages->count(), 4);
+    const QStringList tabs = {"MagicDamages", "SpreadChart", "WeaponSpeed", "RaderChart"};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(pages->tabText(i), tabs[i]);
+        QVERIFY(pages->isTabEnabled(i));
+    }
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::everyNamedControlCarriesItsObjectName()
+{
+    auto form = MakeForm();
+    for (const char* name : {"LabelWName", "LabelWType", "LabelWeaponSpeed", "LabelDmethod",
+                             "LabelHQLow", "LabelHQHigh", "LabelHQAve"}) {
+        QVERIFY2(Child<QLabel>(*form, name), name);
+    }
+    QVERIFY(Child<TWeaponListView>(*form, "WeaponListView"));
+    QVERIFY(Child<QTabWidget>(*form, "PageControl"));
+    QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->toolTip(),
+             QStringLiteral("白：HQと同程度 薄青：HQより下 薄赤：HQより上"));
+    QCOMPARE(Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->toolTip(),
+             QStringLiteral("左Dクリック：標準位置 左ドラッグ：ズーム 右ドラッグ：移動"));
+    QVERIFY(Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid"));
+    QVERIFY(Child<TWeaponRaderChart>(*form, "WeaponRaderChart"));
+
+    TOptionDlg dialog(form->OptionRecord(), form.get());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Option"));
+    QCOMPARE(dialog.size(), QSize(544, 299));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(Child<QCheckBox>(dialog, "CheckBoxAnatomy"));
+    QVERIFY(Child<QGroupBox>(dialog, "RadioGroupDecimal"));
+    QVERIFY(Child<QGroupBox>(dialog, "RadioGroupDLogic"));
+    QVERIFY(Child<QGroupBox>(dialog, "RadioGroup3D"));
+    QVERIFY(Child<QLineEdit>(dialog, "EditMagicDamageMethod"));
+    QVERIFY(Child<QLineEdit>(dialog, "EditWeaponSpeedMethod"));
+    QVERIFY(Child<QLabel>(dialog, "LabelMagicDamageError"));
+    QVERIFY(Child<QLabel>(dialog, "LabelWeaponSpeedError"));
+    QCOMPARE(Child<QPushButton>(dialog, "OKBtn")->text(), QStringLiteral("OK"));
+    QVERIFY(Child<QPushButton>(dialog, "OKBtn")->isDefault());
+    QCOMPARE(Child<QPushButton>(dialog, "CancelBtn")->text(), QStringLiteral("キャンセル"));
+    auto* pages = Child<QTabWidget>(dialog, "PageControl");
+    QCOMPARE(pages->count(), 5);
+    const QStringList tabs = {"Base", "MagicDamages", "SpreadChart", "WeaponSpeed", "RaderChart"};
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(pages->tabText(i), tabs[i]);
+    }
+    const auto decimals =
+        Child<QGroupBox>(dialog, "RadioGroupDecimal")->findChildren<QRadioButton*>();
+    QCOMPARE(decimals.size(), 4);
+    QCOMPARE(decimals[3]->text(), QStringLiteral("小数点も表示する"));
+    QVERIFY(decimals[0]->isChecked());
+}
+
+void MainFormTest::clickingAWeaponFillsEveryPage()
+{
+    auto form = MakeForm();
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    QCOMPARE(weapon.Name, std::string("Katana"));
+    CheckFigures(*form, weapon, TStats{});
+
+    TDamageSpread spread;
+    spread.SetDiceData(weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus);
+    QCOMPARE(Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->HighProbability(),
+             spread.HighProbability());
+    QCOMPARE(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData().TopProbability,
+             spread.HighProbability());
+    QVERIFY(Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid")->CellText(1, 0) != QString());
+
+    // Another weapon of another type replaces every figure.
+    const TWDataCSVTable axe = SelectWeapon(*form, QStringLiteral("Hatchet"));
+    QCOMPARE(axe.Type, std::string("AXE"));
+    CheckFigures(*form, axe, TStats{});
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::clickingTheListWithTheMouseSelectsAndComputes()
+{
+    // A short table leaves an empty area below the rows.
+    const QList<QByteArray> lines = ReadFile(DataSource).split('\n');
+    WriteFile(m_dataDir->filePath(QStringLiteral("WData.csv")),
+              lines[0] + '\n' + lines[1] + '\n' + lines[2] + '\n' + lines[3] + '\n');
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto* list = Child<TWeaponListView>(*form, "WeaponListView");
+    QCOMPARE(list->topLevelItemCount(), 3);
+
+    // A click on the empty area below the rows selects nothing and computes nothing.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(10, list->viewport()->height() - 2));
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("WeaponName"));
+
+    QTreeWidgetItem* item = list->topLevelItem(2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    TWDataCSVTable weapon;
+    QVERIFY(list->GetWeaponData(weapon));
+    QCOMPARE(QString::fromStdString(weapon.Name), item->text(0));
+    CheckFigures(*form, weapon, TStats{});
+}
+
+void MainFormTest::spinBoxChangeRecomputesWithoutTheSpreadChart()
+{
+    auto form = MakeForm();
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Hatchet"));
+    auto* chart = Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart");
+    // A spread that the stats cannot produce shows whether the chart was fed again.
+    chart->SetDiceData(1, 4, 0);
+
+    TStats stats;
+    stats.STR = 250;
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(stats.STR);
+    CheckFigures(*form, weapon, stats);
+    stats.Lumberjack = 37;
+    Child<QSpinBox>(*form, "SpinEditLumberjack")->setValue(stats.Lumberjack);
+    CheckFigures(*form, weapon, stats);
+    stats.DEX = 35;
+    Child<QSpinBox>(*form, "SpinEditDEX")->setValue(stats.DEX);
+    CheckFigures(*form, weapon, stats);
+    stats.Tactics = 0;
+    Child<QSpinBox>(*form, "SpinEditTactics")->setValue(stats.Tactics);
+    CheckFigures(*form, weapon, stats);
+
+    QCOMPARE(chart->Spread().DiceSides(), 4);
+    QCOMPARE(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData().TopProbability,
+             25.0);
+
+    auto* tactics = Child<QSpinBox>(*form, "SpinEditTactics");
+    tactics->setValue(250);
+    QCOMPARE(tactics->value(), 100);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::spinBoxChangeBeforeAnyWeaponChangesNothing()
+{
+    auto form = MakeForm();
+    const TRaderChartData before =
+        Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData();
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(10);
+    Child<QSpinBox>(*form, "SpinEditDEX")->setValue(20);
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("WeaponName"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQLow")->text(), QStringLiteral("HQLow"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQHigh")->text(), QStringLiteral("HQHigh"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(), QStringLiteral("HQAve"));
+    QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->CellText(2, 1), QString());
+    QCOMPARE(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData().Damage,
+             before.Damage);
+    QCOMPARE(Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid")->WeaponSpeedData().DEX, 0);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::headerClicksSortTheRows()
+{
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto* list = Child<TWeaponListView>(*form, "WeaponListView");
+    const auto clickHeader = [&](int column) {
+        QHeaderView* header = list->header();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    const auto column = [&](int c) {
+        QStringList texts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            texts << list->topLevelItem(i)->text(c);
+        }
+        return texts;
+    };
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    const auto sorted = [&](QStringList texts, bool descending) {
+        std::stable_sort(texts.begin(), texts.end(), [&](const QString& a, const QString& b) {
+            return descending ? collator.compare(b, a) < 0 : collator.compare(a, b) < 0;
+        });
+        return texts;
+    };
+
+    const QStringList fileOrder = column(0);
+    clickHeader(0);
+    QCOMPARE(list->SortColumn(), 1);
+    QCOMPARE(column(0), sorted(fileOrder, false));
+    QVERIFY(column(0) != fileOrder);
+    clickHeader(0);
+    QCOMPARE(list->SortColumn(), -1);
+    QCOMPARE(column(0), sorted(fileOrder, true));
+    clickHeader(2);
+    QCOMPARE(list->SortColumn(), 3);
+    QCOMPARE(column(2), sorted(column(2), false));
+
+    // The selection survives the sorting and still names the same weapon.
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    clickHeader(0);
+    TWDataCSVTable after;
+    QVERIFY(list->GetWeaponData(after));
+    QCOMPARE(after.Name, weapon.Name);
+}
+
+void MainFormTest::optionDialogOkAppliesAndRecomputes()
+{
+    auto form = MakeForm();
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    OnDialog([](TOptionDlg& dialog) {
+        Child<QGroupBox>(dialog, "RadioGroupDecimal")->findChildren<QRadioButton*>()[3]->click();
+        Child<QLineEdit>(dialog, "EditMagicDamageMethod")
+            ->setText(QStringLiteral("Damage*TacticsR/3+Plus"));
+        Child<QLineEdit>(dialog, "EditWeaponSpeedMethod")
+            ->setText(QStringLiteral("SPEED/4+DEXR/100"));
+        QTest::mouseClick(Child<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+    });
+    form->OptionClick();
+
+    TOptionRecord expected;
+    expected.Base.Decimal = 3;
+    expected.Base.DamageMethod = "Damage*TacticsR/3+Plus";
+    expected.WeaponSpeed.Method = "SPEED/4+DEXR/100";
+    QCOMPARE(form->OptionRecord(), expected);
+    QCOMPARE(form->Calculator().RoundingMode(), 3);
+    CheckFigures(*form, weapon, TStats{});
+    // Decimals are shown now: Normal/Normal low of 5 is 5*1.5/3 = 2.5.
+    QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->CellText(2, 1),
+             QStringLiteral("2.5"));
+    auto* speed = Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid");
+    QCOMPARE(speed->SpeedMethod(), QStringLiteral("SPEED/4+DEXR/100"));
+    TWeaponSpeedGrid reference;
+    reference.SetSpeedMethod(QStringLiteral("SPEED/4+DEXR/100"));
+    reference.SetWeaponSpeedData(speed->WeaponSpeedData());
+    QCOMPARE(speed->ToTabSeparatedText(), reference.ToTabSeparatedText());
+    reference.SetSpeedMethod(QString::fromLatin1(DefaultSpeedMethod));
+    QVERIFY(speed->ToTabSeparatedText() != reference.ToTabSeparatedText());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::optionDialogCancelChangesNothing()
+{
+    auto form = MakeForm();
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    const QString before = Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText();
+    OnDialog([](TOptionDlg& dialog) {
+        Child<QGroupBox>(dialog, "RadioGroupDecimal")->findChildren<QRadioButton*>()[3]->click();
+        Child<QGroupBox>(dialog, "RadioGroup3D")->findChildren<QRadioButton*>()[1]->click();
+        Child<QLineEdit>(dialog, "EditMagicDamageMethod")->setText(QStringLiteral("Damage*7"));
+        QTest::mouseClick(Child<QPushButton>(dialog, "CancelBtn"), Qt::LeftButton);
+    });
+    form->OptionClick();
+    QCOMPARE(form->OptionRecord(), TOptionRecord());
+    QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText(), before);
+    QVERIFY(!Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->View3D());
+    CheckFigures(*form, weapon, TStats{});
+}
+
+void MainFormTest::optionDialogRefusesARejectedFormula_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<int>("page");
+    QTest::newRow("damage syntax") << "EditMagicDamageMethod"
+                                   << "LabelMagicDamageError"
+                                   << "Damage*2+y" << 1;
+    QTest::newRow("damage uses a speed name") << "EditMagicDamageMethod"
+                                              << "LabelMagicDamageError"
+                                              << "Damage*SPEED" << 1;
+    QTest::newRow("damage bracket") << "EditMagicDamageMethod"
+                                    << "LabelMagicDamageError"
+                                    << "(Damage*2" << 1;
+    QTest::newRow("speed syntax") << "EditWeaponSpeedMethod"
+                                  << "LabelWeaponSpeedError"
+                                  << "SPEED*Plus" << 3;
+}
+
+void MainFormTest::optionDialogRefusesARejectedFormula()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, label);
+    QFETCH(QString, formula);
+    QFETCH(int, page);
+
+    std::string evaluatorMessage;
+    {
+        TMathsParser parser;
+        try {
+            parser.SetExpression(formula.toStdString());
+        } catch (const Exception& e) {
+            evaluatorMessage = e.what();
+        }
+    }
+    QVERIFY(!evaluatorMessage.empty());
+
+    auto form = MakeForm();
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    const QString before = Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText();
+    bool stayedOpen = false;
+    QString shown;
+    int shownPage = -1;
+    OnDialog([&](TOptionDlg& dialog) {
+        Child<QGroupBox>(dialog, "RadioGroupDecimal")->findChildren<QRadioButton*>()[2]->click();
+        Child<QLineEdit>(dialog, edit.toLatin1())->setText(formula);
+        Child<QTabWidget>(dialog, "PageControl")->setCurrentIndex(0);
+        QTest::mouseClick(Child<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+        stayedOpen = dialog.isVisible() && dialog.result() != QDialog::Accepted;
+        shown = Child<QLabel>(dialog, label.toLatin1())->text();
+        shownPage = Child<QTabWidget>(dialog, "PageControl")->currentIndex();
+        // Mending the formula takes the complaint away while typing.
+        Child<QLineEdit>(dialog, edit.toLatin1())->setText(QStringLiteral("1*1"));
+        QCOMPARE(Child<QLabel>(dialog, label.toLatin1())->text(), QString());
+        dialog.reject();
+    });
+    form->OptionClick();
+    QVERIFY(stayedOpen);
+    QCOMPARE(shown.toStdString(), evaluatorMessage);
+    QCOMPARE(shownPage, page);
+    QCOMPARE(form->OptionRecord(), TOptionRecord());
+    QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText(), before);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::optionDialogShowsTheChosen3DView()
+{
+    auto form = MakeForm();
+    OnDialog([](TOptionDlg& dialog) {
+        Child<QGroupBox>(dialog, "RadioGroup3D")->findChildren<QRadioButton*>()[1]->click();
+        QTest::mouseClick(Child<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+    });
+    form->OptionClick();
+    QVERIFY(form->OptionRecord().SpreadChart3D);
+    QVERIFY(Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->View3D());
+
+    // The next dialog starts from the record it left behind.
+    bool checked = false;
+    OnDialog([&](TOptionDlg& dialog) {
+        checked =
+            Child<QGroupBox>(dialog, "RadioGroup3D")->findChildren<QRadioButton*>()[1]->isChecked();
+        dialog.reject();
+    });
+    form->OptionClick();
+    QVERIFY(checked);
+}
+
+void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
+{
+    const QString path = m_dataDir->filePath(QStringLiteral("Option.ini"));
+    {
+        auto form = MakeForm();
+        form->close();
+    }
+    QCOMPARE(QString::fromUtf8(ReadFile(path)),
+             QStringLiteral("[Base]\nAnatomy=0\nDecimal=0\n"
+                            "DamageMethod=(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus\n"
+                            "[SpreadChart]\n3D=0\n"
+                            "[WeaponSpeed]\nMethod=(15000/((25+2.5*DEXR)*SPEED))\n"));
+
+    TOptionRecord changed;
+    changed.Base.Anatomy = true;
+    changed.Base.Decimal = 2;
+    changed.Base.DamageMethod = "Damage*TacticsR";
+    changed.SpreadChart3D = true;
+    changed.WeaponSpeed.Method = "(10000/((25+2.5*DEXR)*SPEED))";
+    {
+        auto form = MakeForm();
+        form->SetOptionRecord(changed);
+        form->close();
+    }
+    auto form = MakeForm();
+    QCOMPARE(form->OptionRecord(), changed);
+    QCOMPARE(form->Calculator().RoundingMode(), 2);
+    QVERIFY(form->Calculator().AnatomyOption());
+    QCOMPARE(form->Calculator().DamageMethod(), changed.Base.DamageMethod);
+    QCOMPARE(Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid")->SpeedMethod().toStdString(),
+             changed.WeaponSpeed.Method);
+    QVERIFY(Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->View3D());
+    QVERIFY(!QFile::exists(m_configDir->filePath(QStringLiteral("Option.ini"))));
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::shiftJisCrLfSettingsAreRead()
+{
+    const QString path = m_dataDir->filePath(QStringLiteral("Option.ini"));
+    const std::string text = "; 武器計算機の設定\r\n"
+                             "[Base]\r\n"
+                             "Anatomy=1\r\n"
+                             "Decimal=1\r\n"
+                             "DamageMethod=Damage*(TacticsR+AnatomyR)\r\n"
+                             "[SpreadChart]\r\n"
+                             "3D=1\r\n"
+                             "[WeaponSpeed]\r\n"
+                             "Method=(12000/((25+2.5*DEXR)*SPEED))\r\n"
+                             "[メモ]\r\n"
+                             "武器=刀\r\n";
+    WriteFile(path, QByteArray::fromStdString(EncodeUtf8ToShiftJis(text)));
+    {
+        auto form = MakeForm();
+        QVERIFY(form->OptionRecord().Base.Anatomy);
+        QCOMPARE(form->OptionRecord().Base.Decimal, 1);
+        QCOMPARE(form->OptionRecord().Base.DamageMethod, std::string("Damage*(TacticsR+AnatomyR)"));
+        QVERIFY(form->OptionRecord().SpreadChart3D);
+        QCOMPARE(form->OptionRecord().WeaponSpeed.Method,
+                 std::string("(12000/((25+2.5*DEXR)*SPEED))"));
+        const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+        CheckFigures(*form, weapon, TStats{});
+        form->close();
+    }
+    // Written back in UTF-8 with its own line ends, the foreign lines kept.
+    QCOMPARE(ReadFile(path).toStdString(), text);
+}
+
+void MainFormTest::unwritableDataFolderSendsSettingsToTheConfigFolder()
+{
+    // A directory where the file should be refuses the write even for root.
+    QVERIFY(QDir(m_dataDir->path()).mkdir(QStringLiteral("Option.ini")));
+    QTemporaryDir xdg;
+    qputenv("XDG_CONFIG_HOME", xdg.path().toLocal8Bit());
+    TOptionRecord changed;
+    changed.Base.Decimal = 3;
+    {
+        TMainForm form(m_dataDir->path());
+        QCOMPARE(form.OptionRecord(), TOptionRecord());
+        form.SetOptionRecord(changed);
+        form.close();
+    }
+    const QString configFile = xdg.filePath(QStringLiteral("quillmarch/Option.ini"));
+    QVERIFY(ReadFile(configFile).contains("Decimal=3"));
+    QVERIFY(m_messages.isEmpty());
+    {
+        TMainForm form(m_dataDir->path());
+        QCOMPARE(form.OptionRecord(), changed);
+    }
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+void MainFormTest::configFolderCopyWinsAtStart()
+{
+    WriteFile(m_dataDir->filePath(QStringLiteral("Option.ini")), "[Base]\nDecimal=1\n");
+    WriteFile(m_configDir->filePath(QStringLiteral("Option.ini")), "[Base]\nDecimal=2\n");
+    {
+        auto form = MakeForm();
+        QCOMPARE(form->OptionRecord().Base.Decimal, 2);
+        TOptionRecord changed = form->OptionRecord();
+        changed.Base.Decimal = 3;
+        form->SetOptionRecord(changed);
+        form->close();
+    }
+    // The copy that is read is the copy that is written, or the change would be lost.
+    QVERIFY(ReadFile(m_configDir->filePath(QStringLiteral("Option.ini"))).contains("Decimal=3"));
+    QCOMPARE(ReadFile(m_dataDir->filePath(QStringLiteral("Option.ini"))),
+             QByteArray("[Base]\nDecimal=1\n"));
+}
+
+void MainFormTest::aSaveThatFailsEverywhereIsReported()
+{
+    QVERIFY(QDir(m_dataDir->path()).mkdir(QStringLiteral("Option.ini")));
+    // The configuration folder lies below a plain file, so it cannot be made.
+    const QString blocker = m_configDir->filePath(QStringLiteral("file"));
+    WriteFile(blocker, "x");
+    TMainForm form(m_dataDir->path(), blocker + QStringLiteral("/quillmarch"));
+    form.close();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].startsWith(QStringLiteral("Option.iniを保存できませんでした。")));
+}
+
+void MainFormTest::brokenFormulaInTheFileFallsBackAndIsKept()
+{
+    const QString path = m_dataDir->filePath(QStringLiteral("Option.ini"));
+    WriteFile(path, "[Base]\nDamageMethod=(Damage*2\n");
+    auto form = MakeForm();
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(form->Calculator().DamageMethod(), std::string(DefaultDamageMethod));
+    QCOMPARE(form->OptionRecord().Base.DamageMethod, std::string("(Damage*2"));
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    const TWeaponDamges calc = Expected(weapon, TStats{}, TOptionRecord());
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(), General(calc.HQAve()));
+    form->close();
+    QVERIFY(ReadFile(path).contains("DamageMethod=(Damage*2\n"));
+}
+
+void MainFormTest::evaluationErrorKeepsTheLastGoodFigures()
+{
+    auto form = MakeForm();
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    const QString grid = Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText();
+    const QString hq = Child<QLabel>(*form, "LabelHQAve")->text();
+
+    TOptionRecord dividing;
+    dividing.Base.DamageMethod = "Damage/(STR-100)";
+    form->SetOptionRecord(dividing);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText(), grid);
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(), hq);
+
+    // The program goes on: other stats give figures again.
+    TStats stats;
+    stats.STR = 110;
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(stats.STR);
+    QCOMPARE(m_messages.size(), 1);
+    CheckFigures(*form, weapon, stats);
+}
+
+void MainFormTest::weaponTableProblemsAreShownAndLeaveAnEmptyList_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("WData.csvファイルが存在しません。");
+    QTest::newRow("letter in speed")
+        << QByteArray("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n"
+                      "0,Broadsword,5,29,17,45,Swords,2,13,3,2d13+3\n"
+                      "1,Cutlass,6,28,17,4x,Swords,2,12,4,2d12+4\n")
+        << QStringLiteral("CSVFileのエラーです。");
+}
+
+void MainFormTest::weaponTableProblemsAreShownAndLeaveAnEmptyList()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, message);
+    const QString path = m_dataDir->filePath(QStringLiteral("WData.csv"));
+    QVERIFY(QFile::remove(path));
+    if (!csv.isEmpty()) {
+        WriteFile(path, csv);
+    }
+    auto form = MakeForm();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages[0].startsWith(message), qPrintable(m_messages[0]));
+    auto* list = Child<TWeaponListView>(*form, "WeaponListView");
+    QCOMPARE(list->Count(), 0);
+    QCOMPARE(list->topLevelItemCount(), 0);
+    // The window goes on: settings still load and a spin box is harmless.
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(1);
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("WeaponName"));
+    QCOMPARE(m_messages.size(), 1);
+}
+
+namespace {
+
+class TThrowingObject : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User) {
+            throw ESyntaxError("raised inside an event");
+        }
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+void MainFormTest::applicationShowsErrorsRaisedInsideEvents()
+{
+    QVERIFY(qobject_cast<TQuillmarchApplication*>(QCoreApplication::instance()));
+    TThrowingObject object;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&object, &event);
+    QCOMPARE(m_messages, QStringList{QStringLiteral("raised inside an event")});
+}
+
+void MainFormTest::renderWithAWeaponSelected()
+{
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    QApplication::processEvents();
+    const QPixmap shot = form->grab();
+    QVERIFY(!shot.isNull());
+    QVERIFY(shot.save(QStringLiteral("/tmp/main.png")));
+    auto* pages = Child<QTabWidget>(*form, "PageControl");
+    for (int i = 1; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        // Charts lay themselves out in posted events.
+        QTest::qWait(400);
+        form->grab().save(QStringLiteral("/tmp/main-page%1.png").arg(i));
+    }
+}
+
+int main(int argc, char** argv)
+{
+    TQuillmarchApplication app(argc, argv);
+    MainFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFormTest.moc"
