@@ -2,6 +2,8 @@
 
 #include "weapons/NumberFormat.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -17,6 +19,29 @@ const QColor Silver(0xC0, 0xC0, 0xC0);
 constexpr std::array<int, 6> AccuracyGreen = {0xAA, 0x99, 0x88, 0x77, 0x66, 0x55};
 // Row 0, one shade per damage level; the last step is deliberately larger.
 constexpr std::array<int, 6> DamageGreen = {0xAA, 0x99, 0x88, 0x77, 0x66, 0x44};
+
+// The level names must fit their 70-pixel columns and the text its 16-pixel
+// row; a desktop font larger than the design's is stepped down until they do.
+QFont FittingFont(QFont font, int columnWidth, int rowHeight)
+{
+    const QString widest[] = {QString::fromLatin1(AccuracyLevelNames[2]),
+                              QString::fromLatin1(DamageLevelNames[5])};
+    if (font.pointSizeF() <= 0) {
+        font.setPointSizeF(QFontInfo(font).pointSizeF());
+    }
+    while (font.pointSizeF() > 6) {
+        const QFontMetrics metrics(font);
+        bool fits = metrics.height() <= rowHeight;
+        for (const QString& text : widest) {
+            fits = fits && metrics.horizontalAdvance(text) <= columnWidth - 4;
+        }
+        if (fits) {
+            break;
+        }
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    return font;
+}
 
 } // namespace
 
@@ -155,6 +180,7 @@ QSize TWeaponDataGrid::minimumSizeHint() const
 void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
+    painter.setFont(FittingFont(font(), m_columnWidth, m_rowHeight));
     painter.fillRect(rect(), White);
     for (int column = 0; column < ColumnCount; ++column) {
         for (int row = 0; row < GridRowCount; ++row) {

@@ -144,6 +144,17 @@ TEST(WeaponSpeedGrid, ARejectedFormulaKeepsTheGrid)
     EXPECT_EQ(grid.CellText(1, 1), "4sec");
 }
 
+TEST(WeaponSpeedGrid, AFormulaFailingForSomeDexKeepsTheShownRanges)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod(DefaultSpeedMethod);
+    grid.SetWeaponSpeedData(Weapon(40));
+    const QString before = grid.ToTabSeparatedText();
+    EXPECT_THROW(grid.SetSpeedMethod("15/(DEXR-100)"), EMathError);
+    EXPECT_EQ(grid.ToTabSeparatedText(), before);
+    EXPECT_EQ(grid.CellText(1, 1), "15sec");
+}
+
 TEST(WeaponSpeedGrid, RowsAlternateBlueAndRed)
 {
     TWeaponSpeedGrid grid;
