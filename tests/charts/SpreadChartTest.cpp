@@ -1,5 +1,250 @@
+#include "views/WeaponDamageSpreadChart.h"
+
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QtTest>
-int main()
+
+namespace {
+
+bool IsRed(QRgb c)
 {
-    return 0;
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
 }
+
+bool IsWhite(QRgb c)
+{
+    return qRed(c) > 245 && qGreen(c) > 245 && qBlue(c) > 245;
+}
+
+int CountRed(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += IsRed(image.pixel(x, y));
+    return count;
+}
+
+} // namespace
+
+class SpreadChartTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TWeaponDamageSpreadChart> m_chart;
+
+    // Where a chart value lands in the widget's own pixels.
+    QPoint ToWidget(QPointF value)
+    {
+        QChart* chart = m_chart->Chart();
+        const QPointF inChart = chart->mapToPosition(value);
+        const QPoint inView = m_chart->ChartView()->mapFromScene(chart->mapToScene(inChart));
+        return m_chart->ChartView()->viewport()->mapTo(m_chart.get(), inView);
+    }
+    QPoint InViewport(QPointF value)
+    {
+        QChart* chart = m_chart->Chart();
+        return m_chart->ChartView()->mapFromScene(chart->mapToScene(chart->mapToPosition(value)));
+    }
+    QImage Picture() { return m_chart->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    static void Near(QPair<double, double> actual, double min, double max, double tolerance)
+    {
+        QVERIFY2(std::abs(actual.first - min) <= tolerance &&
+                     std::abs(actual.second - max) <= tolerance,
+                 qPrintable(QString("got %1..%2, expected %3..%4")
+                                .arg(actual.first)
+                                .arg(actual.second)
+                                .arg(min)
+                                .arg(max)));
+    }
+    QStringList ValueLabels()
+    {
+        auto* axis = qobject_cast<QCategoryAxis*>(m_chart->Chart()->axes(Qt::Vertical).first());
+        return axis->categoriesLabels();
+    }
+
+private slots:
+    void init()
+    {
+        m_chart = std::make_unique<TWeaponDamageSpreadChart>();
+        m_chart->resize(640, 400);
+        m_chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_chart.get()));
+        // Pixels are checked at rest, not halfway through a zoom animation.
+        m_chart->Chart()->setAnimationOptions(QChart::NoAnimation);
+    }
+    void cleanup() { m_chart.reset(); }
+
+    void startsEmptyInTheStandardView()
+    {
+        QCOMPARE(m_chart->objectName(), QString("WeaponDamageSpreadChart"));
+        QCOMPARE(m_chart->HighProbability(), 0.0);
+        QCOMPARE(m_chart->View3D(), false);
+        QCOMPARE(m_chart->ValueAxisRange(), qMakePair(0.0, 15.0));
+        QCOMPARE(m_chart->CategoryRange(), qMakePair(1, 60));
+        QCOMPARE(m_chart->BarSet()->count(), 60);
+        QStringList percent;
+        for (int k = 0; k <= 15; ++k)
+            percent << QString("%1%").arg(k);
+        QCOMPARE(ValueLabels(), percent);
+        QCOMPARE(CountRed(Picture()), 0);
+        QVERIFY(!m_chart->Chart()->legend()->isVisible());
+    }
+
+    void twoD6PeaksRedAtSeven()
+    {
+        m_chart->SetDiceData(2, 6, 0);
+        QVERIFY(std::abs(m_chart->HighProbability() - 100.0 / 6) < 1e-9);
+        QVERIFY(std::abs(m_chart->property("HighProbability").toDouble() - 100.0 / 6) < 1e-9);
+        QBarSet* bars = m_chart->BarSet();
+        QVERIFY(std::abs(bars->at(6) - 100.0 / 6) < 1e-9);
+        QCOMPARE(bars->at(0), 0.0);
+        for (int k = 13; k <= 60; ++k)
+            QCOMPARE(bars->at(k - 1), 0.0);
+        QList<int> red;
+        for (int k = 2; k <= 12; ++k)
+            red << k - 1;
+        QCOMPARE(bars->selectedBars().size(), red.size());
+        for (int index : red)
+            QVERIFY(bars->isBarSelected(index));
+
+        const QImage image = Picture();
+        // Bar 7 (16.7 %) is red up to the plot's top; bar 6 (13.9 %) ends below it.
+        QVERIFY(IsRed(image.pixel(ToWidget({6, 8}))));
+        QVERIFY(IsRed(image.pixel(ToWidget({6, 14.8}))));
+        QVERIFY(IsRed(image.pixel(ToWidget({5, 13.5}))));
+        QVERIFY(IsWhite(image.pixel(ToWidget({5, 14.3}))));
+        // Damage 1 and 13 stay empty right above the floor.
+        QVERIFY(IsWhite(image.pixel(ToWidget({0, 0.5}))));
+        QVERIFY(IsWhite(image.pixel(ToWidget({12, 0.5}))));
+        QVERIFY(IsWhite(image.pixel(ToWidget({40, 0.5}))));
+    }
+
+    void tallBarIsCutAtThePlotTop()
+    {
+        m_chart->SetDiceData(1, 4, 0);
+        QCOMPARE(m_chart->HighProbability(), 25.0);
+        const QImage image = Picture();
+        const QPoint top = ToWidget({1, 15});
+        QVERIFY(IsRed(image.pixel(top + QPoint(0, 2))));
+        // Above the plot the bar is gone: the surround stays silver.
+        QVERIFY(!IsRed(image.pixel(top - QPoint(0, 4))));
+        QCOMPARE(m_chart->ValueAxisRange(), qMakePair(0.0, 15.0));
+    }
+
+    void dragZoomsPanMovesDoubleClickRestores()
+    {
+        m_chart->SetDiceData(2, 6, 0);
+        QWidget* viewport = m_chart->ChartView()->viewport();
+        // Drag from (damage 5, 10 %) to (damage 15, 2 %).
+        const QPoint from = InViewport({4, 10});
+        const QPoint to = InViewport({14, 2});
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QTest::mouseMove(viewport, (from + to) / 2);
+        QTest::mouseMove(viewport, to);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+        Near(m_chart->ValueAxisRange(), 2, 10, 0.1);
+        Near(m_chart->DamageAxisRange(), 5, 15, 0.15);
+        QCOMPARE(m_chart->CategoryRange(), qMakePair(5, 15));
+        // Zoomed labels keep a round step with at most three decimals.
+        for (const QString& label : ValueLabels()) {
+            QVERIFY(label.endsWith('%'));
+            const int dot = label.indexOf('.');
+            QVERIFY2(dot < 0 || label.size() - dot - 2 <= 3, qPrintable(label));
+        }
+        QVERIFY(ValueLabels().size() >= 8);
+
+        // Right-drag: the content follows the mouse, so dragging right and up
+        // shows lower damage values and lower percentages.
+        const auto [vMin, vMax] = m_chart->ValueAxisRange();
+        const auto [dMin, dMax] = m_chart->DamageAxisRange();
+        const QRectF plot = m_chart->Chart()->plotArea();
+        const QPoint start = plot.center().toPoint();
+        QTest::mousePress(viewport, Qt::RightButton, {}, start);
+        QTest::mouseMove(viewport, start + QPoint(30, -20));
+        QTest::mouseMove(viewport, start + QPoint(60, -40));
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, start + QPoint(60, -40));
+        const double dShift = 60 * (dMax - dMin) / plot.width();
+        const double vShift = 40 * (vMax - vMin) / plot.height();
+        Near(m_chart->DamageAxisRange(), dMin - dShift, dMax - dShift, 0.05);
+        Near(m_chart->ValueAxisRange(), vMin - vShift, vMax - vShift, 0.05);
+
+        // The zoom survives a new weapon.
+        const auto zoomed = m_chart->ValueAxisRange();
+        m_chart->SetDiceData(1, 4, 0);
+        QCOMPARE(m_chart->ValueAxisRange(), zoomed);
+        QVERIFY(m_chart->CategoryRange() != qMakePair(1, 60));
+
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, start);
+        QCOMPARE(m_chart->ValueAxisRange(), qMakePair(0.0, 15.0));
+        QCOMPARE(m_chart->CategoryRange(), qMakePair(1, 60));
+        QCOMPARE(ValueLabels().first(), QString("0%"));
+        QCOMPARE(ValueLabels().last(), QString("15%"));
+    }
+
+    void tinyDragDoesNotZoom()
+    {
+        QWidget* viewport = m_chart->ChartView()->viewport();
+        const QPoint at = InViewport({20, 5});
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at + QPoint(1, 1));
+        QCOMPARE(m_chart->ValueAxisRange(), qMakePair(0.0, 15.0));
+    }
+
+    void view3DKeepsDataAndZoomAndChangesThePicture()
+    {
+        m_chart->SetDiceData(2, 6, 0);
+        const QImage flat = Picture();
+        m_chart->Chart()->zoomIn(
+            QRectF(m_chart->Chart()->plotArea().topLeft(), m_chart->Chart()->plotArea().center()));
+        const auto zoomedValues = m_chart->ValueAxisRange();
+        m_chart->Chart()->zoomReset();
+        m_chart->ResetView();
+
+        m_chart->setProperty("View3D", true);
+        QVERIFY(m_chart->View3D());
+        QVERIFY(m_chart->View3DWidget()->isVisible());
+        QVERIFY(!m_chart->ChartView()->isVisible());
+        const QImage deep = Picture();
+        QVERIFY(deep != flat);
+        const int redBars = CountRed(deep);
+        QVERIFY(redBars > 200);
+        QVERIFY(std::abs(m_chart->HighProbability() - 100.0 / 6) < 1e-9);
+
+        // New dice redraw the 3D picture: one die of four has fewer, taller bars
+        // cut at the top, and nothing beyond damage 4.
+        m_chart->SetDiceData(1, 20, 0);
+        QVERIFY(CountRed(Picture()) != redBars);
+
+        // Double-click in 3D restores the standard view there as well.
+        m_chart->Chart()->zoomIn(
+            QRectF(m_chart->Chart()->plotArea().topLeft(), m_chart->Chart()->plotArea().center()));
+        QCOMPARE(m_chart->ValueAxisRange(), zoomedValues);
+        QTest::mouseDClick(m_chart->View3DWidget(), Qt::LeftButton, {},
+                           m_chart->View3DWidget()->rect().center());
+        QCOMPARE(m_chart->ValueAxisRange(), qMakePair(0.0, 15.0));
+
+        m_chart->SetView3D(false);
+        QVERIFY(m_chart->ChartView()->isVisible());
+        QVERIFY(CountRed(Picture()) > 0);
+    }
+
+    void zoomCarriesAcrossTheSwitch()
+    {
+        m_chart->SetDiceData(3, 6, 0);
+        QChart* chart = m_chart->Chart();
+        chart->zoomIn(QRectF(chart->plotArea().topLeft(), chart->plotArea().center()));
+        const auto values = m_chart->ValueAxisRange();
+        const auto damages = m_chart->CategoryRange();
+        m_chart->SetView3D(true);
+        m_chart->SetView3D(false);
+        QCOMPARE(m_chart->ValueAxisRange(), values);
+        QCOMPARE(m_chart->CategoryRange(), damages);
+    }
+};
+
+QTEST_MAIN(SpreadChartTest)
+#include "SpreadChartTest.moc"
