@@ -24,7 +24,8 @@ int main(int argc, char** argv)
     ok = spread.grab().save(out.filePath("spread-3d.png")) && ok;
 
     TWeaponRaderChart radar;
-    radar.resize(300, 300);
+    // Wide enough that "総合力" clears the gauge caption at the left edge.
+    radar.resize(420, 320);
     TRaderChartData data;
     data.Damage = 29;
     data.TopProbability = spread.HighProbability();
