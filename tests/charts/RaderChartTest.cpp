@@ -188,6 +188,18 @@ private slots:
         QCOMPARE(CountColour(image, QRect(0, 0, 40, g.GaugeTop), Red), 0);
     }
 
+    void highDpiPictureKeepsClosedOutlines()
+    {
+        TWeaponRaderChart* chart = NewChart();
+        chart->SetRaderChartData(Data(30, 10, 40));
+        const QImage image = chart->RenderPicture(2.0);
+        QCOMPARE(image.size(), QSize(600, 600));
+        const TRaderGeometry g = Geometry(chart);
+        QCOMPARE(Pixel(image, 2 * (g.C.X + 6), 2 * (g.C.Y - 4)), LightBlue);
+        // The fill stays inside the polygon: the triangle's corner region is white.
+        QCOMPARE(Pixel(image, 2 * (g.L.X + 40), 2 * (g.L.Y - 3)), White);
+    }
+
     void captionsAreDrawn()
     {
         TWeaponRaderChart* chart = NewChart();
