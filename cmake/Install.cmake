@@ -14,8 +14,11 @@ set(QUILLMARCH_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(QUILLMARCH_APP_ICON_DIR ${PROJECT_SOURCE_DIR}/data/icons)
 set(QUILLMARCH_APP_ICON_SIZES 16 24 32 48 64 128 256)
 
+# The installed programs link only system libraries; a RUNPATH such as
+# $ORIGIN/../lib would only add places for the loader to search.
 foreach(program quillmarch quillmarch-cli)
     if(TARGET ${program})
+        set_target_properties(${program} PROPERTIES INSTALL_RPATH "")
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()

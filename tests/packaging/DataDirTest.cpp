@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 // A prefix laid out like an install (bin/ and share/quillmarch/) or like a
@@ -42,6 +44,11 @@ struct LayoutCase
     bool expectShare;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class DataDirLayout : public ::testing::TestWithParam<LayoutCase>
 {
 };
@@ -58,8 +65,9 @@ TEST_P(DataDirLayout, PicksTheFolderThatHoldsTheTable)
     const QString found = FindDataDir(tree.Bin());
     EXPECT_EQ(found, c.expectShare ? tree.Share() : tree.Bin());
     EXPECT_EQ(IsInstalledLayout(tree.Bin()), c.expectShare);
-    if (c.expectShare)
+    if (c.expectShare) {
         EXPECT_TRUE(QFile::exists(QDir(found).filePath("WData.csv")));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -71,6 +71,9 @@ root="$out_dir/root"
 dpkg-deb -x "$deb" "$root"
 for exe in quillmarch quillmarch-cli; do
     [ -x "$root/usr/bin/$exe" ] || fail "/usr/bin/$exe is not executable"
+    if command -v readelf >/dev/null && readelf -d "$root/usr/bin/$exe" | grep -qE 'RPATH|RUNPATH'; then
+        fail "/usr/bin/$exe carries a library search path"
+    fi
 done
 for file in WData.csv SS.bmp AXE.bmp Fencing.bmp Mace.bmp Archery.bmp Staff.bmp; do
     cmp -s "$root/usr/share/quillmarch/$file" "$source_dir/data/$file" ||
