@@ -198,6 +198,180 @@ long double Power(long double base, long double exponent, int& fault)
     return std::exp(exponent * std::log(base));
 }
 
+bool IsKnownCode(int code)
+{
+    return code >= 1 && code <= 18;
+}
+
+// One operation on one row, in extended precision; `fault` is set where the
+// operation is undefined. Shared by the single and the batch evaluation so
+// both report the same fault for the same operands.
+[[gnu::always_inline]] inline long double Operate(int code, long double left, long double right,
+                                                  int& fault)
+{
+    switch (code) {
+    case 1:
+        return Power(left, right, fault);
+    case 2:
+        return left * right;
+    case 3:
+        if (right == 0) {
+            fault = left == 0 ? kInvalidOp : kZeroDivide;
+            return 0;
+        }
+        return left / right;
+    case 4:
+        return left + right;
+    case 5:
+        return left - right;
+    case 6:
+        return std::exp(left);
+    case 7:
+    case 8:
+        if (left < 0) {
+            fault = kInvalidOp;
+            return 0;
+        }
+        if (left == 0) {
+            fault = kZeroDivide;
+            return 0;
+        }
+        return code == 7 ? std::log(left) : std::log10(left);
+    case 9:
+        return std::fabs(left) >= 0x1p63L ? 0 : std::sin(left);
+    case 10:
+        return std::fabs(left) >= 0x1p63L ? 0 : std::cos(left);
+    case 11:
+        return std::tan(left);
+    case 12:
+        return std::fabs(left);
+    case 13:
+    case 14: {
+        const long double cosine = 1 - left * left;
+        if (cosine < 0) {
+            fault = kInvalidOp;
+            return 0;
+        }
+        return code == 13 ? std::atan2(left, std::sqrt(cosine))
+                          : std::atan2(std::sqrt(cosine), left);
+    }
+    case 15:
+        return std::atan2(left, 1.0L);
+    case 16:
+        return 1 - Erfc(left);
+    case 17:
+        return Erfc(left);
+    default:
+        if (left < 0) {
+            fault = kInvalidOp;
+            return 0;
+        }
+        return std::sqrt(left);
+    }
+}
+
+// The value stored in the result slot and the fault Value() reports: the
+// operation's own, or one for a result beyond the double range.
+[[gnu::always_inline]] inline int Evaluate(int code, long double left, long double right,
+                                           double& stored)
+{
+    int fault = 0;
+    const long double value = Operate(code, left, right, fault);
+    stored = static_cast<double>(value);
+    if (fault == 0 && !std::isfinite(stored)) {
+        fault = std::isnan(value) ? kInvalidOp : kOverflow;
+    }
+    return fault;
+}
+
+// The arithmetic operations over a block of rows. A right operand's sign is
+// folded in beforehand: into the value when it is the same for every row,
+// otherwise by choosing the kernel (a - (-b) = a + b, a * (-b) = -(a * b) exactly).
+enum TKernel
+{
+    kAdd,
+    kSubtract,
+    kMultiply,
+    kNegatedMultiply,
+    kDivide,
+    kNegatedDivide,
+};
+
+template <TKernel Kernel>
+[[gnu::always_inline]] inline long double Apply(long double left, long double right)
+{
+    if constexpr (Kernel == kAdd) {
+        return left + right;
+    } else if constexpr (Kernel == kSubtract) {
+        return left - right;
+    } else if constexpr (Kernel == kMultiply) {
+        return left * right;
+    } else if constexpr (Kernel == kNegatedMultiply) {
+        return -(left * right);
+    } else if constexpr (Kernel == kDivide) {
+        return left / right;
+    } else {
+        return -(left / right);
+    }
+}
+
+// A division by zero gives inf or NaN here, which the caller's scan turns into
+// the fault Value() raises; so these loops need no test per row.
+template <TKernel Kernel, bool LeftColumn, bool RightColumn>
+void RunKernel(const double* left, long double leftValue, const double* right,
+               long double rightValue, double* out, std::size_t rows)
+{
+    for (std::size_t r = 0; r < rows; ++r) {
+        const long double a = LeftColumn ? static_cast<long double>(left[r]) : leftValue;
+        const long double b = RightColumn ? static_cast<long double>(right[r]) : rightValue;
+        out[r] = static_cast<double>(Apply<Kernel>(a, b));
+    }
+}
+
+using TKernelFunction = void (*)(const double*, long double, const double*, long double, double*,
+                                 std::size_t);
+
+template <TKernel Kernel>
+constexpr TKernelFunction kKernelsOf[3] = {
+    RunKernel<Kernel, true, true>, RunKernel<Kernel, true, false>, RunKernel<Kernel, false, true>};
+
+constexpr const TKernelFunction* kKernels[] = {
+    kKernelsOf<kAdd>,      kKernelsOf<kSubtract>,
+    kKernelsOf<kMultiply>, kKernelsOf<kNegatedMultiply>,
+    kKernelsOf<kDivide>,   kKernelsOf<kNegatedDivide>,
+};
+
+// The first row whose value is inf or NaN, or `rows` when there is none. The
+// exponent field of such a value is all ones, so adding one at its lowest bit
+// carries into the sign bit; the first loop has no branch and vectorises.
+std::size_t FirstNonFinite(const double* values, std::size_t rows)
+{
+    constexpr std::uint64_t kExponent = 0x7ff0000000000000;
+    constexpr std::uint64_t kExponentUnit = 0x0010000000000000;
+    std::uint64_t carries = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, values + r, sizeof bits);
+        carries |= (bits & kExponent) + kExponentUnit;
+    }
+    if ((carries >> 63) == 0) {
+        return rows;
+    }
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (!std::isfinite(values[r])) {
+            return r;
+        }
+    }
+    return rows;
+}
+
+// x / 2^k equals x * 2^-k exactly, and multiplying is much cheaper.
+bool IsPowerOfTwo(long double value)
+{
+    int exponent = 0;
+    return value != 0 && std::isfinite(value) && std::fabs(std::frexp(value, &exponent)) == 0.5L;
+}
+
 } // namespace
 
 bool MessagesInJapanese()
@@ -444,96 +618,165 @@ double TMathsParser::Value()
     const int count = m_program.Count;
     for (int i = 0; i < count; ++i) {
         const TOperation operation = m_program.Operations[i];
+        if (!IsKnownCode(operation.Code)) {
+            continue;
+        }
         const long double left = slots[operation.Left];
         // Every binary code applies the sign to the right operand; for multiply and
         // divide that equals signing the left one, and the sign change is exact.
         const long double right = operation.Sign * static_cast<long double>(slots[operation.Right]);
-        int fault = 0;
-        long double value = 0;
-        switch (operation.Code) {
-        case 1:
-            value = Power(left, right, fault);
-            break;
-        case 2:
-            value = left * right;
-            break;
-        case 3:
-            if (right == 0) {
-                fault = left == 0 ? kInvalidOp : kZeroDivide;
-            } else {
-                value = left / right;
-            }
-            break;
-        case 4:
-            value = left + right;
-            break;
-        case 5:
-            value = left - right;
-            break;
-        case 6:
-            value = std::exp(left);
-            break;
-        case 7:
-        case 8:
-            if (left < 0) {
-                fault = kInvalidOp;
-            } else if (left == 0) {
-                fault = kZeroDivide;
-            } else {
-                value = operation.Code == 7 ? std::log(left) : std::log10(left);
-            }
-            break;
-        case 9:
-            value = std::fabs(left) >= 0x1p63L ? 0 : std::sin(left);
-            break;
-        case 10:
-            value = std::fabs(left) >= 0x1p63L ? 0 : std::cos(left);
-            break;
-        case 11:
-            value = std::tan(left);
-            break;
-        case 12:
-            value = std::fabs(left);
-            break;
-        case 13:
-        case 14: {
-            const long double cosine = 1 - left * left;
-            if (cosine < 0) {
-                fault = kInvalidOp;
-            } else if (operation.Code == 13) {
-                value = std::atan2(left, std::sqrt(cosine));
-            } else {
-                value = std::atan2(std::sqrt(cosine), left);
-            }
-            break;
-        }
-        case 15:
-            value = std::atan2(left, 1.0L);
-            break;
-        case 16:
-            value = 1 - Erfc(left);
-            break;
-        case 17:
-            value = Erfc(left);
-            break;
-        case 18:
-            if (left < 0) {
-                fault = kInvalidOp;
-            } else {
-                value = std::sqrt(left);
-            }
-            break;
-        default:
-            continue;
-        }
-        const double stored = static_cast<double>(value);
-        if (fault == 0 && !std::isfinite(stored)) {
-            fault = std::isnan(value) ? kInvalidOp : kOverflow;
-        }
-        if (fault != 0) {
+        double stored = 0;
+        if (const int fault = Evaluate(operation.Code, left, right, stored)) {
             FailEvaluation(fault);
         }
         results[i] = stored;
     }
     return slots[m_program.Result];
+}
+
+void TMathsParser::ValueBatch(const TColumns& columns, std::size_t rows, double* out)
+{
+    for (std::size_t first = 0; first < rows; first += BatchRows) {
+        RunBatchBlock(columns, first, std::min(BatchRows, rows - first), out + first);
+    }
+}
+
+// Rows from `limit` on no longer matter once one of them has faulted: the
+// answer is then that row's fault or one of an earlier row. So the block
+// shrinks to the rows before the first fault found, and the fault recorded
+// for the new limit is that row's first, since operations run in order.
+void TMathsParser::RunBatchBlock(const TColumns& columns, std::size_t first, std::size_t rows,
+                                 double* out)
+{
+    TBatch& batch = m_batch;
+    const TProgram& program = m_program;
+    std::size_t limit = rows;
+    int fault = 0;
+
+    for (int slot = 0; slot < program.Base; ++slot) {
+        batch.IsColumn[slot] = false;
+        batch.Uniform[slot] = program.Slots[slot];
+    }
+    // Variables in slot order, as Value() checks them. The caller's values
+    // are read one at a time: a wide copy right after the caller stored one
+    // of them would wait for that store to retire.
+    for (int i = 0; i < 8; ++i) {
+        const int slot = i + 1;
+        const bool used = (program.UsedVariables & (1U << i)) != 0;
+        if (columns[i] != nullptr) {
+            const double* column = columns[i] + first;
+            batch.IsColumn[slot] = true;
+            batch.Columns[slot] = column;
+            if (used) {
+                if (const std::size_t bad = FirstNonFinite(column, limit); bad < limit) {
+                    limit = bad;
+                    fault = std::isnan(column[bad]) ? kInvalidOp : kOverflow;
+                }
+            }
+        } else {
+            const double value = m_vars[i];
+            batch.Uniform[slot] = value;
+            if (used && !std::isfinite(value)) {
+                limit = 0;
+                fault = std::isnan(value) ? kInvalidOp : kOverflow;
+            }
+        }
+        if (limit == 0) {
+            FailEvaluation(fault);
+        }
+    }
+
+    for (int k = 0; k < program.Count; ++k) {
+        const TOperation operation = program.Operations[k];
+        const int code = operation.Code;
+        const int slot = program.Base + 1 + k;
+        if (!IsKnownCode(code)) {
+            batch.IsColumn[slot] = false;
+            batch.Uniform[slot] = program.Slots[slot];
+            continue;
+        }
+        const bool binary = code <= 5;
+        const bool leftColumn = batch.IsColumn[operation.Left];
+        const bool rightColumn = binary && batch.IsColumn[operation.Right];
+        const double* left = batch.Columns[operation.Left];
+        const double* right = batch.Columns[operation.Right];
+        const long double leftValue = batch.Uniform[operation.Left];
+        const long double rightValue =
+            operation.Sign * static_cast<long double>(batch.Uniform[operation.Right]);
+
+        // The same operands for every row: once for all of them, and a fault
+        // there is row 0's.
+        if (!leftColumn && !rightColumn) {
+            double stored = 0;
+            if (const int rowFault = Evaluate(code, leftValue, rightValue, stored)) {
+                FailEvaluation(rowFault);
+            }
+            batch.IsColumn[slot] = false;
+            batch.Uniform[slot] = stored;
+            continue;
+        }
+
+        double* result = batch.Results[k];
+        batch.IsColumn[slot] = true;
+        batch.Columns[slot] = result;
+        if (code >= 2 && code <= 5) {
+            const bool negative = operation.Sign < 0;
+            TKernel kernel = kAdd;
+            long double uniformRight = rightValue;
+            switch (code) {
+            case 2:
+                kernel = rightColumn && negative ? kNegatedMultiply : kMultiply;
+                break;
+            case 3:
+                kernel = rightColumn && negative ? kNegatedDivide : kDivide;
+                if (!rightColumn && IsPowerOfTwo(rightValue)) {
+                    kernel = kMultiply;
+                    uniformRight = 1 / rightValue;
+                }
+                break;
+            case 4:
+                kernel = rightColumn && negative ? kSubtract : kAdd;
+                break;
+            default:
+                kernel = rightColumn && negative ? kAdd : kSubtract;
+                break;
+            }
+            const int shape = leftColumn ? (rightColumn ? 0 : 1) : 2;
+            kKernels[kernel][shape](left, leftValue, right, uniformRight, result, limit);
+            // Here a fault always shows as inf or NaN; the row is evaluated
+            // again on its own to name it exactly as Value() would.
+            if (const std::size_t bad = FirstNonFinite(result, limit); bad < limit) {
+                const long double a = leftColumn ? left[bad] : leftValue;
+                const long double b = rightColumn
+                                          ? operation.Sign * static_cast<long double>(right[bad])
+                                          : rightValue;
+                double stored = 0;
+                fault = Evaluate(code, a, b, stored);
+                limit = bad;
+            }
+        } else {
+            for (std::size_t r = 0; r < limit; ++r) {
+                const long double a = leftColumn ? left[r] : leftValue;
+                const long double b =
+                    rightColumn ? operation.Sign * static_cast<long double>(right[r]) : rightValue;
+                if (const int rowFault = Evaluate(code, a, b, result[r])) {
+                    fault = rowFault;
+                    limit = r;
+                    break;
+                }
+            }
+        }
+        if (limit == 0) {
+            FailEvaluation(fault);
+        }
+    }
+    if (limit < rows) {
+        FailEvaluation(fault);
+    }
+
+    if (batch.IsColumn[program.Result]) {
+        std::memmove(out, batch.Columns[program.Result], rows * sizeof(double));
+    } else {
+        std::fill_n(out, rows, batch.Uniform[program.Result]);
+    }
 }

@@ -88,6 +88,18 @@ public:
     // Results below the double range become 0 or subnormal without complaint.
     double Value();
 
+    // Rows evaluated together by ValueBatch; longer batches run block by block.
+    static constexpr std::size_t BatchRows = 256;
+    // Variable i of row r is columns[i][r], or V(i + 1) for every row where
+    // columns[i] is nullptr. Each operation runs over a whole block of rows
+    // before the next, so the dispatch is paid once per block instead of once
+    // per row, and an operation whose operands are the same for every row runs
+    // once. out[r] receives bit for bit what Value() returns for row r, and a
+    // fault raises what Value() would raise for the first faulting row (out is
+    // then partly written). Allocates nothing; V1 .. V8 stay as they are.
+    using TColumns = std::array<const double*, 8>;
+    void ValueBatch(const TColumns& columns, std::size_t rows, double* out);
+
     // The text of the last error raised by this parser.
     const std::string& ErrorMessage() const { return m_errorMessage; }
 
@@ -116,8 +128,20 @@ private:
         unsigned UsedVariables = 0;
     };
 
+    // Per-block state of ValueBatch: each slot either holds one value for
+    // every row or points at a column of them.
+    struct TBatch
+    {
+        std::array<const double*, 100> Columns{};
+        std::array<double, 100> Uniform{};
+        std::array<bool, 100> IsColumn{};
+        // Result columns, one per operation.
+        alignas(64) double Results[99][BatchRows];
+    };
+
     TProgram Compile(const std::string& expression) const;
     [[noreturn]] void FailEvaluation(int fault);
+    void RunBatchBlock(const TColumns& columns, std::size_t first, std::size_t rows, double* out);
 
     std::array<double, 8> m_vars{};
     std::array<std::string, 8> m_names;
@@ -125,4 +149,5 @@ private:
     std::string m_errorMessage;
     TProgram m_program;
     bool m_japanese = false;
+    TBatch m_batch;
 };

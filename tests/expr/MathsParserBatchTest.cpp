@@ -1,0 +1,317 @@
+#include "expr/MathsParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+// The batch evaluation must give, row by row, exactly what Value() gives:
+// the same bits, or the same exception for the first row that faults.
+namespace {
+
+const char* const kNames[] = {"STR",      "Damage", "TacticsR", "AnatomyR",
+                              "LumberjR", "Plus",   "DEX",      "INT"};
+const char* const kFunctions[] = {"exp",    "ln",     "log10",  "sin", "cos",  "tan", "abs",
+                                  "arcsin", "arccos", "arctan", "erf", "erfc", "sqrt"};
+const char* const kNumbers[] = {"0", "1", "2", "0.5", "3", "10", "500", "0.1", "pi", "1.5"};
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Random formulas of every operator and function, faults included.
+class TFormulaGenerator
+{
+public:
+    explicit TFormulaGenerator(unsigned seed) : m_random(seed) {}
+
+    std::string Formula() { return Sum(0); }
+    int Pick(int count) { return static_cast<int>(m_random() % static_cast<unsigned>(count)); }
+    std::mt19937& Random() { return m_random; }
+
+private:
+    std::string Sum(int depth)
+    {
+        std::string text = Pick(6) == 0 ? "-" : "";
+        const int operands = 1 + Pick(4);
+        for (int i = 0; i < operands; ++i) {
+            if (i > 0) {
+                text += "^/*-+"[Pick(5)];
+                if (Pick(6) == 0) {
+                    text += '-';
+                }
+            }
+            text += Operand(depth);
+        }
+        return text;
+    }
+
+    std::string Operand(int depth)
+    {
+        const int kind = depth > 3 ? Pick(2) : Pick(5);
+        switch (kind) {
+        case 0:
+            return kNames[Pick(8)];
+        case 1:
+            return kNumbers[Pick(10)];
+        case 2:
+            return "(" + Sum(depth + 1) + ")";
+        default:
+            return std::string(kFunctions[Pick(13)]) + "(" + Sum(depth + 1) + ")";
+        }
+    }
+
+    std::mt19937 m_random;
+};
+
+struct TOutcome
+{
+    double Value = 0;
+    std::optional<std::string> Fault; // class name and message
+    std::string ErrorMessage;
+};
+
+TOutcome Single(TMathsParser& parser)
+{
+    TOutcome outcome;
+    try {
+        outcome.Value = parser.Value();
+    } catch (const Exception& error) {
+        outcome.Fault = std::string(error.ClassName()) + ": " + error.what();
+    }
+    outcome.ErrorMessage = parser.ErrorMessage();
+    return outcome;
+}
+
+bool SameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TMathsParser DamageParser()
+{
+    TMathsParser parser;
+    for (std::size_t i = 0; i < 8; ++i) {
+        parser.SetVarName(i, kNames[i]);
+    }
+    return parser;
+}
+
+// Runs `rows` rows both ways and compares. Returns whether the batch faulted.
+bool Compare(TMathsParser& parser, const std::vector<std::vector<double>>& data,
+             const TMathsParser::TColumns& columns, std::size_t rows, const std::string& label)
+{
+    const std::array<double, 8> saved = {parser.V1(), parser.V2(), parser.V3(), parser.V4(),
+                                         parser.V5(), parser.V6(), parser.V7(), parser.V8()};
+    std::vector<TOutcome> expected;
+    std::optional<std::size_t> firstFault;
+    for (std::size_t r = 0; r < rows && !firstFault; ++r) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            parser.SetVar(i, columns[i] != nullptr ? data[i][r] : saved[i]);
+        }
+        expected.push_back(Single(parser));
+        if (expected.back().Fault) {
+            firstFault = r;
+        }
+    }
+    for (std::size_t i = 0; i < 8; ++i) {
+        parser.SetVar(i, saved[i]);
+    }
+
+    std::vector<double> out(rows, -12345.0);
+    std::optional<std::string> batchFault;
+    try {
+        parser.ValueBatch(columns, rows, out.data());
+    } catch (const Exception& error) {
+        batchFault = std::string(error.ClassName()) + ": " + error.what();
+    }
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_TRUE(SameBits(parser.Var(i), saved[i])) << label << ": V" << i + 1 << " changed";
+    }
+
+    if (firstFault) {
+        EXPECT_EQ(batchFault, expected.back().Fault)
+            << label << ", first fault in row " << *firstFault;
+        EXPECT_EQ(parser.ErrorMessage(), expected.back().ErrorMessage) << label;
+        return true;
+    }
+    EXPECT_FALSE(batchFault) << label << ": " << batchFault.value_or("");
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (!SameBits(out[r], expected[r].Value)) {
+            ADD_FAILURE() << label << ", row " << r << ": batch " << out[r] << ", single "
+                          << expected[r].Value;
+            break;
+        }
+    }
+    return false;
+}
+
+double RandomValue(TFormulaGenerator& generator, bool allowNonFinite)
+{
+    static const double kSpecial[] = {0.0,  -0.0,  1.0,    -1.0, 2.0, 0.5,
+                                      -3.7, 1e300, 1e-300, 1e18, 100, 0.25};
+    const int kind = generator.Pick(allowNonFinite ? 1000 : 990);
+    if (kind >= 995) {
+        return kind % 2 ? kNaN : -kInf;
+    }
+    if (kind >= 990) {
+        return kInf;
+    }
+    if (kind < 300) {
+        return kSpecial[generator.Pick(12)];
+    }
+    std::uniform_real_distribution<double> uniform(-10.0, 10.0);
+    return uniform(generator.Random());
+}
+
+TEST(MathsParserBatch, MatchesSingleEvaluationOnRandomFormulas)
+{
+    TFormulaGenerator generator(20240611);
+    TMathsParser parser = DamageParser();
+    int compiled = 0, faulted = 0, passed = 0;
+    for (int n = 0; n < 1500; ++n) {
+        const std::string formula = generator.Formula();
+        try {
+            parser.SetExpression(formula);
+        } catch (const Exception&) {
+            continue;
+        }
+        ++compiled;
+        const std::size_t rows = n % 10 == 0 ? 1 + generator.Pick(700)
+                                             : 1 + static_cast<std::size_t>(generator.Pick(201));
+        std::vector<std::vector<double>> data(8, std::vector<double>(rows));
+        TMathsParser::TColumns columns{};
+        const bool allowNonFinite = generator.Pick(4) == 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            parser.SetVar(i, RandomValue(generator, false));
+            if (generator.Pick(3) != 0) {
+                for (double& value : data[i]) {
+                    value = RandomValue(generator, allowNonFinite);
+                }
+                columns[i] = data[i].data();
+            }
+        }
+        if (Compare(parser, data, columns, rows, formula)) {
+            ++faulted;
+        } else {
+            ++passed;
+        }
+    }
+    // The generator must exercise both outcomes, or the comparison proves little.
+    EXPECT_GT(compiled, 1000);
+    EXPECT_GT(faulted, 100);
+    EXPECT_GT(passed, 300);
+}
+
+// Named cases where the fault of the first faulting row differs from the
+// fault found first in operation order.
+struct TFaultCase
+{
+    const char* Name;
+    const char* Formula;
+    std::vector<double> A; // column of variable a
+    std::vector<double> B; // column of variable b
+    const char* Expected;  // class of the first faulting row's exception
+};
+
+class MathsParserBatchFault : public ::testing::TestWithParam<TFaultCase>
+{
+};
+
+TEST_P(MathsParserBatchFault, RaisesTheFirstFaultingRowsException)
+{
+    const TFaultCase& c = GetParam();
+    TMathsParser parser;
+    parser.SetExpression(c.Formula);
+    std::vector<std::vector<double>> data(8, std::vector<double>(c.A.size()));
+    data[0] = c.A;
+    data[1] = c.B;
+    TMathsParser::TColumns columns{};
+    columns[0] = data[0].data();
+    columns[1] = data[1].data();
+    std::vector<double> out(c.A.size());
+    try {
+        parser.ValueBatch(columns, c.A.size(), out.data());
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& error) {
+        EXPECT_STREQ(error.ClassName(), c.Expected);
+    }
+    EXPECT_TRUE(Compare(parser, data, columns, c.A.size(), c.Name));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MathsParserBatchFault,
+    ::testing::Values(
+        // Row 1 fails at the square root (the first operation); row 0 only at
+        // the later division: row 0's division by zero wins.
+        TFaultCase{"EarlierRowLaterOperation", "sqrt(b)+1/a", {0, 1}, {1, -1}, "EZeroDivide"},
+        TFaultCase{"ZeroOverZero", "b+a/b", {0, 1}, {0, 0}, "EInvalidOp"},
+        TFaultCase{"NegatedDivisor", "a/-b", {1, 2, 3}, {2, 1, 0}, "EZeroDivide"},
+        TFaultCase{"OverflowInProduct", "a*b", {1, 1e300}, {2, 1e300}, "EOverflow"},
+        TFaultCase{"NaNVariableBeforeOperations", "1/b+a", {kNaN, 1}, {0, 1}, "EInvalidOp"},
+        TFaultCase{"InfiniteVariable", "a+b", {1, 2, -kInf}, {1, 1, 1}, "EOverflow"},
+        TFaultCase{"NegativeBaseFractionalPower", "a^b", {2, -2}, {0.5, 0.5}, "EInvalidOp"},
+        TFaultCase{"LogarithmOfZero", "ln(a)*b", {1, 0}, {1, 1}, "EZeroDivide"},
+        TFaultCase{"ArcsinBeyondOne", "arcsin(a)", {0.5, 1.0000001}, {0, 0}, "EInvalidOp"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(MathsParserBatch, ConstantPartFaultsForRowZero)
+{
+    TMathsParser parser;
+    parser.SetExpression("a+1/b");
+    parser.SetV2(0);
+    const std::vector<double> a = {1, 2, kNaN};
+    TMathsParser::TColumns columns{};
+    columns[0] = a.data();
+    double out[3];
+    // Row 2's NaN comes first in Value()'s order, but row 0 already fails at 1/b.
+    EXPECT_THROW(parser.ValueBatch(columns, 3, out), EZeroDivide);
+}
+
+TEST(MathsParserBatch, BlocksBeyondTheFirstAndTheirFaults)
+{
+    TMathsParser parser;
+    parser.SetExpression("(15000/((25+2.5*a)*b))");
+    parser.SetV2(40);
+    const std::size_t rows = 3 * TMathsParser::BatchRows + 17;
+    std::vector<std::vector<double>> data(8, std::vector<double>(rows));
+    for (std::size_t r = 0; r < rows; ++r) {
+        data[0][r] = static_cast<double>(r) - 500;
+    }
+    TMathsParser::TColumns columns{};
+    columns[0] = data[0].data();
+    // Row 490 gives 25 + 2.5 * -10 = 0, in the second block.
+    EXPECT_TRUE(Compare(parser, data, columns, rows, "zero divisor in block 2"));
+    for (std::size_t r = 0; r < rows; ++r) {
+        data[0][r] = static_cast<double>(r);
+    }
+    EXPECT_FALSE(Compare(parser, data, columns, rows, "four blocks"));
+}
+
+TEST(MathsParserBatch, WithoutColumnsEveryRowIsValue)
+{
+    TMathsParser parser = DamageParser();
+    parser.SetExpression("(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus");
+    for (std::size_t i = 0; i < 8; ++i) {
+        parser.SetVar(i, 1.25 + static_cast<double>(i));
+    }
+    const double single = parser.Value();
+    std::vector<double> out(5);
+    parser.ValueBatch({}, out.size(), out.data());
+    for (double value : out) {
+        EXPECT_TRUE(SameBits(value, single));
+    }
+    // The result slot may be a variable's own column.
+    parser.SetExpression("Damage");
+    const std::vector<double> damage = {3, -4, 5.5};
+    TMathsParser::TColumns columns{};
+    columns[1] = damage.data();
+    parser.ValueBatch(columns, damage.size(), out.data());
+    EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 3), damage);
+}
+
+} // namespace
