@@ -72,7 +72,13 @@ TMainForm::TMainForm(const QString& dataDir, QWidget* parent)
 }
 
 TMainForm::TMainForm(const QString& dataDir, const QString& configDir, QWidget* parent)
-    : QMainWindow(parent), m_dataDir(dataDir), m_optionStore(dataDir, configDir)
+    : TMainForm(dataDir, configDir, true, parent)
+{
+}
+
+TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool settingsBesideData,
+                     QWidget* parent)
+    : QMainWindow(parent), m_dataDir(dataDir), m_optionStore(dataDir, configDir, settingsBesideData)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(tr("Quillmarch"));

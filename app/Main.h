@@ -34,6 +34,9 @@ public:
     explicit TMainForm(const QString& dataDir, QWidget* parent = nullptr);
     // `configDir` is where Option.ini goes when the data folder refuses it.
     TMainForm(const QString& dataDir, const QString& configDir, QWidget* parent = nullptr);
+    // Without `settingsBesideData` Option.ini lives in `configDir` only.
+    TMainForm(const QString& dataDir, const QString& configDir, bool settingsBesideData,
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     const TOptionRecord& OptionRecord() const { return m_option; }

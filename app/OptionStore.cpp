@@ -9,8 +9,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-TOptionStore::TOptionStore(const QString& dataDir, const QString& configDir)
-    : m_dataDir(dataDir), m_configDir(configDir.isEmpty() ? DefaultConfigDir() : configDir)
+TOptionStore::TOptionStore(const QString& dataDir, const QString& configDir, bool besideData)
+    : m_dataDir(dataDir), m_configDir(configDir.isEmpty() ? DefaultConfigDir() : configDir),
+      m_besideData(besideData)
 {
 }
 
@@ -34,7 +35,11 @@ TOptionRecord TOptionStore::Load()
 {
     m_ini = TIniFile();
     m_loadedFrom.clear();
-    for (const QString& path : {ConfigFilePath(), DataFilePath()}) {
+    QStringList sources{ConfigFilePath()};
+    if (m_besideData) {
+        sources << DataFilePath();
+    }
+    for (const QString& path : sources) {
         if (!QFileInfo(path).isFile()) {
             continue;
         }
@@ -66,7 +71,7 @@ QString TOptionStore::Save(const TOptionRecord& record)
     const QByteArray bytes = QByteArray::fromStdString(m_ini.Text());
 
     QStringList targets;
-    if (QFileInfo::exists(ConfigFilePath())) {
+    if (QFileInfo::exists(ConfigFilePath()) || !m_besideData) {
         targets << ConfigFilePath();
     } else {
         targets << DataFilePath() << ConfigFilePath();

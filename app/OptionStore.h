@@ -5,18 +5,23 @@
 
 #include <QString>
 
-// Where Option.ini lives and how it gets there. The data folder (beside the
-// executable) is the usual place; when it cannot be written, the file goes
-// to the user's configuration folder, and from then on that copy is read
-// and written first, so a later save never leaves a stale copy that wins.
+// Where Option.ini lives and how it gets there. The file is read in UTF-8 or
+// Shift_JIS (as older Windows copies were written) and always written back in
+// UTF-8 without byte-order mark, in the line ends it was read with: the keys
+// and the usual formulas are ASCII, so a reader of either kind agrees on them. The data folder
+// (beside the executable) is the usual place; when it cannot be written, the file goes to the
+// user's configuration folder, and from then on that copy is read and written first, so a later
+// save never leaves a stale copy that wins.
 class TOptionStore
 {
 public:
     static constexpr const char* FileName = "Option.ini";
 
     // `configDir` empty: $XDG_CONFIG_HOME/quillmarch (or the platform's
-    // equivalent).
-    explicit TOptionStore(const QString& dataDir, const QString& configDir = QString());
+    // equivalent). Without `besideData` (an installed program, whose data
+    // folder belongs to the system) only the configuration folder is used.
+    explicit TOptionStore(const QString& dataDir, const QString& configDir = QString(),
+                          bool besideData = true);
 
     static QString DefaultConfigDir();
 
@@ -40,6 +45,7 @@ private:
 
     QString m_dataDir;
     QString m_configDir;
+    bool m_besideData = true;
     QString m_loadedFrom;
     TIniFile m_ini;
 };

@@ -126,6 +126,7 @@ private slots:
     void shiftJisCrLfSettingsAreRead();
     void unwritableDataFolderSendsSettingsToTheConfigFolder();
     void configFolderCopyWinsAtStart();
+    void installedProgramKeepsSettingsInTheConfigFolderOnly();
     void aSaveThatFailsEverywhereIsReported();
     void brokenFormulaInTheFileFallsBackAndIsKept();
     void evaluationErrorKeepsTheLastGoodFigures();
@@ -692,6 +693,19 @@ void MainFormTest::configFolderCopyWinsAtStart()
     }
     // The copy that is read is the copy that is written, or the change would be lost.
     QVERIFY(ReadFile(m_configDir->filePath(QStringLiteral("Option.ini"))).contains("Decimal=3"));
+    QCOMPARE(ReadFile(m_dataDir->filePath(QStringLiteral("Option.ini"))),
+             QByteArray("[Base]\nDecimal=1\n"));
+}
+
+void MainFormTest::installedProgramKeepsSettingsInTheConfigFolderOnly()
+{
+    WriteFile(m_dataDir->filePath(QStringLiteral("Option.ini")), "[Base]\nDecimal=1\n");
+    {
+        TMainForm form(m_dataDir->path(), m_configDir->path(), false);
+        QCOMPARE(form.OptionRecord().Base.Decimal, 0);
+        form.close();
+    }
+    QVERIFY(ReadFile(m_configDir->filePath(QStringLiteral("Option.ini"))).contains("Decimal=0"));
     QCOMPARE(ReadFile(m_dataDir->filePath(QStringLiteral("Option.ini"))),
              QByteArray("[Base]\nDecimal=1\n"));
 }
