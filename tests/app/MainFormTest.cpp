@@ -31,6 +31,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -133,6 +134,7 @@ private slots:
     void weaponTableProblemsAreShownAndLeaveAnEmptyList_data();
     void weaponTableProblemsAreShownAndLeaveAnEmptyList();
     void applicationShowsErrorsRaisedInsideEvents();
+    void radarDamageSaturatesInsteadOfOverflowing();
     void renderWithAWeaponSelected();
 
 private:
@@ -817,6 +819,22 @@ void MainFormTest::applicationShowsErrorsRaisedInsideEvents()
     QCOMPARE(m_messages, QStringList{QStringLiteral("raised inside an event")});
 }
 
+void MainFormTest::radarDamageSaturatesInsteadOfOverflowing()
+{
+    auto form = MakeForm();
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    TOptionRecord huge;
+    huge.Base.DamageMethod = "Damage*10^12";
+    form->SetOptionRecord(huge);
+    QCOMPARE(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData().Damage,
+             std::numeric_limits<std::int32_t>::max());
+    huge.Base.DamageMethod = "0-Damage*10^12";
+    form->SetOptionRecord(huge);
+    QCOMPARE(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData().Damage,
+             std::numeric_limits<std::int32_t>::min());
+    QVERIFY(m_messages.isEmpty());
+}
+
 void MainFormTest::renderWithAWeaponSelected()
 {
     auto form = MakeForm();
@@ -833,6 +851,16 @@ void MainFormTest::renderWithAWeaponSelected()
         // Charts lay themselves out in posted events.
         QTest::qWait(400);
         form->grab().save(QStringLiteral("/tmp/main-page%1.png").arg(i));
+    }
+    TOptionRecord bad;
+    bad.Base.DamageMethod = "Damage*(2";
+    TOptionDlg dialog(bad, form.get());
+    dialog.show();
+    auto* dialogPages = Child<QTabWidget>(dialog, "PageControl");
+    for (int i = 0; i < dialogPages->count(); ++i) {
+        dialogPages->setCurrentIndex(i);
+        QApplication::processEvents();
+        dialog.grab().save(QStringLiteral("/tmp/option-page%1.png").arg(i));
     }
 }
 
