@@ -136,7 +136,7 @@ private:
         std::array<double, 100> Uniform{};
         std::array<bool, 100> IsColumn{};
         // Result columns, one per operation.
-        alignas(64) double Results[99][BatchRows];
+        double Results[99][BatchRows];
     };
 
     TProgram Compile(const std::string& expression) const;

@@ -94,7 +94,9 @@ double TWeaponDamges::Round(double value, std::int32_t mode)
 
 // All 111 results go to scratch values first: if the formula raises on one
 // of them (a division by zero for some stat), the previous results stay
-// whole instead of half old, half new.
+// whole instead of half old, half new. They are evaluated as one batch, rows
+// in the order of the results (3 HQ, then the table by accuracy, damage level
+// and figure), so a fault is the one the first failing result would raise.
 void TWeaponDamges::Recompute()
 {
     const std::int32_t anatomyBonus = SkillBonus(m_anatomy);
@@ -107,35 +109,49 @@ void TWeaponDamges::Recompute()
     m_parser.SetVar(SlotAnatomyR, anatomyBonus / 100.0);
     m_parser.SetVar(SlotLumberjR, lumberjackBonus / 100.0);
 
-    const auto evaluate = [&](double base, bool hq, std::int32_t tacticsBonus, std::int32_t plus) {
-        double damage = hq ? std::trunc(base * 1.2) : base;
+    constexpr std::size_t HQRows = 3;
+    constexpr std::size_t Rows = HQRows + 6 * 6 * 3;
+    std::array<double, Rows> damage, tacticsR, plus, values;
+    std::size_t row = 0;
+    const auto addRow = [&](double base, bool hq, std::int32_t tacticsBonus, std::int32_t bonus) {
+        damage[row] = hq ? std::trunc(base * 1.2) : base;
         if (base == 0)
-            damage = 1;
-        m_parser.SetVar(SlotDamage, damage);
+            damage[row] = 1;
         // In double, so no stat can overflow the sum.
-        m_parser.SetVar(SlotTacticsR, (static_cast<double>(m_tactics) + 50 + tacticsBonus) / 100);
-        m_parser.SetVar(SlotPlus, plus);
-        return Round(m_parser.Value(), m_roundingMode);
+        tacticsR[row] = (static_cast<double>(m_tactics) + 50 + tacticsBonus) / 100;
+        plus[row] = bonus;
+        ++row;
     };
 
-    const double hqLow = evaluate(m_weapon.LowDamage, true, 0, 0);
-    const double hqHigh = evaluate(m_weapon.HighDamage, true, 0, 0);
-    const double hqAve = evaluate(m_weapon.AverageDamage, true, 0, 0);
-
+    addRow(m_weapon.LowDamage, true, 0, 0);
+    addRow(m_weapon.HighDamage, true, 0, 0);
+    addRow(m_weapon.AverageDamage, true, 0, 0);
     const std::array<double, 3> bases = {m_weapon.LowDamage, m_weapon.HighDamage,
                                          m_weapon.AverageDamage};
-    TDamageTable table;
-    for (std::size_t a = 0; a < table.size(); ++a) {
+    for (std::size_t a = 0; a < TacticsBonuses.size(); ++a) {
         const std::int32_t tacticsBonus = archery ? 0 : TacticsBonuses[a];
-        for (std::size_t d = 0; d < table[a].size(); ++d)
+        for (std::size_t d = 0; d < DamagePluses.size(); ++d)
             for (std::size_t f = 0; f < bases.size(); ++f)
-                table[a][d][f] = evaluate(bases[f], false, tacticsBonus, DamagePluses[d]);
+                addRow(bases[f], false, tacticsBonus, DamagePluses[d]);
     }
+
+    TMathsParser::TColumns columns{};
+    columns[SlotDamage] = damage.data();
+    columns[SlotTacticsR] = tacticsR.data();
+    columns[SlotPlus] = plus.data();
+    m_parser.ValueBatch(columns, Rows, values.data());
+
+    TDamageTable table;
+    row = HQRows;
+    for (auto& accuracy : table)
+        for (auto& level : accuracy)
+            for (double& figure : level)
+                figure = Round(values[row++], m_roundingMode);
 
     m_anatomyBonus = anatomyBonus;
     m_lumberjackBonus = lumberjackBonus;
-    m_hqLow = hqLow;
-    m_hqHigh = hqHigh;
-    m_hqAve = hqAve;
+    m_hqLow = Round(values[0], m_roundingMode);
+    m_hqHigh = Round(values[1], m_roundingMode);
+    m_hqAve = Round(values[2], m_roundingMode);
     m_table = table;
 }

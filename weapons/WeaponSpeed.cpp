@@ -68,14 +68,22 @@ double TWeaponSpeed::RoundUpToHalfSecond(double value)
 }
 
 // The delays are evaluated into a scratch table first, so a formula that
-// raises for some DEX leaves the previous table and ranges as they were.
+// raises for some DEX leaves the previous table and ranges as they were. All
+// 201 rows go through the evaluator as one batch.
 void TWeaponSpeed::Recompute()
 {
+    static constexpr std::array<double, MaxDex + 1> DexValues = [] {
+        std::array<double, MaxDex + 1> values{};
+        for (std::size_t n = 0; n < values.size(); ++n)
+            values[n] = static_cast<double>(n);
+        return values;
+    }();
+    TMathsParser::TColumns columns{};
+    columns[SlotDEXR] = DexValues.data();
     std::array<double, MaxDex + 1> delays;
-    for (int n = 0; n <= MaxDex; ++n) {
-        m_parser.SetVar(SlotDEXR, n);
-        delays[static_cast<std::size_t>(n)] = RoundUpToHalfSecond(m_parser.Value());
-    }
+    m_parser.ValueBatch(columns, delays.size(), delays.data());
+    for (double& delay : delays)
+        delay = RoundUpToHalfSecond(delay);
     m_delays = delays;
 
     m_ranges.clear();

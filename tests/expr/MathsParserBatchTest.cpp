@@ -1,4 +1,5 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/RandomFormula.h"
 
 #include <gtest/gtest.h>
 
@@ -16,57 +17,8 @@ namespace {
 
 const char* const kNames[] = {"STR",      "Damage", "TacticsR", "AnatomyR",
                               "LumberjR", "Plus",   "DEX",      "INT"};
-const char* const kFunctions[] = {"exp",    "ln",     "log10",  "sin", "cos",  "tan", "abs",
-                                  "arcsin", "arccos", "arctan", "erf", "erfc", "sqrt"};
-const char* const kNumbers[] = {"0", "1", "2", "0.5", "3", "10", "500", "0.1", "pi", "1.5"};
-
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// Random formulas of every operator and function, faults included.
-class TFormulaGenerator
-{
-public:
-    explicit TFormulaGenerator(unsigned seed) : m_random(seed) {}
-
-    std::string Formula() { return Sum(0); }
-    int Pick(int count) { return static_cast<int>(m_random() % static_cast<unsigned>(count)); }
-    std::mt19937& Random() { return m_random; }
-
-private:
-    std::string Sum(int depth)
-    {
-        std::string text = Pick(6) == 0 ? "-" : "";
-        const int operands = 1 + Pick(4);
-        for (int i = 0; i < operands; ++i) {
-            if (i > 0) {
-                text += "^/*-+"[Pick(5)];
-                if (Pick(6) == 0) {
-                    text += '-';
-                }
-            }
-            text += Operand(depth);
-        }
-        return text;
-    }
-
-    std::string Operand(int depth)
-    {
-        const int kind = depth > 3 ? Pick(2) : Pick(5);
-        switch (kind) {
-        case 0:
-            return kNames[Pick(8)];
-        case 1:
-            return kNumbers[Pick(10)];
-        case 2:
-            return "(" + Sum(depth + 1) + ")";
-        default:
-            return std::string(kFunctions[Pick(13)]) + "(" + Sum(depth + 1) + ")";
-        }
-    }
-
-    std::mt19937 m_random;
-};
 
 struct TOutcome
 {
@@ -170,7 +122,7 @@ double RandomValue(TFormulaGenerator& generator, bool allowNonFinite)
 
 TEST(MathsParserBatch, MatchesSingleEvaluationOnRandomFormulas)
 {
-    TFormulaGenerator generator(20240611);
+    TFormulaGenerator generator(20240611, kNames);
     TMathsParser parser = DamageParser();
     int compiled = 0, faulted = 0, passed = 0;
     for (int n = 0; n < 1500; ++n) {
