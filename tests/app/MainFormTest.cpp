@@ -117,6 +117,7 @@ private slots:
     void clickingTheListWithTheMouseSelectsAndComputes();
     void spinBoxChangeRecomputesWithoutTheSpreadChart();
     void spinBoxChangeBeforeAnyWeaponChangesNothing();
+    void spinBoxesStepByKeyAndTakeTypedValuesOnEnter();
     void headerClicksSortTheRows();
     void optionDialogOkAppliesAndRecomputes();
     void optionDialogCancelChangesNothing();
@@ -399,6 +400,34 @@ void MainFormTest::spinBoxChangeBeforeAnyWeaponChangesNothing()
              before.Damage);
     QCOMPARE(Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid")->WeaponSpeedData().DEX, 0);
     QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::spinBoxesStepByKeyAndTakeTypedValuesOnEnter()
+{
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Katana"));
+    auto* str = Child<QSpinBox>(*form, "SpinEditSTR");
+    str->setFocus();
+
+    TStats stats;
+    QTest::keyClick(str, Qt::Key_Up);
+    stats.STR = 101;
+    QCOMPARE(str->value(), stats.STR);
+    CheckFigures(*form, weapon, stats);
+    QTest::keyClick(str, Qt::Key_PageDown);
+    stats.STR = 91;
+    CheckFigures(*form, weapon, stats);
+
+    // Digits count once confirmed, not at each keystroke.
+    str->selectAll();
+    QTest::keyClicks(str, QStringLiteral("400"));
+    CheckFigures(*form, weapon, stats);
+    QTest::keyClick(str, Qt::Key_Return);
+    stats.STR = 400;
+    QCOMPARE(str->value(), stats.STR);
+    CheckFigures(*form, weapon, stats);
 }
 
 void MainFormTest::headerClicksSortTheRows()
