@@ -284,6 +284,37 @@ bool IsKnownCode(int code)
     return fault;
 }
 
+// The smallest magnitude that rounds to an infinite double: halfway between
+// the largest double and 2^1024, where the tie goes to the even 2^1024.
+constexpr long double kDoubleOverflow = 0x1p1024L - 0x1p970L;
+
+// Out of line, so the common arithmetic of Value() stays a small loop.
+[[gnu::noinline]] int EvaluateApart(int code, long double left, long double right, double& stored)
+{
+    return Evaluate(code, left, right, stored);
+}
+
+// Bit 63 is set when the value is inf or NaN: its exponent field is all ones,
+// so adding one at the field's lowest bit carries out of it.
+inline std::uint64_t NonFiniteCarry(double value)
+{
+    constexpr std::uint64_t kExponent = 0x7ff0000000000000;
+    constexpr std::uint64_t kExponentUnit = 0x0010000000000000;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return (bits & kExponent) + kExponentUnit;
+}
+
+// Hides the value from the compiler's vectoriser, which would otherwise merge
+// neighbouring copies into one wide load.
+[[gnu::always_inline]] inline double Opaque(double value)
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    asm("" : "+x"(value));
+#endif
+    return value;
+}
+
 // The arithmetic operations over a block of rows. A right operand's sign is
 // folded in beforehand: into the value when it is the same for every row,
 // otherwise by choosing the kernel (a - (-b) = a + b, a * (-b) = -(a * b) exactly).
@@ -342,17 +373,12 @@ constexpr const TKernelFunction* kKernels[] = {
 };
 
 // The first row whose value is inf or NaN, or `rows` when there is none. The
-// exponent field of such a value is all ones, so adding one at its lowest bit
-// carries into the sign bit; the first loop has no branch and vectorises.
+// first loop has no branch and vectorises.
 std::size_t FirstNonFinite(const double* values, std::size_t rows)
 {
-    constexpr std::uint64_t kExponent = 0x7ff0000000000000;
-    constexpr std::uint64_t kExponentUnit = 0x0010000000000000;
     std::uint64_t carries = 0;
     for (std::size_t r = 0; r < rows; ++r) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, values + r, sizeof bits);
-        carries |= (bits & kExponent) + kExponentUnit;
+        carries |= NonFiniteCarry(values[r]);
     }
     if ((carries >> 63) == 0) {
         return rows;
@@ -575,6 +601,9 @@ TMathsParser::TProgram TMathsParser::Compile(const std::string& expression) cons
             markUsed(program.Operations[i].Right);
         }
     }
+    for (std::size_t i = 0; i < 8; ++i) {
+        program.VariableMasks[i] = (program.UsedVariables >> i & 1U) != 0 ? ~std::uint64_t{0} : 0;
+    }
     return program;
 }
 
@@ -596,19 +625,19 @@ void TMathsParser::FailEvaluation(int fault)
 double TMathsParser::Value()
 {
     double* const slots = m_program.Slots.data();
-    slots[1] = m_vars[0];
-    slots[2] = m_vars[1];
-    slots[3] = m_vars[2];
-    slots[4] = m_vars[3];
-    slots[5] = m_vars[4];
-    slots[6] = m_vars[5];
-    slots[7] = m_vars[6];
-    slots[8] = m_vars[7];
     // A variable the caller left at inf or NaN fails like a faulty result would,
-    // instead of flowing silently into the formula.
-    if (m_program.UsedVariables != 0) {
-        for (int i = 0; i < 8; ++i) {
-            if ((m_program.UsedVariables & (1U << i)) != 0 && !std::isfinite(slots[i + 1])) {
+    // instead of flowing silently into the formula. The variables are copied one
+    // at a time: the caller has usually just stored one of them, and a wide load
+    // over that store would wait for it to retire.
+    std::uint64_t carries = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const double value = Opaque(m_vars[i]);
+        slots[i + 1] = value;
+        carries |= NonFiniteCarry(value) & m_program.VariableMasks[i];
+    }
+    if ((carries >> 63) != 0) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            if (m_program.VariableMasks[i] != 0 && !std::isfinite(slots[i + 1])) {
                 FailEvaluation(std::isnan(slots[i + 1]) ? kInvalidOp : kOverflow);
             }
         }
@@ -618,18 +647,48 @@ double TMathsParser::Value()
     const int count = m_program.Count;
     for (int i = 0; i < count; ++i) {
         const TOperation operation = m_program.Operations[i];
-        if (!IsKnownCode(operation.Code)) {
-            continue;
-        }
         const long double left = slots[operation.Left];
         // Every binary code applies the sign to the right operand; for multiply and
         // divide that equals signing the left one, and the sign change is exact.
-        const long double right = operation.Sign * static_cast<long double>(slots[operation.Right]);
-        double stored = 0;
-        if (const int fault = Evaluate(operation.Code, left, right, stored)) {
-            FailEvaluation(fault);
+        long double right = slots[operation.Right];
+        if (operation.Sign < 0) {
+            right = -right;
         }
-        results[i] = stored;
+        long double value = 0;
+        switch (operation.Code) {
+        case 2:
+            value = left * right;
+            break;
+        case 3:
+            value = left / right;
+            break;
+        case 4:
+            value = left + right;
+            break;
+        case 5:
+            value = left - right;
+            break;
+        default: {
+            if (!IsKnownCode(operation.Code)) {
+                continue;
+            }
+            double stored = 0;
+            if (const int fault = EvaluateApart(operation.Code, left, right, stored)) {
+                FailEvaluation(fault);
+            }
+            results[i] = stored;
+            continue;
+        }
+        }
+        // Stored straight into its slot, where the next operation reads it, and
+        // tested beside that store rather than after it. The four arithmetic
+        // codes fault exactly when the stored result is inf or NaN (a division
+        // by zero included); the fault is then named apart.
+        results[i] = static_cast<double>(value);
+        if (!(std::fabs(value) < kDoubleOverflow)) {
+            double ignored = 0;
+            FailEvaluation(EvaluateApart(operation.Code, left, right, ignored));
+        }
     }
     return slots[m_program.Result];
 }

@@ -126,6 +126,8 @@ private:
         int Result = 0;
         // Bit i set when variable slot i + 1 is read by the program.
         unsigned UsedVariables = 0;
+        // All ones for a variable the program reads, else 0: a branch-free check.
+        std::array<std::uint64_t, 8> VariableMasks{};
     };
 
     // Per-block state of ValueBatch: each slot either holds one value for
