@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""Prints the benchmark results of one run as a Markdown table with ratios.
+
+Usage: bench/table.py build-bench/bench.json
+"""
+import json
+import sys
+
+
+def load(path):
+    with open(path) as f:
+        data = json.load(f)
+    times = {}
+    for b in data["benchmarks"]:
+        # With repetitions, take the median; without, the single run.
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+            continue
+        name = b.get("run_name", b["name"])
+        scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
+        times[name] = b["cpu_time"] * scale
+    return data.get("context", {}), times
+
+
+def fmt(ns):
+    if ns is None:
+        return "-"
+    if ns < 1e3:
+        return f"{ns:.1f} ns"
+    if ns < 1e6:
+        return f"{ns / 1e3:.2f} µs"
+    if ns < 1e9:
+        return f"{ns / 1e6:.2f} ms"
+    return f"{ns / 1e9:.2f} s"
+
+
+def main():
+    context, t = load(sys.argv[1])
+    print(f"CPU: {context.get('num_cpus', '?')} x {context.get('mhz_per_cpu', '?')} MHz, "
+          f"{context.get('date', '')}\n")
+    print("| Measure | Evaluator | Hand-written C++ | muparser | Evaluator / hand | "
+          "muparser / evaluator | Target | Met |")
+    print("|---|---|---|---|---|---|---|---|")
+    rows = [
+        ("Damage formula, one Value()", "Damage", None, 1.0),
+        ("Speed formula, one Value()", "Speed", None, 1.0),
+        ("Damage refresh (3 HQ + 108 cells)", "DamageRefresh", 2.5, 2.0),
+        ("Speed refresh (201 DEX values)", "SpeedRefresh", 2.5, 2.0),
+    ]
+    for label, key, hand_limit, mu_factor in rows:
+        ev, hand, mu = (t.get(f"{key}_{s}") for s in ("Value", "Hand", "MuParser"))
+        to_hand = ev / hand if ev and hand else None
+        mu_over = mu / ev if ev and mu else None
+        if hand_limit:
+            target = f"≤ {hand_limit}x hand, ≥ {mu_factor}x faster than muparser"
+            met = to_hand is not None and to_hand <= hand_limit and mu_over >= mu_factor
+        else:
+            target = "faster than muparser"
+            met = mu_over is not None and mu_over > mu_factor
+        print(f"| {label} | {fmt(ev)} | {fmt(hand)} | {fmt(mu)} | "
+              f"{to_hand:.2f}x | {mu_over:.2f}x | {target} | {'yes' if met else 'NO'} |")
+
+    print("\n| Dice spread | Convolution | Enumeration of S^N outcomes | Enumeration / convolution "
+          "| Target | Met |")
+    print("|---|---|---|---|---|---|")
+    for n, s in ((2, 6), (5, 10), (12, 5), (20, 3)):
+        conv = t.get(f"Spread/{n}/{s}/0")
+        enum = t.get(f"Spread_Enumeration/{n}/{s}")
+        ratio = f"{enum / conv:,.0f}x" if conv and enum else "- (3.5e9 outcomes: skipped)"
+        met = conv is not None and conv < 10e3
+        print(f"| {n}d{s} | {fmt(conv)} | {fmt(enum)} | {ratio} | < 10 µs | "
+              f"{'yes' if met else 'NO'} |")
+    for name, label in (("Spread/100000/2/-99950", "100000d2-99950 (extreme)"),):
+        if name in t:
+            print(f"| {label} | {fmt(t[name])} | - | - | < 10 µs | "
+                  f"{'yes' if t[name] < 10e3 else 'NO'} |")
+
+    load_ns = t.get("LoadTable10k")
+    print(f"\nLoading a 10,000-row weapon table from memory: {fmt(load_ns)}.")
+
+
+if __name__ == "__main__":
+    main()
