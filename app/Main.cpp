@@ -10,16 +10,22 @@
 #include "weapons/NumberFormat.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QImageWriter>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -93,6 +99,7 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     m_calculator = std::make_unique<TWeaponDamges>(m_stats);
     RunShowingErrors([this] { m_weaponListView->LoadWeapons(m_dataDir); });
     LoadOptions();
+    RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
 }
 
@@ -191,9 +198,18 @@ void TMainForm::CreateControls()
 {
     auto* fileMenu = menuBar()->addMenu(tr("File"));
     fileMenu->setObjectName(QStringLiteral("MenuFile"));
+    QAction* saveAction = fileMenu->addAction(tr("Save page as PNG…"));
+    saveAction->setObjectName(QStringLiteral("MenuSavePage"));
+    connect(saveAction, &QAction::triggered, this, &TMainForm::SavePageAsPngClick);
     fileMenu->addSeparator();
     QAction* exitAction = fileMenu->addAction(tr("Exit"));
     exitAction->setObjectName(QStringLiteral("MenuExit"));
+    // Ctrl+Q everywhere, and whatever else the platform calls "Quit".
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    const QKeySequence ctrlQ(Qt::CTRL | Qt::Key_Q);
+    quitKeys.removeAll(ctrlQ);
+    quitKeys.prepend(ctrlQ);
+    exitAction->setShortcuts(quitKeys);
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
     auto* optionMenu = menuBar()->addMenu(tr("Option"));
     optionMenu->setObjectName(QStringLiteral("MenuOption"));
@@ -218,6 +234,7 @@ void TMainForm::CreateControls()
     layout->addWidget(top);
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter = splitter;
     splitter->setObjectName(QStringLiteral("Splitter"));
     splitter->setHandleWidth(3);
     splitter->setChildrenCollapsible(false);
@@ -280,6 +297,111 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void TMainForm::RestorePlacement(const std::optional<TWindowPlacement>& placement)
+{
+    if (!placement) {
+        return;
+    }
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens << screen->availableGeometry();
+    }
+    // A place that is no longer usable (a screen since removed, a file edited
+    // by hand) falls back to the design's centred window; the other two
+    // values still count.
+    if (IsUsablePlacement(*placement, minimumSize(), screens)) {
+        setGeometry(placement->Rect());
+    }
+    if (placement->Splitter > 0 && placement->Splitter < width()) {
+        m_splitter->setSizes(
+            {placement->Splitter, width() - placement->Splitter - m_splitter->handleWidth()});
+    }
+    if (placement->Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+TWindowPlacement TMainForm::Placement() const
+{
+    QRect normal = geometry();
+    if ((isMaximized() || isFullScreen()) && normalGeometry().isValid()) {
+        normal = normalGeometry();
+    }
+    TWindowPlacement placement;
+    placement.Left = normal.left();
+    placement.Top = normal.top();
+    placement.Width = normal.width();
+    placement.Height = normal.height();
+    placement.Maximized = isMaximized();
+    placement.Splitter = m_splitter->sizes().value(0);
+    return placement;
+}
+
+QWidget* TMainForm::CurrentPage() const
+{
+    QWidget* page = m_pageControl->currentWidget();
+    if (const auto* scroll = qobject_cast<QScrollArea*>(page)) {
+        return scroll->widget();
+    }
+    return page;
+}
+
+QImage TMainForm::PageImage() const
+{
+    return CurrentPage()->grab().toImage();
+}
+
+bool TMainForm::SavePageAsPng(const QString& path)
+{
+    const QImage image = PageImage();
+    QSaveFile file(path);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+    } else {
+        QImageWriter writer(&file, "png");
+        if (!writer.write(image)) {
+            error = writer.errorString();
+        } else if (!file.commit()) {
+            error = file.errorString();
+        }
+    }
+    if (error.isEmpty()) {
+        return true;
+    }
+    ShowMessage(tr("PNGファイルを保存できませんでした。") + QLatin1Char('\n') +
+                QDir::toNativeSeparators(path) + QStringLiteral(": ") + error);
+    return false;
+}
+
+void TMainForm::SetSavePathAsker(std::function<QString(const QString&)> asker)
+{
+    m_askSavePath = std::move(asker);
+}
+
+void TMainForm::SavePageAsPngClick()
+{
+    if (m_saveDir.isEmpty()) {
+        m_saveDir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (m_saveDir.isEmpty() || !QFileInfo(m_saveDir).isDir()) {
+            m_saveDir = QDir::homePath();
+        }
+    }
+    const QString suggested = QDir(m_saveDir).filePath(
+        m_pageControl->tabText(m_pageControl->currentIndex()) + QStringLiteral(".png"));
+    QString path = m_askSavePath ? m_askSavePath(suggested)
+                                 : QFileDialog::getSaveFileName(this, tr("Save page as PNG"),
+                                                                suggested, tr("PNG (*.png)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".png");
+    }
+    m_saveDir = QFileInfo(path).absolutePath();
+    SavePageAsPng(path);
+}
+
 void TMainForm::LoadOptions()
 {
     m_option = m_optionStore.Load();
@@ -287,7 +409,7 @@ void TMainForm::LoadOptions()
 
 void TMainForm::SaveOptions()
 {
-    RunShowingErrors([this] { m_optionStore.Save(m_option); });
+    RunShowingErrors([this] { m_optionStore.Save(m_option, Placement()); });
 }
 
 void TMainForm::ApplyOptions()

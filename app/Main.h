@@ -2,17 +2,22 @@
 
 #include "app/OptionRecord.h"
 #include "app/OptionStore.h"
+#include "app/WindowPlacement.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponSpeed.h"
 #include "weapons/WeaponTable.h"
 
+#include <QImage>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 QT_BEGIN_NAMESPACE
 class QLabel;
 class QSpinBox;
+class QSplitter;
 class QTabWidget;
 QT_END_NAMESPACE
 
@@ -50,6 +55,23 @@ public:
     // The menu item "Option": the dialog, modal, made and destroyed here.
     void OptionClick();
 
+    // The widget of the page shown: for a grid the grid itself, whose full
+    // size a scroll area may show only in part.
+    QWidget* CurrentPage() const;
+    // The page shown, whole, at the screen's scale.
+    QImage PageImage() const;
+    // Writes PageImage to `path` as PNG; a failure is shown and gives false,
+    // and an existing file is replaced only by a complete picture.
+    bool SavePageAsPng(const QString& path);
+    // The menu item "Save page as PNG…": asks where, then SavePageAsPng.
+    void SavePageAsPngClick();
+    // Replaces the file dialog: gets the suggested path, returns the chosen
+    // one or an empty text for "cancelled". Empty restores the dialog.
+    void SetSavePathAsker(std::function<QString(const QString& suggested)> asker);
+
+    // Where the window stands now, as it is written to Option.ini at close.
+    TWindowPlacement Placement() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +83,7 @@ private:
     QWidget* CreateStatBox();
     QSpinBox* CreateSpinEdit(const QString& name, int maximum);
 
+    void RestorePlacement(const std::optional<TWindowPlacement>& placement);
     void LoadOptions();
     void SaveOptions();
     void ApplyOptions();
@@ -82,7 +105,10 @@ private:
     TOptionRecord m_option;
     TWeaponSpeedData m_speedData;
     int m_sortColumn = 0;
+    std::function<QString(const QString&)> m_askSavePath;
+    QString m_saveDir;
 
+    QSplitter* m_splitter = nullptr;
     TWeaponListView* m_weaponListView = nullptr;
     QTabWidget* m_pageControl = nullptr;
     TWeaponDataGrid* m_weaponDataGrid = nullptr;

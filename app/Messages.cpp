@@ -23,8 +23,7 @@ void ShowMessage(const QString& text)
         Sink()(text);
         return;
     }
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                         text);
+    QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("Quillmarch"), text);
 }
 
 void SetMessageSink(std::function<void(const QString&)> sink)

@@ -65,9 +65,13 @@ bool TOptionStore::WriteWhole(const QString& path, const QByteArray& bytes, QStr
     return true;
 }
 
-QString TOptionStore::Save(const TOptionRecord& record)
+QString TOptionStore::Save(const TOptionRecord& record,
+                           const std::optional<TWindowPlacement>& placement)
 {
     WriteOptionRecord(record, m_ini);
+    if (placement) {
+        WriteWindowPlacement(*placement, m_ini);
+    }
     const QByteArray bytes = QByteArray::fromStdString(m_ini.Text());
 
     QStringList targets;

@@ -2,8 +2,11 @@
 
 #include "app/IniFile.h"
 #include "app/OptionRecord.h"
+#include "app/WindowPlacement.h"
 
 #include <QString>
+
+#include <optional>
 
 // Where Option.ini lives and how it gets there. The file is read in UTF-8 or
 // Shift_JIS (as older Windows copies were written) and always written back in
@@ -31,11 +34,16 @@ public:
     // Reads the configuration folder's file if there is one, else the data
     // folder's; a missing or unreadable file gives the defaults.
     TOptionRecord Load();
+    // The window's place as the file last read left it.
+    std::optional<TWindowPlacement> LoadedPlacement() const { return ReadWindowPlacement(m_ini); }
+
     // Writes all five keys through a new file that then replaces the old one,
     // so a failed write leaves the old file whole; keeps the other lines of
-    // the file last read. Returns the path written; raises EFileError when
-    // no place takes the file.
-    QString Save(const TOptionRecord& record);
+    // the file last read. The window's place, when given, follows the
+    // settings in its own section. Returns the path written; raises
+    // EFileError when no place takes the file.
+    QString Save(const TOptionRecord& record,
+                 const std::optional<TWindowPlacement>& placement = std::nullopt);
 
     // The file Load read, empty when there was none.
     QString LoadedFrom() const { return m_loadedFrom; }

@@ -1,11 +1,15 @@
 #include "views/WeaponDamageSpreadChart.h"
 
+#include "views/CopyAction.h"
+
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
 #include <QGraphicsLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -95,6 +99,8 @@ public:
     }
 
     std::function<void()> OnReset;
+    // A right click that dragged nothing asks for the context menu.
+    std::function<void(QPoint)> OnMenu;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override
@@ -140,6 +146,8 @@ protected:
             }
         } else if (m_mode == Mode::Pan && event->button() == Qt::RightButton) {
             m_mode = Mode::None;
+            if (OnMenu && (pos - m_origin).manhattanLength() < MinDragPixels)
+                OnMenu(event->globalPosition().toPoint());
         }
         if (event->buttons() == Qt::NoButton)
             m_mode = Mode::None;
@@ -186,6 +194,7 @@ public:
     }
 
     std::function<void()> OnReset;
+    std::function<void(QPoint)> OnMenu;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -446,6 +455,10 @@ void TSpreadChart3DView::mouseReleaseEvent(QMouseEvent* event)
                                             target.width() * sx, target.height() * sy));
             update();
         }
+    } else if (m_dragButton == Qt::RightButton && event->button() == Qt::RightButton && OnMenu &&
+               (event->position().toPoint() - m_origin).manhattanLength() < MinDragPixels) {
+        m_dragButton = Qt::NoButton;
+        OnMenu(event->globalPosition().toPoint());
     }
     m_dragButton = Qt::NoButton;
 }
@@ -529,9 +542,11 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_chartView = new TSpreadChartView(m_chart, this);
     m_chartView->setObjectName("SpreadChartView");
     m_chartView->OnReset = [this] { ResetView(); };
+    m_chartView->OnMenu = [this](QPoint at) { ShowCopyMenu(this, at); };
     m_view3DWidget = new TSpreadChart3DView(this);
     m_view3DWidget->setObjectName("SpreadChart3DView");
     m_view3DWidget->OnReset = [this] { ResetView(); };
+    m_view3DWidget->OnMenu = [this](QPoint at) { ShowCopyMenu(this, at); };
     QFont labelFont = font();
     labelFont.setPixelSize(11);
     m_view3DWidget->setFont(labelFont);
@@ -550,6 +565,10 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
 
     ResetView();
     m_chart->setAnimationOptions(QChart::SeriesAnimations | QChart::GridAxisAnimations);
+    // The right button pans, so the views open the menu themselves on a
+    // right click that moved nothing.
+    AddCopyAction(
+        this, [this] { CopyToClipboard(); }, false);
 }
 
 TWeaponDamageSpreadChart::~TWeaponDamageSpreadChart() = default;
@@ -572,6 +591,16 @@ void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t side
     m_barSet->selectBars(filled);
     m_chart->setAnimationOptions(animations);
     m_view3DWidget->update();
+}
+
+QImage TWeaponDamageSpreadChart::Picture()
+{
+    return grab().toImage();
+}
+
+void TWeaponDamageSpreadChart::CopyToClipboard()
+{
+    QGuiApplication::clipboard()->setImage(Picture());
 }
 
 double TWeaponDamageSpreadChart::HighProbability() const

@@ -2,6 +2,7 @@
 
 #include "weapons/DamageSpread.h"
 
+#include <QImage>
 #include <QPair>
 #include <QWidget>
 
@@ -47,6 +48,11 @@ public:
 
     // Back to value axis 0..15 and all 60 damage values.
     void ResetView();
+
+    // The chart as shown (title, flat or 3D view), at the screen's scale.
+    QImage Picture();
+    // Puts Picture on the clipboard; Ctrl+C calls it.
+    void CopyToClipboard();
 
     QChart* Chart() const { return m_chart; }
     QChartView* ChartView() const;

@@ -1,9 +1,12 @@
 #include "views/WeaponDataGrid.h"
 
+#include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
+#include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -14,6 +17,15 @@ const QColor White(0xFF, 0xFF, 0xFF);
 const QColor LightBlue(0xBB, 0xDD, 0xFF);
 const QColor LightRed(0xFF, 0xCC, 0xAA);
 const QColor Silver(0xC0, 0xC0, 0xC0);
+
+// Grid lines stay one device pixel at any screen scale: the cells grow with
+// the scale, the lines stay sharp rather than thickening or blurring.
+QPen HairLine(const QColor& colour)
+{
+    QPen pen(colour, 1);
+    pen.setCosmetic(true);
+    return pen;
+}
 
 // Column 0, one shade per accuracy level, darker downwards.
 constexpr std::array<int, 6> AccuracyGreen = {0xAA, 0x99, 0x88, 0x77, 0x66, 0x55};
@@ -49,6 +61,7 @@ TWeaponDataGrid::TWeaponDataGrid(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WeaponDataGrid"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    AddCopyAction(this, [this] { CopyToClipboard(); });
     SetFixedTexts();
 }
 
@@ -166,6 +179,11 @@ QString TWeaponDataGrid::ToTabSeparatedText() const
     return lines.join(QLatin1Char('\n'));
 }
 
+void TWeaponDataGrid::CopyToClipboard() const
+{
+    QGuiApplication::clipboard()->setText(ToTabSeparatedText());
+}
+
 QSize TWeaponDataGrid::sizeHint() const
 {
     return {ColumnCount * m_columnWidth, GridRowCount * m_rowHeight};
@@ -196,14 +214,14 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
         // Black lines separate the accuracy levels; silver ones their figures,
         // leaving the level name in column 0 as one block.
         if (i % 3 == 1) {
-            painter.setPen(Qt::black);
+            painter.setPen(HairLine(Qt::black));
             painter.drawLine(0, y, right, y);
         } else {
-            painter.setPen(Silver);
+            painter.setPen(HairLine(Silver));
             painter.drawLine(m_columnWidth, y, right, y);
         }
     }
-    painter.setPen(Qt::black);
+    painter.setPen(HairLine(Qt::black));
     for (int i = 1; i <= ColumnCount; ++i) {
         const int x = m_columnWidth * i - 1;
         painter.drawLine(x, 0, x, bottom);

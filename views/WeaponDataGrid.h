@@ -46,6 +46,9 @@ public:
 
     // The whole table, rows joined by "\n", cells by "\t".
     QString ToTabSeparatedText() const;
+    // Puts ToTabSeparatedText on the clipboard, ready to paste into a
+    // spreadsheet with its headers; Ctrl+C and the menu "Copy" call it.
+    void CopyToClipboard() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,7 +1,10 @@
 #include "views/WeaponRaderChart.h"
 
+#include "views/CopyAction.h"
 #include "weapons/RaderGeometry.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPolygon>
 
@@ -59,6 +62,7 @@ TWeaponRaderChart::TWeaponRaderChart(QWidget* parent) : QWidget(parent)
     setMinimumSize(300, 300);
     resize(300, 300);
     m_factors = ComputeRaderFactors(m_data);
+    AddCopyAction(this, [this] { CopyToClipboard(); });
 }
 
 void TWeaponRaderChart::SetRaderChartData(const TRaderChartData& data)
@@ -127,6 +131,11 @@ QImage TWeaponRaderChart::RenderPicture(qreal devicePixelRatio) const
     painter.drawRect(
         QRect(g.GaugeLeft, g.BarTop, g.GaugeRight - g.GaugeLeft, g.GaugeBottom - g.BarTop));
     return image;
+}
+
+void TWeaponRaderChart::CopyToClipboard() const
+{
+    QGuiApplication::clipboard()->setImage(RenderPicture(devicePixelRatioF()));
 }
 
 void TWeaponRaderChart::paintEvent(QPaintEvent*)

@@ -26,6 +26,9 @@ public:
 
     // The whole picture as the panel paints it, at the given pixel ratio.
     QImage RenderPicture(qreal devicePixelRatio = 1.0) const;
+    // Puts the picture, at the screen's scale, on the clipboard; Ctrl+C and
+    // the menu "Copy" call it.
+    void CopyToClipboard() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,7 +1,10 @@
 #include "views/WeaponSpeedGrid.h"
 
+#include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -13,6 +16,15 @@ const QColor White(0xFF, 0xFF, 0xFF);
 const QColor LightBlue(0xBB, 0xDD, 0xFF);
 const QColor LightRed(0xFF, 0xCC, 0xAA);
 const QColor Silver(0xC0, 0xC0, 0xC0);
+
+// Grid lines stay one device pixel at any screen scale: the cells grow with
+// the scale, the lines stay sharp rather than thickening or blurring.
+QPen HairLine(const QColor& colour)
+{
+    QPen pen(colour, 1);
+    pen.setCosmetic(true);
+    return pen;
+}
 const QChar WaveDash(0x301C);
 
 } // namespace
@@ -21,6 +33,7 @@ TWeaponSpeedGrid::TWeaponSpeedGrid(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WeaponSpeedGrid"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    AddCopyAction(this, [this] { CopyToClipboard(); });
     Refill();
 }
 
@@ -98,6 +111,11 @@ QString TWeaponSpeedGrid::ToTabSeparatedText() const
     return lines.join(QLatin1Char('\n'));
 }
 
+void TWeaponSpeedGrid::CopyToClipboard() const
+{
+    QGuiApplication::clipboard()->setText(ToTabSeparatedText());
+}
+
 QSize TWeaponSpeedGrid::sizeHint() const
 {
     return {ColumnCount * m_columnWidth, RowCount() * m_rowHeight};
@@ -134,10 +152,10 @@ void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
     const int bottom = height() - 1;
     for (int i = 0; i <= rows; ++i) {
         const int y = m_rowHeight * i - 1;
-        painter.setPen(i % 2 == 0 ? QColor(Qt::black) : Silver);
+        painter.setPen(HairLine(i % 2 == 0 ? QColor(Qt::black) : Silver));
         painter.drawLine(0, y, right, y);
     }
-    painter.setPen(Qt::black);
+    painter.setPen(HairLine(Qt::black));
     for (int i = 1; i <= ColumnCount; ++i) {
         const int x = m_columnWidth * i - 1;
         painter.drawLine(x, 0, x, bottom);

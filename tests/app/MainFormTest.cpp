@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -626,11 +627,20 @@ void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
         auto form = MakeForm();
         form->close();
     }
-    QCOMPARE(QString::fromUtf8(ReadFile(path)),
-             QStringLiteral("[Base]\nAnatomy=0\nDecimal=0\n"
-                            "DamageMethod=(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus\n"
-                            "[SpreadChart]\n3D=0\n"
-                            "[WeaponSpeed]\nMethod=(15000/((25+2.5*DEXR)*SPEED))\n"));
+    // The five settings first, as they always were; the window's place follows.
+    const QString written = QString::fromUtf8(ReadFile(path));
+    const QString settings =
+        QStringLiteral("[Base]\nAnatomy=0\nDecimal=0\n"
+                       "DamageMethod=(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus\n"
+                       "[SpreadChart]\n3D=0\n"
+                       "[WeaponSpeed]\nMethod=(15000/((25+2.5*DEXR)*SPEED))\n");
+    QVERIFY2(written.startsWith(settings), qPrintable(written));
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\[Window\\]\nLeft=-?\\d+\nTop=-?\\d+\n"
+                                               "Width=832\nHeight=478\nMaximized=0\n"
+                                               "Splitter=\\d+\n$"))
+                 .match(written.mid(settings.size()))
+                 .hasMatch(),
+             qPrintable(written));
 
     TOptionRecord changed;
     changed.Base.Anatomy = true;
@@ -682,8 +692,14 @@ void MainFormTest::shiftJisCrLfSettingsAreRead()
         CheckFigures(*form, weapon, TStats{});
         form->close();
     }
-    // Written back in UTF-8 with its own line ends, the foreign lines kept.
-    QCOMPARE(ReadFile(path).toStdString(), text);
+    // Written back in UTF-8 with its own line ends, the foreign lines kept;
+    // the window's place is added after them.
+    const std::string written = ReadFile(path).toStdString();
+    QCOMPARE(written.substr(0, text.size()), text);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\[Window\\]\r\n(\\w+=-?\\d+\r\n){6}$"))
+                 .match(QString::fromStdString(written.substr(text.size())))
+                 .hasMatch(),
+             written.c_str());
 }
 
 void MainFormTest::unwritableDataFolderSendsSettingsToTheConfigFolder()

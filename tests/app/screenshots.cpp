@@ -1,0 +1,83 @@
+// Renders the README's pictures of the main window and the options dialog.
+// Run by hand under a real display, e.g.
+//   xvfb-run -a build/tests/app/quillmarch_screenshots [output folder]
+// (default: docs/ of the source tree). Not a test: it checks nothing.
+#include "app/Application.h"
+#include "app/Main.h"
+#include "app/UOptionDlg.h"
+#include "views/WeaponListView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+bool Save(QWidget& widget, const QString& path)
+{
+    // Charts lay themselves out and animate in posted events.
+    QTest::qWait(600);
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TQuillmarchApplication app(argc, argv);
+    const QString outDir =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QUILLMARCH_SOURCE_DIR "/docs");
+    QDir().mkpath(outDir);
+
+    // Fresh folders: the pictures show the standard settings, whatever this
+    // machine's Option.ini says.
+    QTemporaryDir dataDir;
+    QTemporaryDir configDir;
+    const QDir source(QStringLiteral(QUILLMARCH_SOURCE_DIR "/data"));
+    for (const QString& name : source.entryList({"WData.csv", "*.bmp"}, QDir::Files)) {
+        QFile::copy(source.filePath(name), QDir(dataDir.path()).filePath(name));
+    }
+
+    TMainForm form(dataDir.path(), configDir.path());
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form)) {
+        return 1;
+    }
+    auto* list = form.findChild<TWeaponListView*>(QStringLiteral("WeaponListView"));
+    const auto found = list->findItems(QStringLiteral("Katana"), Qt::MatchExactly, 0);
+    if (found.isEmpty()) {
+        return 1;
+    }
+    list->scrollToItem(found.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.front()).center());
+
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl"));
+    const char* const names[] = {"main-window.png", "page-spread.png", "page-speed.png",
+                                 "page-radar.png"};
+    bool ok = true;
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        ok = Save(form, QDir(outDir).filePath(QString::fromLatin1(names[i]))) && ok;
+    }
+    pages->setCurrentIndex(0);
+
+    TOptionDlg dialog(form.OptionRecord(), &form);
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog)) {
+        return 1;
+    }
+    ok = Save(dialog, QDir(outDir).filePath(QStringLiteral("options.png"))) && ok;
+    dialog.close();
+    form.close();
+    return ok ? 0 : 1;
+}
