@@ -1,6 +1,8 @@
 #include "views/WeaponRaderChart.h"
 #include "weapons/RaderGeometry.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QtTest>
 
@@ -208,6 +210,30 @@ private slots:
         // "爆発力" at the top left and "Speed" above the apex leave ink.
         QVERIFY(CountColour(image, QRect(8, 5, 30, text), White) < 30 * text);
         QVERIFY(CountColour(image, QRect(150, 20 - 5 - text, 30, text), White) < 30 * text);
+    }
+
+    void ctrlCAndTheMenuCopyThePicture()
+    {
+        TWeaponRaderChart* chart = NewChart(360, 320);
+        chart->SetRaderChartData(Data(30, 12, 45, "Mace"));
+        chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chart));
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QImage expected = chart->RenderPicture().convertToFormat(QImage::Format_RGB32);
+
+        QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(200, 200));
+        QVERIFY(chart->hasFocus());
+        clipboard->clear();
+        QTest::keyClick(chart, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->image().size(), QSize(360, 320));
+        QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), expected);
+
+        clipboard->clear();
+        QCOMPARE(chart->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(chart->actions().size(), 1);
+        QCOMPARE(chart->actions().front()->text(), QString("Copy"));
+        chart->actions().front()->trigger();
+        QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), expected);
     }
 };
 

@@ -1,9 +1,12 @@
 #include "views/WeaponDamageSpreadChart.h"
 
+#include <QAction>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -243,6 +246,58 @@ private slots:
         m_chart->SetView3D(false);
         QCOMPARE(m_chart->ValueAxisRange(), values);
         QCOMPARE(m_chart->CategoryRange(), damages);
+    }
+
+    void ctrlCCopiesThePictureOfEitherView()
+    {
+        m_chart->SetDiceData(2, 6, 0);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        QImage copies[2];
+        for (const bool deep : {false, true}) {
+            m_chart->SetView3D(deep);
+            QWidget* view = deep ? m_chart->View3DWidget() : m_chart->ChartView()->viewport();
+            QTest::mouseClick(view, Qt::LeftButton, {}, view->rect().center());
+            QVERIFY(m_chart->isAncestorOf(QApplication::focusWidget()) ||
+                    QApplication::focusWidget() == m_chart.get());
+            clipboard->clear();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+            const QImage copied = clipboard->image();
+            QCOMPARE(copied.size(), m_chart->size());
+            QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
+                     m_chart->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            copies[deep] = copied;
+        }
+        QVERIFY(copies[0] != copies[1]);
+    }
+
+    void rightClickOffersCopyAndRightDragStillPans()
+    {
+        QWidget* view = m_chart->ChartView()->viewport();
+        const QPoint at = view->rect().center();
+        QStringList menus;
+        const auto closeMenus = [&menus] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                for (const QAction* action : popup->actions())
+                    menus << action->text();
+                popup->close();
+            }
+        };
+
+        QTimer::singleShot(50, closeMenus);
+        QTest::mousePress(view, Qt::RightButton, {}, at);
+        QTest::mouseRelease(view, Qt::RightButton, {}, at);
+        QCOMPARE(menus, QStringList{"Copy"});
+
+        menus.clear();
+        m_chart->Chart()->zoomIn(
+            QRectF(m_chart->Chart()->plotArea().topLeft(), m_chart->Chart()->plotArea().center()));
+        const auto before = m_chart->ValueAxisRange();
+        QTest::mousePress(view, Qt::RightButton, {}, at);
+        QTest::mouseMove(view, at + QPoint(0, 40));
+        QTest::mouseRelease(view, Qt::RightButton, {}, at + QPoint(0, 40));
+        closeMenus();
+        QVERIFY(menus.isEmpty());
+        QVERIFY(m_chart->ValueAxisRange() != before);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "expr/Exception.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
@@ -324,6 +325,46 @@ TEST_F(WeaponListViewSortTest, ClicksAndArrowKeysPickAWeapon)
     EXPECT_EQ(spy.count(), 2);
     ASSERT_TRUE(m_view.GetWeaponData(weapon));
     EXPECT_EQ(weapon.Name, "Dagger");
+}
+
+TEST_F(WeaponListViewSortTest, TypingTheFirstLettersPicksAWeapon)
+{
+    m_view.resize(300, 600);
+    m_view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+    m_view.setFocus();
+    QSignalSpy spy(&m_view, &TWeaponListView::WeaponClicked);
+    TWDataCSVTable weapon;
+    const int interval = QApplication::keyboardInputInterval();
+
+    struct TCase
+    {
+        const char* typed;
+        const char* picked;
+        int picks;
+    } const cases[] = {
+        {"gl", "Glaive", 1},
+        // Letters of no name leave the pick, and compute nothing again.
+        {"zz", "Glaive", 1},
+        {"k", "Kryss", 2},
+        // Upper case finds the same names.
+        {"DA", "Dagger", 3},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.typed);
+        // The first letter starts a new search, as after a pause; the others
+        // follow within the typing interval, however slow the machine.
+        const QString typed = QString::fromLatin1(c.typed);
+        QApplication::setKeyboardInputInterval(0);
+        QTest::qWait(5);
+        QTest::keyClick(&m_view, typed.front().toLatin1());
+        QApplication::setKeyboardInputInterval(60000);
+        QTest::keyClicks(&m_view, typed.mid(1));
+        ASSERT_TRUE(m_view.GetWeaponData(weapon));
+        EXPECT_EQ(weapon.Name, c.picked);
+        EXPECT_EQ(spy.count(), c.picks);
+    }
+    QApplication::setKeyboardInputInterval(interval);
 }
 
 } // namespace
