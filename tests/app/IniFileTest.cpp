@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
 #include "app/FormulaCheck.h"
 #include "app/OptionRecord.h"
+#include "app/WindowPlacement.h"
 #include "expr/MathsParser.h"
 #include "weapons/TextEncoding.h"
 
@@ -231,6 +232,59 @@ TEST(FormulaCheck, ReportsTheEvaluatorsOwnMessage)
     EXPECT_EQ(DamageMethodError("2+y"), syntax);
     EXPECT_EQ(SpeedMethodError("2+y"), syntax);
     EXPECT_EQ(DamageMethodError("(Damage+2"), bracket);
+}
+
+TEST(WindowPlacement, UsableOnAnyScreenOnlyWithItsTopStripReachable)
+{
+    // A laptop screen and a second one to its left, shifted up.
+    const QList<QRect> screens = {QRect(0, 0, 1366, 738), QRect(-1920, -300, 1920, 1050)};
+    const QSize minimum(635, 350);
+    struct TCase
+    {
+        const char* Name;
+        TWindowPlacement Placement;
+        bool Usable;
+    } const cases[] = {
+        {"on the first screen", {100, 50, 832, 478}, true},
+        {"on the left screen", {-1800, -250, 900, 600}, true},
+        {"across both screens", {-400, 10, 832, 478}, true},
+        {"exactly the minimum", {0, 0, 635, 350}, true},
+        {"one pixel too narrow", {0, 0, 634, 350}, false},
+        {"one pixel too low", {0, 0, 635, 349}, false},
+        {"title strip under the left screen only", {-1800, 760, 900, 600}, false},
+        {"99 pixels showing at the right", {1267, 50, 832, 478}, false},
+        {"100 pixels showing at the right", {1266, 50, 832, 478}, true},
+        {"strip cut at the bottom", {100, 720, 832, 478}, false},
+        {"left beyond the 32-bit range when added", {2147483000, 0, 832, 478}, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(IsUsablePlacement(c.Placement, minimum, screens), c.Usable);
+    }
+    EXPECT_FALSE(IsUsablePlacement({100, 50, 832, 478}, minimum, {})) << "no screen at all";
+}
+
+TEST(WindowPlacement, FollowsTheSettingsAndReadsBack)
+{
+    TIniFile ini;
+    WriteOptionRecord(TOptionRecord(), ini);
+    EXPECT_EQ(ReadWindowPlacement(ini), std::nullopt);
+    const TWindowPlacement placement{-5, 12, 900, 500, true, 310};
+    WriteWindowPlacement(placement, ini);
+    EXPECT_EQ(ReadWindowPlacement(ini), placement);
+    EXPECT_EQ(ReadOptionRecord(ini), TOptionRecord());
+    const std::string text = ini.Text();
+    EXPECT_LT(text.find("[WeaponSpeed]"), text.find("[Window]"));
+    EXPECT_NE(text.find("[Window]\nLeft=-5\nTop=12\nWidth=900\nHeight=500\nMaximized=1\n"
+                        "Splitter=310\n"),
+              std::string::npos);
+
+    // Maximized and Splitter may be missing; the rectangle may not.
+    TIniFile partial;
+    partial.Parse("[Window]\nLeft=1\nTop=2\nWidth=700\nHeight=400\n");
+    EXPECT_EQ(ReadWindowPlacement(partial), (TWindowPlacement{1, 2, 700, 400, false, 0}));
+    partial.Parse("[Window]\nLeft=1\nTop=2\nWidth=700\nHeight=4x\n");
+    EXPECT_EQ(ReadWindowPlacement(partial), std::nullopt);
 }
 
 } // namespace
