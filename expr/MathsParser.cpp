@@ -11,6 +11,11 @@
 #include <windows.h>
 #endif
 
+// The exact error terms below must not be fused into multiply-adds.
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+
 namespace {
 
 // The encoded text addresses slots with two digits, so everything must fit in 0..99.
@@ -284,9 +289,172 @@ bool IsKnownCode(int code)
     return fault;
 }
 
-// The smallest magnitude that rounds to an infinite double: halfway between
-// the largest double and 2^1024, where the tie goes to the even 2^1024.
-constexpr long double kDoubleOverflow = 0x1p1024L - 0x1p970L;
+// Exact arithmetic in double. Each operation of Value() is defined as the
+// extended-precision result rounded to double; that equals the plain double
+// result except where the exact value lies within a 64-bit step of a point
+// halfway between two doubles, where the two roundings can part. The helpers
+// below compute the double result together with its exact error and accept
+// it only when it is clearly away from such a point; otherwise the caller
+// computes in extended precision. Each product and sum stands in its own
+// statement so that no compiler fuses them into one rounding.
+
+[[gnu::always_inline]] inline std::uint64_t Bits(double value)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+[[gnu::always_inline]] inline int ExponentField(double value)
+{
+    return static_cast<int>(Bits(value) >> 52 & 0x7ff);
+}
+
+// Fields where neither splitting nor the error terms can overflow or
+// underflow: roughly 2^-820 .. 2^990 in magnitude.
+constexpr int kSafeLow = 200;
+constexpr int kSafeHigh = 2012;
+
+[[gnu::always_inline]] inline bool IsSafe(double value)
+{
+    const int field = ExponentField(value);
+    return field >= kSafeLow && field <= kSafeHigh;
+}
+
+// True when `result`, off the exact value by `error` (exact), is also what
+// rounding first to 64 bits and then to 53 bits gives.
+[[gnu::always_inline]] inline bool RoundsAlike(double result, double error)
+{
+    if (error == 0) {
+        return true;
+    }
+    // At a power of two the grid below is finer, but an exact value below it
+    // that rounds up to it in double lies at most on the finer grid's halfway
+    // point, whose tie goes to the even power of two in both roundings.
+    // Just under half a unit in the last place of the result.
+    const std::uint64_t ulpBits = Bits(result) & 0x7ff0000000000000;
+    double ulp = 0;
+    const std::uint64_t shifted = ulpBits - (std::uint64_t{52} << 52);
+    std::memcpy(&ulp, &shifted, sizeof ulp);
+    const double limit = ulp * (0.5 - 0x1p-10);
+    return std::fabs(error) < limit;
+}
+
+// Veltkamp's split: high and low halves of 26 bits each, exactly.
+[[gnu::always_inline]] inline void Split(double value, double& high, double& low)
+{
+    const double scaled = 134217729.0 * value;
+    const double difference = scaled - value;
+    high = scaled - difference;
+    low = value - high;
+}
+
+// Dekker's product: the exact error of left * right rounded to double.
+[[gnu::always_inline]] inline double ProductError(double left, double right, double product)
+{
+    double leftHigh = 0, leftLow = 0, rightHigh = 0, rightLow = 0;
+    Split(left, leftHigh, leftLow);
+    Split(right, rightHigh, rightLow);
+    const double highHigh = leftHigh * rightHigh;
+    const double highLow = leftHigh * rightLow;
+    const double lowHigh = leftLow * rightHigh;
+    const double lowLow = leftLow * rightLow;
+    double error = highHigh - product;
+    error = error + highLow;
+    error = error + lowHigh;
+    return error + lowLow;
+}
+
+[[gnu::always_inline]] inline bool FastAdd(double left, double right, double& result)
+{
+    const double sum = left + right;
+    if (sum == 0) {
+        // Two doubles that cancel do so exactly, with the same sign of zero.
+        result = sum;
+        return true;
+    }
+    if (ExponentField(sum) < 54 || ExponentField(sum) > 2046) {
+        return false;
+    }
+    // Knuth's two-sum: exact for any doubles whose sum is finite.
+    const double rightPart = sum - left;
+    const double leftPart = sum - rightPart;
+    const double rightError = right - rightPart;
+    const double leftError = left - leftPart;
+    const double error = leftError + rightError;
+    result = sum;
+    return RoundsAlike(sum, error);
+}
+
+[[gnu::always_inline]] inline bool FastMultiply(double left, double right, double& result)
+{
+    const double product = left * right;
+    if (left == 0 || right == 0) {
+        result = product;
+        return true;
+    }
+    if (!IsSafe(left) || !IsSafe(right) || !IsSafe(product)) {
+        return false;
+    }
+    result = product;
+    return RoundsAlike(product, ProductError(left, right, product));
+}
+
+[[gnu::always_inline]] inline bool FastDivide(double left, double right, double& result)
+{
+    if (right == 0) {
+        return false;
+    }
+    const double quotient = left / right;
+    if (left == 0) {
+        result = quotient;
+        return true;
+    }
+    if (!IsSafe(left) || !IsSafe(right) || !IsSafe(quotient)) {
+        return false;
+    }
+    // The remainder left - quotient * right is exact: the product is split
+    // off exactly, and what is left of the subtraction is representable.
+    const double product = quotient * right;
+    const double productError = ProductError(quotient, right, product);
+    const double difference = left - product;
+    const double remainder = difference - productError;
+    result = quotient;
+    if (remainder == 0) {
+        return true;
+    }
+    const std::uint64_t ulpBits = (Bits(quotient) & 0x7ff0000000000000) - (std::uint64_t{52} << 52);
+    double ulp = 0;
+    std::memcpy(&ulp, &ulpBits, sizeof ulp);
+    // The error of the quotient is remainder / right; the margin covers the
+    // rounding of this bound.
+    const double limit = std::fabs(right) * (ulp * (0.5 - 0x1p-10));
+    return std::fabs(remainder) < limit;
+}
+
+[[gnu::always_inline]] inline bool FastSubtract(double left, double right, double& result)
+{
+    return FastAdd(left, -right, result);
+}
+
+// One arithmetic step of Value() in double; false when it must be done in
+// extended precision (or faults). A result goes to `last` only on success.
+template <bool (*Function)(double, double, double&), bool LeftLast, bool RightLast>
+[[gnu::always_inline]] inline bool RunStep(const double* slots, std::uint8_t leftSlot,
+                                           std::uint8_t rightSlot, std::uint8_t flags, double& last)
+{
+    const double left = LeftLast ? last : slots[leftSlot];
+    double right = RightLast ? last : slots[rightSlot];
+    if ((flags & 4) != 0) {
+        right = -right;
+    }
+    double result = 0;
+    if (!Function(left, right, result)) {
+        return false;
+    }
+    last = result;
+    return true;
+}
 
 // Out of line, so the common arithmetic of Value() stays a small loop.
 [[gnu::noinline]] int EvaluateApart(int code, long double left, long double right, double& stored)
@@ -303,16 +471,6 @@ inline std::uint64_t NonFiniteCarry(double value)
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     return (bits & kExponent) + kExponentUnit;
-}
-
-// Hides the value from the compiler's vectoriser, which would otherwise merge
-// neighbouring copies into one wide load.
-[[gnu::always_inline]] inline double Opaque(double value)
-{
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    asm("" : "+x"(value));
-#endif
-    return value;
 }
 
 // The arithmetic operations over a block of rows. A right operand's sign is
@@ -429,7 +587,8 @@ TMathsParser::TMathsParser()
 void TMathsParser::SetExpression(std::string text)
 {
     try {
-        const TProgram program = Compile(text);
+        TProgram program = Compile(text);
+        std::copy_n(m_program.Slots.begin() + 1, 8, program.Slots.begin() + 1);
         m_program = program;
         m_expression = std::move(text);
     } catch (const Exception& error) {
@@ -601,9 +760,41 @@ TMathsParser::TProgram TMathsParser::Compile(const std::string& expression) cons
             markUsed(program.Operations[i].Right);
         }
     }
-    for (std::size_t i = 0; i < 8; ++i) {
-        program.VariableMasks[i] = (program.UsedVariables >> i & 1U) != 0 ? ~std::uint64_t{0} : 0;
+    for (std::uint8_t slot = 1; slot <= 8; ++slot) {
+        if ((program.UsedVariables >> (slot - 1) & 1U) != 0) {
+            program.ReadSlots[static_cast<std::size_t>(program.ReadCount++)] = slot;
+        }
     }
+    for (int i = 0; i < count; ++i) {
+        const TOperation operation = program.Operations[i];
+        const bool negative = operation.Sign < 0;
+        TStep& step = program.Steps[i];
+        step.Left = static_cast<std::uint8_t>(operation.Left);
+        step.Right = static_cast<std::uint8_t>(operation.Right);
+        switch (operation.Code) {
+        case 2:
+            step.Kind = StepMultiply;
+            break;
+        case 3:
+            step.Kind = StepDivide;
+            break;
+        case 4:
+            step.Kind = negative ? StepSubtract : StepAdd;
+            break;
+        case 5:
+            step.Kind = negative ? StepAdd : StepSubtract;
+            break;
+        default:
+            step.Kind = StepOther;
+            break;
+        }
+        const int previous = program.Base + i;
+        step.Flags = static_cast<std::uint8_t>(
+            (i > 0 && operation.Left == previous ? 1 : 0) |
+            (i > 0 && operation.Code <= 5 && operation.Right == previous ? 2 : 0) |
+            (negative && (operation.Code == 2 || operation.Code == 3) ? 4 : 0));
+    }
+    program.ResultIsLast = count > 0 && program.Result == program.Base + count;
     return program;
 }
 
@@ -625,72 +816,72 @@ void TMathsParser::FailEvaluation(int fault)
 double TMathsParser::Value()
 {
     double* const slots = m_program.Slots.data();
-    // A variable the caller left at inf or NaN fails like a faulty result would,
-    // instead of flowing silently into the formula. The variables are copied one
-    // at a time: the caller has usually just stored one of them, and a wide load
-    // over that store would wait for it to retire.
+    // A variable the program reads that the caller left at inf or NaN fails
+    // like a faulty result would, instead of flowing silently into the formula.
+    // Each is read on its own: the caller has usually just stored one of them,
+    // and a wide load over that store would wait for it to retire.
     std::uint64_t carries = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const double value = Opaque(m_vars[i]);
-        slots[i + 1] = value;
-        carries |= NonFiniteCarry(value) & m_program.VariableMasks[i];
+    for (int k = 0; k < m_program.ReadCount; ++k) {
+        carries |= NonFiniteCarry(slots[m_program.ReadSlots[static_cast<std::size_t>(k)]]);
     }
     if ((carries >> 63) != 0) {
-        for (std::size_t i = 0; i < 8; ++i) {
-            if (m_program.VariableMasks[i] != 0 && !std::isfinite(slots[i + 1])) {
-                FailEvaluation(std::isnan(slots[i + 1]) ? kInvalidOp : kOverflow);
+        for (int k = 0; k < m_program.ReadCount; ++k) {
+            const double value = slots[m_program.ReadSlots[static_cast<std::size_t>(k)]];
+            if (!std::isfinite(value)) {
+                FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow);
             }
         }
     }
 
     double* const results = slots + m_program.Base + 1;
     const int count = m_program.Count;
+    double last = 0;
     for (int i = 0; i < count; ++i) {
-        const TOperation operation = m_program.Operations[i];
-        const long double left = slots[operation.Left];
-        // Every binary code applies the sign to the right operand; for multiply and
-        // divide that equals signing the left one, and the sign change is exact.
-        long double right = slots[operation.Right];
-        if (operation.Sign < 0) {
-            right = -right;
+        const TStep step = m_program.Steps[i];
+        // One case per kind and operand source, so that the choice between
+        // the register and the slot is a predicted jump, not a data dependency.
+        bool done = false;
+        switch (step.Kind * 4 + (step.Flags & 3)) {
+#define QUILLMARCH_STEP_CASES(Kind, Function)                                                      \
+    case Kind * 4 + 0:                                                                             \
+        done = RunStep<Function, false, false>(slots, step.Left, step.Right, step.Flags, last);    \
+        break;                                                                                     \
+    case Kind * 4 + 1:                                                                             \
+        done = RunStep<Function, true, false>(slots, step.Left, step.Right, step.Flags, last);     \
+        break;                                                                                     \
+    case Kind * 4 + 2:                                                                             \
+        done = RunStep<Function, false, true>(slots, step.Left, step.Right, step.Flags, last);     \
+        break;                                                                                     \
+    case Kind * 4 + 3:                                                                             \
+        done = RunStep<Function, true, true>(slots, step.Left, step.Right, step.Flags, last);      \
+        break;
+            QUILLMARCH_STEP_CASES(StepAdd, FastAdd)
+            QUILLMARCH_STEP_CASES(StepSubtract, FastSubtract)
+            QUILLMARCH_STEP_CASES(StepMultiply, FastMultiply)
+            QUILLMARCH_STEP_CASES(StepDivide, FastDivide)
+#undef QUILLMARCH_STEP_CASES
+        default:
+            break;
         }
-        long double value = 0;
-        switch (operation.Code) {
-        case 2:
-            value = left * right;
-            break;
-        case 3:
-            value = left / right;
-            break;
-        case 4:
-            value = left + right;
-            break;
-        case 5:
-            value = left - right;
-            break;
-        default: {
+        if (!done) {
+            const TOperation operation = m_program.Operations[i];
             if (!IsKnownCode(operation.Code)) {
+                last = results[i];
                 continue;
             }
-            double stored = 0;
-            if (const int fault = EvaluateApart(operation.Code, left, right, stored)) {
+            // Every binary code applies the sign to the right operand; for
+            // multiply and divide that equals signing the left one, and the sign
+            // change is exact.
+            const long double left = slots[operation.Left];
+            const long double right =
+                operation.Sign * static_cast<long double>(slots[operation.Right]);
+            if (const int fault = EvaluateApart(operation.Code, left, right, last)) {
                 FailEvaluation(fault);
             }
-            results[i] = stored;
-            continue;
         }
-        }
-        // Stored straight into its slot, where the next operation reads it, and
-        // tested beside that store rather than after it. The four arithmetic
-        // codes fault exactly when the stored result is inf or NaN (a division
-        // by zero included); the fault is then named apart.
-        results[i] = static_cast<double>(value);
-        if (!(std::fabs(value) < kDoubleOverflow)) {
-            double ignored = 0;
-            FailEvaluation(EvaluateApart(operation.Code, left, right, ignored));
-        }
+        results[i] = last;
     }
-    return slots[m_program.Result];
+    return m_program.ResultIsLast ? last : slots[m_program.Result];
 }
 
 void TMathsParser::ValueBatch(const TColumns& columns, std::size_t rows, double* out)
@@ -733,7 +924,7 @@ void TMathsParser::RunBatchBlock(const TColumns& columns, std::size_t first, std
                 }
             }
         } else {
-            const double value = m_vars[i];
+            const double value = program.Slots[static_cast<std::size_t>(slot)];
             batch.Uniform[slot] = value;
             if (used && !std::isfinite(value)) {
                 limit = 0;

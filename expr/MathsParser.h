@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -22,22 +23,22 @@ class TMathsParser
 public:
     TMathsParser();
 
-    double V1() const { return m_vars[0]; }
-    double V2() const { return m_vars[1]; }
-    double V3() const { return m_vars[2]; }
-    double V4() const { return m_vars[3]; }
-    double V5() const { return m_vars[4]; }
-    double V6() const { return m_vars[5]; }
-    double V7() const { return m_vars[6]; }
-    double V8() const { return m_vars[7]; }
-    void SetV1(double value) { m_vars[0] = value; }
-    void SetV2(double value) { m_vars[1] = value; }
-    void SetV3(double value) { m_vars[2] = value; }
-    void SetV4(double value) { m_vars[3] = value; }
-    void SetV5(double value) { m_vars[4] = value; }
-    void SetV6(double value) { m_vars[5] = value; }
-    void SetV7(double value) { m_vars[6] = value; }
-    void SetV8(double value) { m_vars[7] = value; }
+    double V1() const { return m_program.Slots[1]; }
+    double V2() const { return m_program.Slots[2]; }
+    double V3() const { return m_program.Slots[3]; }
+    double V4() const { return m_program.Slots[4]; }
+    double V5() const { return m_program.Slots[5]; }
+    double V6() const { return m_program.Slots[6]; }
+    double V7() const { return m_program.Slots[7]; }
+    double V8() const { return m_program.Slots[8]; }
+    void SetV1(double value) { m_program.Slots[1] = value; }
+    void SetV2(double value) { m_program.Slots[2] = value; }
+    void SetV3(double value) { m_program.Slots[3] = value; }
+    void SetV4(double value) { m_program.Slots[4] = value; }
+    void SetV5(double value) { m_program.Slots[5] = value; }
+    void SetV6(double value) { m_program.Slots[6] = value; }
+    void SetV7(double value) { m_program.Slots[7] = value; }
+    void SetV8(double value) { m_program.Slots[8] = value; }
 
     const std::string& V1Name() const { return m_names[0]; }
     const std::string& V2Name() const { return m_names[1]; }
@@ -58,8 +59,8 @@ public:
 
     // Indexed access for callers that loop over the slots (i = 0..7).
     // An index beyond the slots raises std::out_of_range.
-    double Var(std::size_t i) const { return m_vars.at(i); }
-    void SetVar(std::size_t i, double value) { m_vars.at(i) = value; }
+    double Var(std::size_t i) const { return m_program.Slots[VariableSlot(i)]; }
+    void SetVar(std::size_t i, double value) { m_program.Slots[VariableSlot(i)] = value; }
     const std::string& VarName(std::size_t i) const { return m_names.at(i); }
     void SetVarName(std::size_t i, std::string name) { m_names.at(i) = std::move(name); }
 
@@ -114,11 +115,33 @@ private:
         std::int8_t Sign;
     };
 
+    // The operations again, prepared for Value(): the sign folded into the
+    // kind, and whether an operand is the result of the step just before, so
+    // that it is taken from a register instead of a slot just written.
+    enum TStepKind : std::uint8_t
+    {
+        StepAdd,
+        StepSubtract,
+        StepMultiply,
+        StepDivide,
+        StepOther,
+    };
+    struct TStep
+    {
+        TStepKind Kind;
+        std::uint8_t Left;
+        std::uint8_t Right;
+        // Bit 0: left is the previous result; bit 1: right is; bit 2: negate right.
+        std::uint8_t Flags;
+    };
+
     // Everything a compilation produces. It is built in a scratch copy and
     // assigned only on success, so a rejected formula leaves the old one working.
     struct TProgram
     {
-        // 0 and 9 stay 0, 1..8 take the variables, literals from 10, results from Base + 1.
+        // 0 and 9 stay 0, 1..8 hold the variables V1 .. V8 themselves (the
+        // setters write there, so evaluation copies nothing), literals from 10,
+        // results from Base + 1.
         std::array<double, 100> Slots{};
         std::array<TOperation, 99> Operations{};
         int Count = 0;
@@ -126,8 +149,12 @@ private:
         int Result = 0;
         // Bit i set when variable slot i + 1 is read by the program.
         unsigned UsedVariables = 0;
-        // All ones for a variable the program reads, else 0: a branch-free check.
-        std::array<std::uint64_t, 8> VariableMasks{};
+        // The variable slots the program reads, for the check before each run.
+        std::array<std::uint8_t, 8> ReadSlots{};
+        int ReadCount = 0;
+        std::array<TStep, 99> Steps{};
+        // The result is that of the last operation.
+        bool ResultIsLast = false;
     };
 
     // Per-block state of ValueBatch: each slot either holds one value for
@@ -141,11 +168,17 @@ private:
         double Results[99][BatchRows];
     };
 
+    static std::size_t VariableSlot(std::size_t i)
+    {
+        if (i >= 8) {
+            throw std::out_of_range("TMathsParser: no variable " + std::to_string(i + 1));
+        }
+        return i + 1;
+    }
     TProgram Compile(const std::string& expression) const;
     [[noreturn]] void FailEvaluation(int fault);
     void RunBatchBlock(const TColumns& columns, std::size_t first, std::size_t rows, double* out);
 
-    std::array<double, 8> m_vars{};
     std::array<std::string, 8> m_names;
     std::string m_expression;
     std::string m_errorMessage;

@@ -267,3 +267,85 @@ TEST(MathsParserBatch, WithoutColumnsEveryRowIsValue)
 }
 
 } // namespace
+
+namespace {
+
+// A double with `bits` significant bits and the given binary exponent.
+double RandomDouble(std::mt19937_64& random, int bits, int exponent)
+{
+    const std::uint64_t significand = (random() >> (64 - bits)) | (std::uint64_t{1} << (bits - 1));
+    return std::ldexp(static_cast<double>(significand), exponent - bits + 1) *
+           (random() % 2 == 0 ? 1 : -1);
+}
+
+// Value() may compute in double where that rounds as the extended-precision
+// operation would; these operands put the exact results close to the points
+// halfway between two doubles, where the two roundings can part.
+TEST(MathsParserSingle, ArithmeticRoundsLikeExtendedPrecision)
+{
+    std::mt19937_64 random(99);
+    struct TOperator
+    {
+        const char* Formula;
+        long double (*Reference)(long double, long double);
+    };
+    const TOperator operators[] = {
+        {"a+b", [](long double a, long double b) { return a + b; }},
+        {"a-b", [](long double a, long double b) { return a - b; }},
+        {"a*b", [](long double a, long double b) { return a * b; }},
+        {"a/b", [](long double a, long double b) { return a / b; }},
+        {"a*-b", [](long double a, long double b) { return a * -b; }},
+        {"a/-b", [](long double a, long double b) { return a / -b; }},
+    };
+    for (const TOperator& op : operators) {
+        TMathsParser parser;
+        parser.SetExpression(op.Formula);
+        int checked = 0;
+        for (int n = 0; n < 200000; ++n) {
+            double a = 0, b = 0;
+            const int kind = static_cast<int>(random() % 4);
+            if (kind == 0) {
+                // Operand lengths whose exact product or sum lies just past 64 bits.
+                const int bitsA = 1 + static_cast<int>(random() % 53);
+                const int bitsB = 1 + static_cast<int>(random() % 53);
+                a = RandomDouble(random, bitsA, static_cast<int>(random() % 40) - 20);
+                b = RandomDouble(random, bitsB, static_cast<int>(random() % 40) - 20);
+            } else if (kind == 1) {
+                // b a little more or less than half a unit of a.
+                a = RandomDouble(random, 53, static_cast<int>(random() % 40) - 20);
+                const double ulp = std::ldexp(1.0, std::ilogb(a) - 52);
+                const double offset = std::ldexp(static_cast<double>(random() % 17) - 8,
+                                                 -10 - static_cast<int>(random() % 4));
+                b = ulp * (0.5 + offset);
+            } else if (kind == 2) {
+                // Anywhere in the double range, subnormals and overflow included.
+                a = RandomDouble(random, 53, static_cast<int>(random() % 2100) - 1070);
+                b = RandomDouble(random, 53, static_cast<int>(random() % 2100) - 1070);
+            } else {
+                a = RandomDouble(random, 53, static_cast<int>(random() % 8));
+                b = RandomDouble(random, 1 + static_cast<int>(random() % 20),
+                                 static_cast<int>(random() % 8));
+            }
+            if (!std::isfinite(a) || !std::isfinite(b) || b == 0) {
+                continue;
+            }
+            const double expected = static_cast<double>(op.Reference(a, b));
+            parser.SetV1(a);
+            parser.SetV2(b);
+            if (!std::isfinite(expected)) {
+                EXPECT_THROW(parser.Value(), EMathError) << op.Formula << " " << a << " " << b;
+                continue;
+            }
+            const double actual = parser.Value();
+            ++checked;
+            if (!SameBits(actual, expected)) {
+                ADD_FAILURE() << op.Formula << " with a = " << std::hexfloat << a << ", b = " << b
+                              << ": " << actual << " instead of " << expected;
+                break;
+            }
+        }
+        EXPECT_GT(checked, 150000) << op.Formula;
+    }
+}
+
+} // namespace
