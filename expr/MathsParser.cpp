@@ -325,19 +325,17 @@ constexpr int kSafeHigh = 2012;
 // rounding first to 64 bits and then to 53 bits gives.
 [[gnu::always_inline]] inline bool RoundsAlike(double result, double error)
 {
-    if (error == 0) {
-        return true;
-    }
-    // At a power of two the grid below is finer, but an exact value below it
-    // that rounds up to it in double lies at most on the finer grid's halfway
-    // point, whose tie goes to the even power of two in both roundings.
-    // Just under half a unit in the last place of the result.
-    const std::uint64_t ulpBits = Bits(result) & 0x7ff0000000000000;
-    double ulp = 0;
-    const std::uint64_t shifted = ulpBits - (std::uint64_t{52} << 52);
-    std::memcpy(&ulp, &shifted, sizeof ulp);
-    const double limit = ulp * (0.5 - 0x1p-10);
-    return std::fabs(error) < limit;
+    // Just under half a unit in the last place of the result, 2^(e - 54) times
+    // (2 - 2^-8) for a result of exponent e, compared as bits: for doubles of
+    // the same sign the bits order like the values. At a power of two the grid
+    // below is finer, but an exact value below it that rounds up to it in
+    // double lies at most on the finer grid's halfway point, whose tie goes to
+    // the even power of two in both roundings. Needs an exponent field of 55 or more.
+    constexpr std::uint64_t kExponent = 0x7ff0000000000000;
+    constexpr std::uint64_t kLimitSignificand = 0x000ff00000000000;
+    const std::uint64_t limit =
+        (Bits(result) & kExponent) - (std::uint64_t{54} << 52) + kLimitSignificand;
+    return (Bits(error) & ~(std::uint64_t{1} << 63)) < limit;
 }
 
 // Veltkamp's split: high and low halves of 26 bits each, exactly.
@@ -368,13 +366,11 @@ constexpr int kSafeHigh = 2012;
 [[gnu::always_inline]] inline bool FastAdd(double left, double right, double& result)
 {
     const double sum = left + right;
-    if (sum == 0) {
-        // Two doubles that cancel do so exactly, with the same sign of zero.
-        result = sum;
-        return true;
-    }
-    if (ExponentField(sum) < 54 || ExponentField(sum) > 2046) {
-        return false;
+    result = sum;
+    if (static_cast<unsigned>(ExponentField(sum) - 55) > 2046U - 55U) {
+        // Two doubles that cancel do so exactly, with the same sign of zero;
+        // tiny and infinite sums are left to extended precision.
+        return sum == 0;
     }
     // Knuth's two-sum: exact for any doubles whose sum is finite.
     const double rightPart = sum - left;
@@ -382,7 +378,6 @@ constexpr int kSafeHigh = 2012;
     const double rightError = right - rightPart;
     const double leftError = left - leftPart;
     const double error = leftError + rightError;
-    result = sum;
     return RoundsAlike(sum, error);
 }
 
