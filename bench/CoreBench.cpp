@@ -381,13 +381,16 @@ void Spread(benchmark::State& state)
         benchmark::DoNotOptimize(spread.HighProbability());
     }
 }
-// The last: far outside the weapon table, many dice whose lowest sums a large
-// negative bonus brings into the chart.
+// The last three lie far outside the weapon table: the most dice whose sums
+// all fit the chart, and many dice whose middle or lowest sums a large
+// negative bonus brings into it.
 BENCHMARK(Spread)
     ->Args({2, 6, 0})
     ->Args({5, 10, 0})
     ->Args({12, 5, 0})
     ->Args({20, 3, 0})
+    ->Args({60, 1000000, 0})
+    ->Args({1000, 2, -1470})
     ->Args({100000, 2, -99950});
 
 // One entry per outcome, first die outermost, then the histogram.

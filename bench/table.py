@@ -69,7 +69,9 @@ def main():
         met = conv is not None and conv < 10e3
         print(f"| {n}d{s} | {fmt(conv)} | {fmt(enum)} | {ratio} | < 10 µs | "
               f"{'yes' if met else 'NO'} |")
-    for name, label in (("Spread/100000/2/-99950", "100000d2-99950 (extreme)"),):
+    for name, label in (("Spread/60/1000000/0", "60d1000000 (outside the table)"),
+                        ("Spread/1000/2/-1470", "1000d2-1470 (outside the table)"),
+                        ("Spread/100000/2/-99950", "100000d2-99950 (outside the table)")):
         if name in t:
             print(f"| {label} | {fmt(t[name])} | - | - | < 10 µs | "
                   f"{'yes' if t[name] < 10e3 else 'NO'} |")
