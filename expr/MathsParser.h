@@ -79,7 +79,8 @@ public:
     void SetExpression(std::string text);
 
     // Runs the compiled program; allocates nothing and parses nothing. Each step
-    // is computed in long double and stored as a double. Instead of inf or NaN:
+    // gives its long double result rounded to double (computed in double where
+    // that is provably the same, bit for bit). Instead of inf or NaN:
     // - EZeroDivide: x/0 with x != 0, ln or log10 of 0, 0 to a negative power;
     // - EInvalidOp: 0/0, ln, log10 or sqrt of a negative, arcsin/arccos beyond
     //   +-1, a negative base with a non-integral exponent (or one beyond 2^31 - 1),
