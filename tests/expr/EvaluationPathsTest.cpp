@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <new>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -152,6 +155,44 @@ TEST(EvaluationPaths, RefreshesAllocateNothing)
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(damages.HQHigh(), 15) << "floor(16 * (1.5 + 0.198 + 0.3 + 0) / 2)";
     EXPECT_EQ(speed.Delays()[0], 13.5) << "15000 / (25 * 46) = 13.04";
+}
+
+// The half-second rounding of every delay against the split of modf.
+TEST(EvaluationPaths, HalfSecondRoundingSplitsLikeModf)
+{
+    const auto byModf = [](double value) {
+        double whole = 0;
+        const double fraction = std::modf(value, &whole);
+        return fraction > 0.5 ? whole + 1 : fraction > 0 ? whole + 0.5 : whole;
+    };
+    std::mt19937_64 random(5);
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.5,
+                                  -0.5,
+                                  3.2,
+                                  3.5,
+                                  3.7,
+                                  -3.2,
+                                  -3.7,
+                                  1e300,
+                                  -1e300,
+                                  0x1p52 - 0.5,
+                                  0x1p52,
+                                  0x1p53 + 2,
+                                  1e-310,
+                                  -1e-310,
+                                  4503599627370495.5,
+                                  std::numeric_limits<double>::infinity()};
+    for (int n = 0; n < 100000; ++n) {
+        const double value =
+            std::ldexp(static_cast<double>(random() >> 11), -static_cast<int>(random() % 70));
+        values.push_back(n % 2 == 0 ? value : -value);
+    }
+    for (const double value : values) {
+        const double expected = byModf(value), actual = TWeaponSpeed::RoundUpToHalfSecond(value);
+        ASSERT_EQ(std::memcmp(&expected, &actual, sizeof expected), 0) << std::hexfloat << value;
+    }
 }
 
 std::optional<std::string> Fault(const std::function<void()>& action)
