@@ -870,9 +870,12 @@ double TMathsParser::Value()
             const long double left = slots[operation.Left];
             const long double right =
                 operation.Sign * static_cast<long double>(slots[operation.Right]);
-            if (const int fault = EvaluateApart(operation.Code, left, right, last)) {
+            // Through a local of its own, so that `last` can stay in a register.
+            double stored = 0;
+            if (const int fault = EvaluateApart(operation.Code, left, right, stored)) {
                 FailEvaluation(fault);
             }
+            last = stored;
         }
         results[i] = last;
     }
