@@ -1,31 +1,15 @@
 #include "views/WeaponDataGrid.h"
 
-#include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
-#include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace {
 
 constexpr int DesignColumnWidth = 70;
-const QColor White(0xFF, 0xFF, 0xFF);
-const QColor LightBlue(0xBB, 0xDD, 0xFF);
-const QColor LightRed(0xFF, 0xCC, 0xAA);
-const QColor Silver(0xC0, 0xC0, 0xC0);
-
-// Grid lines stay one device pixel at any screen scale: the cells grow with
-// the scale, the lines stay sharp rather than thickening or blurring.
-QPen HairLine(const QColor& colour)
-{
-    QPen pen(colour, 1);
-    pen.setCosmetic(true);
-    return pen;
-}
 
 // Column 0, one shade per accuracy level, darker downwards.
 constexpr std::array<int, 6> AccuracyGreen = {0xAA, 0x99, 0x88, 0x77, 0x66, 0x55};
@@ -57,11 +41,9 @@ QFont FittingFont(QFont font, int columnWidth, int rowHeight)
 
 } // namespace
 
-TWeaponDataGrid::TWeaponDataGrid(QWidget* parent) : QWidget(parent)
+TWeaponDataGrid::TWeaponDataGrid(QWidget* parent)
+    : TOwnerDrawnGrid(QStringLiteral("WeaponDataGrid"), parent)
 {
-    setObjectName(QStringLiteral("WeaponDataGrid"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    AddCopyAction(this, [this] { CopyToClipboard(); });
     SetFixedTexts();
 }
 
@@ -166,49 +148,13 @@ void TWeaponDataGrid::FitColumns()
     }
 }
 
-QString TWeaponDataGrid::ToTabSeparatedText() const
-{
-    QStringList lines;
-    for (int row = 0; row < GridRowCount; ++row) {
-        QStringList cells;
-        for (int column = 0; column < ColumnCount; ++column) {
-            cells.append(CellText(column, row));
-        }
-        lines.append(cells.join(QLatin1Char('\t')));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
-void TWeaponDataGrid::CopyToClipboard() const
-{
-    QGuiApplication::clipboard()->setText(ToTabSeparatedText());
-}
-
-QSize TWeaponDataGrid::sizeHint() const
-{
-    return {ColumnCount * m_columnWidth, GridRowCount * m_rowHeight};
-}
-
-QSize TWeaponDataGrid::minimumSizeHint() const
-{
-    // The whole grid: an owner smaller than this puts the grid in a scroll area.
-    return sizeHint();
-}
-
 void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.setFont(FittingFont(font(), m_columnWidth, m_rowHeight));
-    painter.fillRect(rect(), White);
-    for (int column = 0; column < ColumnCount; ++column) {
-        for (int row = 0; row < GridRowCount; ++row) {
-            painter.fillRect(column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight,
-                             CellColor(column, row));
-        }
-    }
+    FillCells(painter);
 
     const int right = width() - 1;
-    const int bottom = height() - 1;
     for (int i = 1; i <= GridRowCount; ++i) {
         const int y = m_rowHeight * i - 1;
         // Black lines separate the accuracy levels; silver ones their figures,
@@ -221,21 +167,6 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
             painter.drawLine(m_columnWidth, y, right, y);
         }
     }
-    painter.setPen(HairLine(Qt::black));
-    for (int i = 1; i <= ColumnCount; ++i) {
-        const int x = m_columnWidth * i - 1;
-        painter.drawLine(x, 0, x, bottom);
-    }
-
-    for (int column = 0; column < ColumnCount; ++column) {
-        for (int row = 0; row < GridRowCount; ++row) {
-            const QString& text =
-                m_cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)].Text;
-            if (!text.isEmpty()) {
-                painter.drawText(QRect(column * m_columnWidth, row * m_rowHeight + 2, m_columnWidth,
-                                       m_rowHeight - 2),
-                                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
-            }
-        }
-    }
+    DrawColumnLines(painter);
+    DrawTexts(painter, 2);
 }

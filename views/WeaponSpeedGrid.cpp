@@ -1,10 +1,7 @@
 #include "views/WeaponSpeedGrid.h"
 
-#include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -12,28 +9,13 @@
 
 namespace {
 
-const QColor White(0xFF, 0xFF, 0xFF);
-const QColor LightBlue(0xBB, 0xDD, 0xFF);
-const QColor LightRed(0xFF, 0xCC, 0xAA);
-const QColor Silver(0xC0, 0xC0, 0xC0);
-
-// Grid lines stay one device pixel at any screen scale: the cells grow with
-// the scale, the lines stay sharp rather than thickening or blurring.
-QPen HairLine(const QColor& colour)
-{
-    QPen pen(colour, 1);
-    pen.setCosmetic(true);
-    return pen;
-}
 const QChar WaveDash(0x301C);
 
 } // namespace
 
-TWeaponSpeedGrid::TWeaponSpeedGrid(QWidget* parent) : QWidget(parent)
+TWeaponSpeedGrid::TWeaponSpeedGrid(QWidget* parent)
+    : TOwnerDrawnGrid(QStringLiteral("WeaponSpeedGrid"), parent)
 {
-    setObjectName(QStringLiteral("WeaponSpeedGrid"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    AddCopyAction(this, [this] { CopyToClipboard(); });
     Refill();
 }
 
@@ -102,62 +84,18 @@ QColor TWeaponSpeedGrid::CellColor(int column, int row) const
     return row % 2 == 0 ? LightBlue : LightRed;
 }
 
-QString TWeaponSpeedGrid::ToTabSeparatedText() const
-{
-    QStringList lines;
-    for (const QStringList& row : m_rows) {
-        lines.append(row.join(QLatin1Char('\t')));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
-void TWeaponSpeedGrid::CopyToClipboard() const
-{
-    QGuiApplication::clipboard()->setText(ToTabSeparatedText());
-}
-
-QSize TWeaponSpeedGrid::sizeHint() const
-{
-    return {ColumnCount * m_columnWidth, RowCount() * m_rowHeight};
-}
-
-QSize TWeaponSpeedGrid::minimumSizeHint() const
-{
-    return sizeHint();
-}
-
 void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), White);
-    const int rows = RowCount();
-    for (int row = 0; row < rows; ++row) {
-        painter.fillRect(0, row * m_rowHeight, ColumnCount * m_columnWidth, m_rowHeight,
-                         CellColor(0, row));
-    }
-
+    FillCells(painter);
     painter.setPen(Qt::black);
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < ColumnCount; ++column) {
-            const QString& text = m_rows[static_cast<std::size_t>(row)][column];
-            if (!text.isEmpty()) {
-                painter.drawText(
-                    QRect(column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight),
-                    Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
-            }
-        }
-    }
+    DrawTexts(painter, 0);
 
     const int right = width() - 1;
-    const int bottom = height() - 1;
-    for (int i = 0; i <= rows; ++i) {
+    for (int i = 0; i <= RowCount(); ++i) {
         const int y = m_rowHeight * i - 1;
         painter.setPen(HairLine(i % 2 == 0 ? QColor(Qt::black) : Silver));
         painter.drawLine(0, y, right, y);
     }
-    painter.setPen(HairLine(Qt::black));
-    for (int i = 1; i <= ColumnCount; ++i) {
-        const int x = m_columnWidth * i - 1;
-        painter.drawLine(x, 0, x, bottom);
-    }
+    DrawColumnLines(painter);
 }

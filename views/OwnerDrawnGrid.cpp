@@ -1,0 +1,85 @@
+#include "views/OwnerDrawnGrid.h"
+
+#include "views/CopyAction.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QStringList>
+
+TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(objectName);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    AddCopyAction(this, [this] { CopyToClipboard(); });
+}
+
+QString TOwnerDrawnGrid::ToTabSeparatedText() const
+{
+    QStringList lines;
+    for (int row = 0; row < RowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < ColumnCount; ++column) {
+            cells.append(CellText(column, row));
+        }
+        lines.append(cells.join(QLatin1Char('\t')));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TOwnerDrawnGrid::CopyToClipboard() const
+{
+    QGuiApplication::clipboard()->setText(ToTabSeparatedText());
+}
+
+QSize TOwnerDrawnGrid::sizeHint() const
+{
+    return {ColumnCount * m_columnWidth, RowCount() * m_rowHeight};
+}
+
+QSize TOwnerDrawnGrid::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+QPen TOwnerDrawnGrid::HairLine(const QColor& colour)
+{
+    QPen pen(colour, 1);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+void TOwnerDrawnGrid::FillCells(QPainter& painter) const
+{
+    painter.fillRect(rect(), White);
+    for (int row = 0; row < RowCount(); ++row) {
+        for (int column = 0; column < ColumnCount; ++column) {
+            painter.fillRect(column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight,
+                             CellColor(column, row));
+        }
+    }
+}
+
+void TOwnerDrawnGrid::DrawColumnLines(QPainter& painter) const
+{
+    const int bottom = height() - 1;
+    painter.setPen(HairLine(Qt::black));
+    for (int i = 1; i <= ColumnCount; ++i) {
+        const int x = m_columnWidth * i - 1;
+        painter.drawLine(x, 0, x, bottom);
+    }
+}
+
+void TOwnerDrawnGrid::DrawTexts(QPainter& painter, int topInset) const
+{
+    for (int row = 0; row < RowCount(); ++row) {
+        for (int column = 0; column < ColumnCount; ++column) {
+            const QString text = CellText(column, row);
+            if (!text.isEmpty()) {
+                painter.drawText(QRect(column * m_columnWidth, row * m_rowHeight + topInset,
+                                       m_columnWidth, m_rowHeight - topInset),
+                                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
+            }
+        }
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QPen>
+#include <QString>
+#include <QWidget>
+
+QT_BEGIN_NAMESPACE
+class QPainter;
+QT_END_NAMESPACE
+
+// What the damage and speed tables have in common: eight columns of
+// fixed-size cells painted by the widget itself, the colours of the result
+// views, and copying the whole table. Each table keeps its own texts,
+// colouring and line rules.
+class TOwnerDrawnGrid : public QWidget
+{
+public:
+    static constexpr int ColumnCount = 8;
+
+    virtual QString CellText(int column, int row) const = 0;
+    // The colour the cell is drawn with.
+    virtual QColor CellColor(int column, int row) const = 0;
+
+    int RowHeight() const { return m_rowHeight; }
+
+    // The whole table, rows joined by "\n", cells by "\t".
+    QString ToTabSeparatedText() const;
+    // Puts ToTabSeparatedText on the clipboard, ready to paste into a
+    // spreadsheet with its headers; Ctrl+C and the menu "Copy" call it.
+    void CopyToClipboard() const;
+
+    QSize sizeHint() const override;
+    // The whole grid: an owner smaller than this puts the grid in a scroll area.
+    QSize minimumSizeHint() const override;
+
+protected:
+    static constexpr QColor White{0xFF, 0xFF, 0xFF};
+    static constexpr QColor LightBlue{0xBB, 0xDD, 0xFF};
+    static constexpr QColor LightRed{0xFF, 0xCC, 0xAA};
+    static constexpr QColor Silver{0xC0, 0xC0, 0xC0};
+
+    // Names the grid and gives it the Copy keys and menu.
+    TOwnerDrawnGrid(const QString& objectName, QWidget* parent);
+
+    // The rows that are drawn and copied.
+    virtual int RowCount() const = 0;
+
+    // Grid lines stay one device pixel at any screen scale: the cells grow
+    // with the scale, the lines stay sharp rather than thickening or blurring.
+    static QPen HairLine(const QColor& colour);
+
+    // White behind the grid, then every cell in its CellColor.
+    void FillCells(QPainter& painter) const;
+    // Black lines closing every column on the right, top to bottom.
+    void DrawColumnLines(QPainter& painter) const;
+    // Every non-empty cell's text, centred, `topInset` pixels below the top
+    // of its cell, in the painter's current pen and font.
+    void DrawTexts(QPainter& painter, int topInset) const;
+
+    int m_columnWidth = 70;
+    int m_rowHeight = 16;
+};
