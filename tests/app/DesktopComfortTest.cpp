@@ -1,3 +1,5 @@
+#include "MainFormFixture.h"
+
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/Messages.h"
@@ -26,14 +28,6 @@
 
 namespace {
 
-const QString DataSource = QStringLiteral(QUILLMARCH_SOURCE_DIR "/data/WData.csv");
-
-const QString StandardSettings =
-    QStringLiteral("[Base]\nAnatomy=0\nDecimal=0\n"
-                   "DamageMethod=(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus\n"
-                   "[SpreadChart]\n3D=0\n"
-                   "[WeaponSpeed]\nMethod=(15000/((25+2.5*DEXR)*SPEED))\n");
-
 // The figures of one weapon at all stats 100 and the standard settings,
 // computed by the core without the window.
 TWeaponDamges Expected(const TWDataCSVTable& weapon)
@@ -47,11 +41,6 @@ TWeaponDamges Expected(const TWDataCSVTable& weapon)
     pc.STR = pc.DEX = pc.INT = pc.Tactics = pc.Anatomy = pc.Lumberjack = 100;
     calc.SetStats(pc);
     return calc;
-}
-
-QString General(double value)
-{
-    return QString::fromStdString(FormatGeneral(value));
 }
 
 // The speed grid's rows for the standard formula, merged by hand: a DEX row
@@ -88,21 +77,6 @@ QStringList ExpectedSpeedLines(int speed)
     return lines;
 }
 
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-template <typename T> T* Child(const QObject& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!child) {
-        qWarning("no child %s", name);
-    }
-    return child;
-}
-
 QAction* MenuAction(const TMainForm& form, const char* name)
 {
     return Child<QAction>(form, name);
@@ -119,7 +93,7 @@ void TypeSearch(QWidget* list, const QString& text)
 
 } // namespace
 
-class DesktopComfortTest : public QObject
+class DesktopComfortTest : public QObject, private TMainFormFixture
 {
     Q_OBJECT
 
@@ -142,34 +116,19 @@ private slots:
     void unusableWindowPlacesAreIgnored();
 
 private:
-    std::unique_ptr<TMainForm> MakeForm();
     std::unique_ptr<TMainForm> ShownForm();
     TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
     QString IniPath() const { return m_dataDir->filePath(QStringLiteral("Option.ini")); }
-
-    std::unique_ptr<QTemporaryDir> m_dataDir;
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    QStringList m_messages;
 };
 
 void DesktopComfortTest::init()
 {
-    m_dataDir = std::make_unique<QTemporaryDir>();
-    m_configDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dataDir->isValid() && m_configDir->isValid());
-    QVERIFY(QFile::copy(DataSource, m_dataDir->filePath(QStringLiteral("WData.csv"))));
-    m_messages.clear();
-    SetMessageSink([this](const QString& text) { m_messages << text; });
+    SetUpFolders();
 }
 
 void DesktopComfortTest::cleanup()
 {
-    SetMessageSink({});
-}
-
-std::unique_ptr<TMainForm> DesktopComfortTest::MakeForm()
-{
-    return std::make_unique<TMainForm>(m_dataDir->path(), m_configDir->path());
+    TearDownMessages();
 }
 
 std::unique_ptr<TMainForm> DesktopComfortTest::ShownForm()

@@ -1,3 +1,5 @@
+#include "MainFormFixture.h"
+
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/Messages.h"
@@ -37,8 +39,6 @@
 
 namespace {
 
-const QString DataSource = QStringLiteral(QUILLMARCH_SOURCE_DIR "/data/WData.csv");
-
 struct TStats
 {
     int STR = 100, DEX = 100, INT = 100, Tactics = 100, Anatomy = 100, Lumberjack = 100;
@@ -65,22 +65,11 @@ TWeaponDamges Expected(const TWDataCSVTable& weapon, const TStats& stats,
     return calc;
 }
 
-QString General(double value)
-{
-    return QString::fromStdString(FormatGeneral(value));
-}
-
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Runs `action` on the modal dialog once it is shown.
@@ -93,18 +82,9 @@ void OnDialog(const std::function<void(TOptionDlg&)>& action)
     });
 }
 
-template <typename T> T* Child(const QObject& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!child) {
-        qWarning("no child %s", name);
-    }
-    return child;
-}
-
 } // namespace
 
-class MainFormTest : public QObject
+class MainFormTest : public QObject, private TMainFormFixture
 {
     Q_OBJECT
 
@@ -140,33 +120,18 @@ private slots:
     void renderWithAWeaponSelected();
 
 private:
-    std::unique_ptr<TMainForm> MakeForm();
     TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
     void CheckFigures(TMainForm& form, const TWDataCSVTable& weapon, const TStats& stats);
-
-    std::unique_ptr<QTemporaryDir> m_dataDir;
-    std::unique_ptr<QTemporaryDir> m_configDir;
-    QStringList m_messages;
 };
 
 void MainFormTest::init()
 {
-    m_dataDir = std::make_unique<QTemporaryDir>();
-    m_configDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dataDir->isValid() && m_configDir->isValid());
-    QVERIFY(QFile::copy(DataSource, m_dataDir->filePath(QStringLiteral("WData.csv"))));
-    m_messages.clear();
-    SetMessageSink([this](const QString& text) { m_messages << text; });
+    SetUpFolders();
 }
 
 void MainFormTest::cleanup()
 {
-    SetMessageSink({});
-}
-
-std::unique_ptr<TMainForm> MainFormTest::MakeForm()
-{
-    return std::make_unique<TMainForm>(m_dataDir->path(), m_configDir->path());
+    TearDownMessages();
 }
 
 TWDataCSVTable MainFormTest::SelectWeapon(TMainForm& form, const QString& name)
@@ -361,19 +326,22 @@ void MainFormTest::spinBoxChangeRecomputesWithoutTheSpreadChart()
     // A spread that the stats cannot produce shows whether the chart was fed again.
     chart->SetDiceData(1, 4, 0);
 
+    // One after another, so each change is checked on top of the ones before.
+    const struct
+    {
+        const char* SpinBox;
+        int TStats::*Stat;
+        int Value;
+    } changes[] = {{"SpinEditSTR", &TStats::STR, 250},
+                   {"SpinEditLumberjack", &TStats::Lumberjack, 37},
+                   {"SpinEditDEX", &TStats::DEX, 35},
+                   {"SpinEditTactics", &TStats::Tactics, 0}};
     TStats stats;
-    stats.STR = 250;
-    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(stats.STR);
-    CheckFigures(*form, weapon, stats);
-    stats.Lumberjack = 37;
-    Child<QSpinBox>(*form, "SpinEditLumberjack")->setValue(stats.Lumberjack);
-    CheckFigures(*form, weapon, stats);
-    stats.DEX = 35;
-    Child<QSpinBox>(*form, "SpinEditDEX")->setValue(stats.DEX);
-    CheckFigures(*form, weapon, stats);
-    stats.Tactics = 0;
-    Child<QSpinBox>(*form, "SpinEditTactics")->setValue(stats.Tactics);
-    CheckFigures(*form, weapon, stats);
+    for (const auto& change : changes) {
+        stats.*change.Stat = change.Value;
+        Child<QSpinBox>(*form, change.SpinBox)->setValue(change.Value);
+        CheckFigures(*form, weapon, stats);
+    }
 
     QCOMPARE(chart->Spread().DiceSides(), 4);
     QCOMPARE(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->RaderChartData().TopProbability,
@@ -629,16 +597,11 @@ void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
     }
     // The five settings first, as they always were; the window's place follows.
     const QString written = QString::fromUtf8(ReadFile(path));
-    const QString settings =
-        QStringLiteral("[Base]\nAnatomy=0\nDecimal=0\n"
-                       "DamageMethod=(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus\n"
-                       "[SpreadChart]\n3D=0\n"
-                       "[WeaponSpeed]\nMethod=(15000/((25+2.5*DEXR)*SPEED))\n");
-    QVERIFY2(written.startsWith(settings), qPrintable(written));
+    QVERIFY2(written.startsWith(StandardSettings), qPrintable(written));
     QVERIFY2(QRegularExpression(QStringLiteral("^\\[Window\\]\nLeft=-?\\d+\nTop=-?\\d+\n"
                                                "Width=832\nHeight=478\nMaximized=0\n"
                                                "Splitter=\\d+\n$"))
-                 .match(written.mid(settings.size()))
+                 .match(written.mid(StandardSettings.size()))
                  .hasMatch(),
              qPrintable(written));
 
