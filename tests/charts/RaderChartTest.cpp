@@ -14,16 +14,6 @@ const QRgb Red = qRgb(255, 0, 0);
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb White = qRgb(255, 255, 255);
 
-TRaderChartData Data(int damage, double top, int speed, const char* type = "Swords")
-{
-    TRaderChartData data;
-    data.Damage = damage;
-    data.TopProbability = top;
-    data.Speed = speed;
-    data.WeaponType = type;
-    return data;
-}
-
 QRgb Pixel(const QImage& image, int x, int y)
 {
     return (image.pixel(x, y) & 0xFFFFFF) | 0xFF000000;
@@ -113,13 +103,13 @@ private slots:
         // Speed 58: the polygon's top point is the apex, so the blue outline
         // runs down from it; speed 8 keeps the polygon's top at the centre.
         TWeaponRaderChart* chart = NewChart();
-        chart->SetRaderChartData(Data(20, 10, 58));
+        chart->SetRaderChartData({20, 10, 58, "Swords"});
         QImage image = Picture(chart);
         const QRect belowApex(140, 22, 21, 20);
         QVERIFY(CountColour(image, belowApex, Blue) > 0);
         QVERIFY(CountColour(image, belowApex, LightBlue) > 0);
 
-        chart->SetRaderChartData(Data(20, 10, 8));
+        chart->SetRaderChartData({20, 10, 8, "Swords"});
         image = Picture(chart);
         const TRaderGeometry g = Geometry(chart);
         QCOMPARE(CountColour(image, QRect(100, 22, 101, g.C.Y - 30), Blue), 0);
@@ -130,16 +120,16 @@ private slots:
     {
         TWeaponRaderChart* chart = NewChart();
         const QRect nearRight(280, 262, 20, 18);
-        chart->SetRaderChartData(Data(41, 10, 33));
+        chart->SetRaderChartData({41, 10, 33, "Swords"});
         QVERIFY(CountColour(Picture(chart), nearRight, Blue) > 0);
-        chart->SetRaderChartData(Data(25, 10, 33));
+        chart->SetRaderChartData({25, 10, 33, "Swords"});
         QCOMPARE(CountColour(Picture(chart), nearRight, Blue), 0);
     }
 
     void floodFillColoursTheCentreLightBlue()
     {
         TWeaponRaderChart* chart = NewChart();
-        chart->SetRaderChartData(Data(30, 10, 40));
+        chart->SetRaderChartData({30, 10, 40, "Swords"});
         const QImage image = Picture(chart);
         const TRaderGeometry g = Geometry(chart);
         // Between the speed and damage axis lines, just off the centre.
@@ -165,7 +155,7 @@ private slots:
         QFETCH(double, top);
         QFETCH(double, emptyShare);
         TWeaponRaderChart* chart = NewChart();
-        chart->SetRaderChartData(Data(30, top, 40));
+        chart->SetRaderChartData({30, top, 40, "Swords"});
         const QImage image = Picture(chart);
         const TRaderGeometry g = Geometry(chart);
         int white = 0, red = 0;
@@ -182,7 +172,7 @@ private slots:
     void negativeStabilityStaysInsideTheFrame()
     {
         TWeaponRaderChart* chart = NewChart();
-        chart->SetRaderChartData(Data(30, 1.0, 40));
+        chart->SetRaderChartData({30, 1.0, 40, "Swords"});
         QVERIFY(chart->Factors().Stability < 0);
         const QImage image = Picture(chart);
         const TRaderGeometry g = Geometry(chart);
@@ -193,7 +183,7 @@ private slots:
     void highDpiPictureKeepsClosedOutlines()
     {
         TWeaponRaderChart* chart = NewChart();
-        chart->SetRaderChartData(Data(30, 10, 40));
+        chart->SetRaderChartData({30, 10, 40, "Swords"});
         const QImage image = chart->RenderPicture(2.0);
         QCOMPARE(image.size(), QSize(600, 600));
         const TRaderGeometry g = Geometry(chart);
@@ -215,7 +205,7 @@ private slots:
     void ctrlCAndTheMenuCopyThePicture()
     {
         TWeaponRaderChart* chart = NewChart(360, 320);
-        chart->SetRaderChartData(Data(30, 12, 45, "Mace"));
+        chart->SetRaderChartData({30, 12, 45, "Mace"});
         chart->show();
         QVERIFY(QTest::qWaitForWindowExposed(chart));
         QClipboard* clipboard = QGuiApplication::clipboard();

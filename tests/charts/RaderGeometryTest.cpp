@@ -12,16 +12,6 @@ void PrintTo(const TRaderPoint& p, std::ostream* os)
 
 namespace {
 
-TRaderFactors Factors(double speed, double damage, double overall, int stability)
-{
-    TRaderFactors f;
-    f.SpeedFactor = speed;
-    f.DamageFactor = damage;
-    f.Overall = overall;
-    f.Stability = stability;
-    return f;
-}
-
 struct TriangleCase
 {
     const char* Name;
@@ -36,7 +26,7 @@ class RaderTriangle : public testing::TestWithParam<TriangleCase>
 TEST_P(RaderTriangle, CornersAndCentreFollowTheTruncRules)
 {
     const TriangleCase& c = GetParam();
-    const TRaderGeometry g = ComputeRaderGeometry(c.Width, c.Height, 12, Factors(0, 0, 0, 0));
+    const TRaderGeometry g = ComputeRaderGeometry(c.Width, c.Height, 12, TRaderFactors{0, 0, 0, 0});
     EXPECT_EQ(g.T, c.T);
     EXPECT_EQ(g.L, c.L);
     EXPECT_EQ(g.R, c.R);
@@ -62,14 +52,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RaderPolygon, FactorOneReachesTheCornersAndZeroStaysAtTheCentre)
 {
-    const TRaderGeometry full = ComputeRaderGeometry(300, 300, 12, Factors(1, 1, 1, 0));
+    const TRaderGeometry full = ComputeRaderGeometry(300, 300, 12, TRaderFactors{1, 1, 1, 0});
     EXPECT_EQ(full.P[0], full.T);
     EXPECT_EQ(full.P[1].X, full.L.X);
     EXPECT_EQ(full.P[1].Y, full.L.Y);
     EXPECT_EQ(full.P[2], full.R);
     EXPECT_EQ(full.P[3], full.P[0]);
 
-    const TRaderGeometry none = ComputeRaderGeometry(300, 300, 12, Factors(0, 0, 0, 0));
+    const TRaderGeometry none = ComputeRaderGeometry(300, 300, 12, TRaderFactors{0, 0, 0, 0});
     for (const TRaderPoint& p : none.P)
         EXPECT_EQ(p, none.C);
 }
@@ -77,20 +67,21 @@ TEST(RaderPolygon, FactorOneReachesTheCornersAndZeroStaysAtTheCentre)
 TEST(RaderPolygon, FractionsTruncateTowardZero)
 {
     // C = (150, 193), T.y = 20, L = (0, 280), R = (300, 280).
-    const TRaderGeometry g = ComputeRaderGeometry(300, 300, 12, Factors(0.5, 0.25, 0.3, 0));
+    const TRaderGeometry g = ComputeRaderGeometry(300, 300, 12, TRaderFactors{0.5, 0.25, 0.3, 0});
     EXPECT_EQ(g.P[0], (TRaderPoint{150, 193 - 86})); // 173 * 0.5 = 86.5
     EXPECT_EQ(g.P[1], (TRaderPoint{105, 219}));      // 150 - 45; 87 * 0.3 + 193 = 219.1
     EXPECT_EQ(g.P[2], (TRaderPoint{187, 214}));      // 37.5 + 150; 21.75 + 193
 
     // A negative factor goes through the centre; the truncation still goes toward zero.
-    const TRaderGeometry back = ComputeRaderGeometry(300, 300, 12, Factors(-0.5, -0.1, 0, 0));
+    const TRaderGeometry back = ComputeRaderGeometry(300, 300, 12, TRaderFactors{-0.5, -0.1, 0, 0});
     EXPECT_EQ(back.P[0].Y, 193 + 86);
     EXPECT_EQ(back.P[2], (TRaderPoint{135, 184})); // -15 + 150; -8.7 + 193 = 184.3
 }
 
 TEST(RaderPolygon, HugeFactorsStayDefined)
 {
-    const TRaderGeometry g = ComputeRaderGeometry(300, 300, 12, Factors(1e30, -1e30, 1e30, 0));
+    const TRaderGeometry g =
+        ComputeRaderGeometry(300, 300, 12, TRaderFactors{1e30, -1e30, 1e30, 0});
     EXPECT_LT(g.P[0].Y, -1000000);
     EXPECT_LT(g.P[2].X, -1000000);
     EXPECT_LT(g.P[1].X, -1000000);
@@ -112,7 +103,7 @@ TEST_P(RaderGauge, LevelWithinTheFrame)
 {
     // Text height 12: frame 20 .. 280, 260 pixels.
     const TRaderGeometry g =
-        ComputeRaderGeometry(300, 300, 12, Factors(0, 0, 0, GetParam().Stability));
+        ComputeRaderGeometry(300, 300, 12, TRaderFactors{0, 0, 0, GetParam().Stability});
     EXPECT_EQ(g.GaugeTop, 20);
     EXPECT_EQ(g.GaugeBottom, 280);
     EXPECT_EQ(g.BarTop, GetParam().BarTop);
@@ -129,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RaderGauge, FrameFollowsTheTextHeight)
 {
-    const TRaderGeometry g = ComputeRaderGeometry(320, 410, 17, Factors(0, 0, 0, 10));
+    const TRaderGeometry g = ComputeRaderGeometry(320, 410, 17, TRaderFactors{0, 0, 0, 10});
     EXPECT_EQ(g.GaugeTop, 25);
     EXPECT_EQ(g.GaugeBottom, 385);
     EXPECT_EQ(g.BarTop, 61); // 25 + 3600 / 100
@@ -141,9 +132,9 @@ TEST(RaderGauge, FrameFollowsTheTextHeight)
 
 TEST(RaderOverall, PrintedPercentTruncates)
 {
-    EXPECT_EQ(OverallPercent(Factors(0, 0, 0.599, 0)), 59);
-    EXPECT_EQ(OverallPercent(Factors(0, 0, -0.259, 0)), -25);
-    EXPECT_EQ(OverallPercent(Factors(0, 0, 1.0, 0)), 100);
+    EXPECT_EQ(OverallPercent(TRaderFactors{0, 0, 0.599, 0}), 59);
+    EXPECT_EQ(OverallPercent(TRaderFactors{0, 0, -0.259, 0}), -25);
+    EXPECT_EQ(OverallPercent(TRaderFactors{0, 0, 1.0, 0}), 100);
 }
 
 } // namespace

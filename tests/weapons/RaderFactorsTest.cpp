@@ -4,22 +4,12 @@
 
 namespace {
 
-TRaderChartData Data(std::int32_t damage, double top, std::int32_t speed, const char* type)
-{
-    TRaderChartData data;
-    data.Damage = damage;
-    data.TopProbability = top;
-    data.Speed = speed;
-    data.WeaponType = type;
-    return data;
-}
-
 TEST(RaderFactors, AxesReachTheirCornersAtSpeed58AndDamage41)
 {
-    const TRaderFactors corner = ComputeRaderFactors(Data(41, 20, 58, "Swords"));
+    const TRaderFactors corner = ComputeRaderFactors({41, 20, 58, "Swords"});
     EXPECT_EQ(corner.SpeedFactor, 1);
     EXPECT_EQ(corner.DamageFactor, 1);
-    const TRaderFactors centre = ComputeRaderFactors(Data(3, 20, 8, "Swords"));
+    const TRaderFactors centre = ComputeRaderFactors({3, 20, 8, "Swords"});
     EXPECT_EQ(centre.SpeedFactor, 0);
     EXPECT_EQ(centre.DamageFactor, 0);
     EXPECT_EQ(centre.Overall, 0);
@@ -43,7 +33,7 @@ TEST(RaderFactors, OverallBandsAndStaffWeight)
         {40, "Staff", 11, 9, 1},   {-1, "Staff", 11, 9, 1},    {1000, "Mace", 11, 9, 1},
     };
     for (const Case& c : cases) {
-        const TRaderFactors factors = ComputeRaderFactors(Data(c.damage, 20, 58, c.type));
+        const TRaderFactors factors = ComputeRaderFactors({c.damage, 20, 58, c.type});
         const double d = (c.damage - 3) / 38.0;
         EXPECT_DOUBLE_EQ(factors.Overall, (c.speedWeight + d * c.damageWeight) / 20 * c.scale)
             << c.damage << " " << c.type;
@@ -60,15 +50,15 @@ TEST(RaderFactors, StabilityIsCappedAt100Only)
     const Case cases[] = {{17, 100}, {10, 50}, {100, 100}, {20, 100}, {16.9, 99},
                           {3, 0},    {2, -7},  {0, -21},   {3.1, 0}};
     for (const Case& c : cases)
-        EXPECT_EQ(ComputeRaderFactors(Data(32, c.top, 56, "")).Stability, c.stability) << c.top;
+        EXPECT_EQ(ComputeRaderFactors({32, c.top, 56, ""}).Stability, c.stability) << c.top;
 }
 
 TEST(RaderFactors, ExtremeInputsStayFinite)
 {
-    const TRaderFactors low = ComputeRaderFactors(Data(INT32_MIN, -1e300, INT32_MIN, ""));
+    const TRaderFactors low = ComputeRaderFactors({INT32_MIN, -1e300, INT32_MIN, ""});
     EXPECT_EQ(low.Stability, INT32_MIN);
     EXPECT_LT(low.SpeedFactor, 0);
-    const TRaderFactors high = ComputeRaderFactors(Data(INT32_MAX, 1e300, INT32_MAX, ""));
+    const TRaderFactors high = ComputeRaderFactors({INT32_MAX, 1e300, INT32_MAX, ""});
     EXPECT_EQ(high.Stability, 100);
     EXPECT_GT(high.Overall, 0);
 }
