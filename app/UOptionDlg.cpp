@@ -42,6 +42,27 @@ QLabel* MakeErrorLabel(const QString& objectName, QWidget* parent)
     return label;
 }
 
+// A page with one formula in a group box: its edit, and below it what is
+// wrong with the formula.
+QWidget* MakeFormulaPage(const QString& groupName, const QString& title, const QString& editName,
+                         const QString& errorName, QLineEdit*& edit, QLabel*& error,
+                         QWidget* parent)
+{
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    auto* group = new QGroupBox(title, page);
+    group->setObjectName(groupName);
+    auto* groupLayout = new QVBoxLayout(group);
+    edit = new QLineEdit(group);
+    edit->setObjectName(editName);
+    error = MakeErrorLabel(errorName, group);
+    groupLayout->addWidget(edit);
+    groupLayout->addWidget(error);
+    layout->addWidget(group);
+    layout->addStretch();
+    return page;
+}
+
 } // namespace
 
 TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(parent)
@@ -84,21 +105,11 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
     }
     m_pages->addTab(base, tr("Base"));
 
-    auto* magic = new QWidget(m_pages);
-    {
-        auto* layout = new QVBoxLayout(magic);
-        auto* group = new QGroupBox(tr("Damage計算式"), magic);
-        group->setObjectName(QStringLiteral("GroupBoxMagicDamageMethod"));
-        auto* groupLayout = new QVBoxLayout(group);
-        m_editMagicDamageMethod = new QLineEdit(group);
-        m_editMagicDamageMethod->setObjectName(QStringLiteral("EditMagicDamageMethod"));
-        m_labelMagicDamageError = MakeErrorLabel(QStringLiteral("LabelMagicDamageError"), group);
-        groupLayout->addWidget(m_editMagicDamageMethod);
-        groupLayout->addWidget(m_labelMagicDamageError);
-        layout->addWidget(group);
-        layout->addStretch();
-    }
-    m_pages->addTab(magic, tr("MagicDamages"));
+    m_pages->addTab(MakeFormulaPage(QStringLiteral("GroupBoxMagicDamageMethod"), tr("Damage計算式"),
+                                    QStringLiteral("EditMagicDamageMethod"),
+                                    QStringLiteral("LabelMagicDamageError"),
+                                    m_editMagicDamageMethod, m_labelMagicDamageError, m_pages),
+                    tr("MagicDamages"));
 
     auto* spread = new QWidget(m_pages);
     {
@@ -109,21 +120,11 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
     }
     m_pages->addTab(spread, tr("SpreadChart"));
 
-    auto* speed = new QWidget(m_pages);
-    {
-        auto* layout = new QVBoxLayout(speed);
-        auto* group = new QGroupBox(tr("武器Speed計算式"), speed);
-        group->setObjectName(QStringLiteral("GroupBoxWeaponSpeedMethod"));
-        auto* groupLayout = new QVBoxLayout(group);
-        m_editWeaponSpeedMethod = new QLineEdit(group);
-        m_editWeaponSpeedMethod->setObjectName(QStringLiteral("EditWeaponSpeedMethod"));
-        m_labelWeaponSpeedError = MakeErrorLabel(QStringLiteral("LabelWeaponSpeedError"), group);
-        groupLayout->addWidget(m_editWeaponSpeedMethod);
-        groupLayout->addWidget(m_labelWeaponSpeedError);
-        layout->addWidget(group);
-        layout->addStretch();
-    }
-    m_pages->addTab(speed, tr("WeaponSpeed"));
+    m_pages->addTab(MakeFormulaPage(QStringLiteral("GroupBoxWeaponSpeedMethod"),
+                                    tr("武器Speed計算式"), QStringLiteral("EditWeaponSpeedMethod"),
+                                    QStringLiteral("LabelWeaponSpeedError"),
+                                    m_editWeaponSpeedMethod, m_labelWeaponSpeedError, m_pages),
+                    tr("WeaponSpeed"));
 
     auto* rader = new QWidget(m_pages);
     {
