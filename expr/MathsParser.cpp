@@ -5,6 +5,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -432,17 +437,77 @@ constexpr int kSafeHigh = 2012;
     return FastAdd(left, -right, result);
 }
 
+// The same tests where the processor has fused multiply-add, used only
+// inside functions compiled for such processors. With the exact error e of
+// a result r, r + e * (1 + 2^-9) rounds back to r exactly when |e| is at most
+// about half a unit of r less 2^-10 units (a quarter unit below a power of
+// two), so the exact value lies more than half a 64-bit step from every
+// halfway point and both roundings give r. Any inf or NaN makes the test
+// fail. The fused error of a product is exact from 2^-913 on.
+constexpr double kErrorMargin = 1 + 0x1p-9;
+
+[[gnu::always_inline]] inline bool FusedAdd(double left, double right, double& result)
+{
+    const double sum = left + right;
+    result = sum;
+    // Knuth's two-sum is exact down to the subnormals, where sums are exact.
+    const double rightPart = sum - left;
+    const double leftPart = sum - rightPart;
+    const double rightError = right - rightPart;
+    const double leftError = left - leftPart;
+    const double error = leftError + rightError;
+    return __builtin_fma(error, kErrorMargin, sum) == sum;
+}
+
+[[gnu::always_inline]] inline bool FusedSubtract(double left, double right, double& result)
+{
+    return FusedAdd(left, -right, result);
+}
+
+[[gnu::always_inline]] inline bool FusedMultiply(double left, double right, double& result)
+{
+    const double product = left * right;
+    result = product;
+    if (std::fabs(product) >= 0x1p-913) {
+        return __builtin_fma(__builtin_fma(left, right, -product), kErrorMargin, product) ==
+               product;
+    }
+    // A zero factor gives an exact zero of the right sign.
+    return left == 0 || right == 0;
+}
+
+[[gnu::always_inline]] inline bool FusedDivide(double left, double right, double& result)
+{
+    if (right == 0) {
+        return false;
+    }
+    const double quotient = left / right;
+    result = quotient;
+    // The remainder is exact while the quotient and the dividend stay clear
+    // of the subnormals (2^-913 and 2^-863); zero, inf and NaN fail the test.
+    const double magnitude = std::fabs(quotient);
+    if (!(magnitude >= 0x1p-913 && magnitude <= std::numeric_limits<double>::max()) ||
+        std::fabs(left) < 0x1p-863) {
+        return left == 0;
+    }
+    const double remainder = __builtin_fma(-quotient, right, left);
+    const std::uint64_t ulpBits = (Bits(quotient) & 0x7ff0000000000000) - (std::uint64_t{52} << 52);
+    double ulp = 0;
+    std::memcpy(&ulp, &ulpBits, sizeof ulp);
+    // As in FastDivide.
+    const double limit = std::fabs(right) * (ulp * (0.5 - 0x1p-10));
+    return std::fabs(remainder) < limit;
+}
+
 // One arithmetic step of Value() in double; false when it must be done in
 // extended precision (or faults). A result goes to `last` only on success.
-template <bool (*Function)(double, double, double&), bool LeftLast, bool RightLast>
+template <bool (*Function)(double, double, double&), bool LeftLast, bool RightLast, bool Negate>
 [[gnu::always_inline]] inline bool RunStep(const double* slots, std::uint8_t leftSlot,
-                                           std::uint8_t rightSlot, std::uint8_t flags, double& last)
+                                           std::uint8_t rightSlot, double& last)
 {
     const double left = LeftLast ? last : slots[leftSlot];
-    double right = RightLast ? last : slots[rightSlot];
-    if ((flags & 4) != 0) {
-        right = -right;
-    }
+    const double right =
+        Negate ? -(RightLast ? last : slots[rightSlot]) : (RightLast ? last : slots[rightSlot]);
     double result = 0;
     if (!Function(left, right, result)) {
         return false;
@@ -525,6 +590,151 @@ constexpr const TKernelFunction* kKernels[] = {
     kKernelsOf<kDivide>,   kKernelsOf<kNegatedDivide>,
 };
 
+#if defined(__x86_64__) || defined(__i386__)
+// The arithmetic kernels again, four rows at a time in double, for processors
+// with AVX2 and fused multiply-add (chosen at run time). Each row's exact
+// error comes from a fused multiply-add (products, remainders of quotients) or
+// from Knuth's two-sum, and the row keeps its double result only where that
+// provably equals the extended result rounded to double, as in Value(). Every
+// other row, including any that overflows, underflows or faults, is marked
+// with a NaN and evaluated again in extended precision.
+#define QUILLMARCH_WIDE_KERNELS 1
+
+#define QUILLMARCH_WIDE [[gnu::target("avx2,fma"), gnu::always_inline]] inline
+
+QUILLMARCH_WIDE __m256i WideBits(__m256d value)
+{
+    return _mm256_castpd_si256(value);
+}
+
+QUILLMARCH_WIDE __m256i WideExponent(__m256d value)
+{
+    return _mm256_and_si256(WideBits(value), _mm256_set1_epi64x(0x7ff0000000000000));
+}
+
+// Lanes whose exponent field lies in low..2046 (finite, and not below 2^(low - 1023)).
+QUILLMARCH_WIDE __m256i WideInRange(__m256i exponent, long long low)
+{
+    const __m256i atLeast = _mm256_cmpgt_epi64(exponent, _mm256_set1_epi64x((low - 1) << 52));
+    const __m256i finite = _mm256_cmpgt_epi64(_mm256_set1_epi64x(0x7ff0000000000000), exponent);
+    return _mm256_and_si256(atLeast, finite);
+}
+
+// RoundsAlike for four lanes; the exponent field must be 55 or more.
+QUILLMARCH_WIDE __m256i WideRoundsAlike(__m256i exponent, __m256d error)
+{
+    const __m256i limit = _mm256_add_epi64(
+        exponent, _mm256_set1_epi64x(0x000ff00000000000 - (std::int64_t{54} << 52)));
+    const __m256i magnitude =
+        _mm256_and_si256(WideBits(error), _mm256_set1_epi64x(0x7fffffffffffffff));
+    return _mm256_cmpgt_epi64(limit, magnitude);
+}
+
+template <TKernel Kernel> QUILLMARCH_WIDE __m256d WideApply(__m256d a, __m256d b, __m256i& ok)
+{
+    const __m256d zero = _mm256_setzero_pd();
+    if constexpr (Kernel == kAdd || Kernel == kSubtract) {
+        if constexpr (Kernel == kSubtract) {
+            b = _mm256_xor_pd(b, _mm256_set1_pd(-0.0));
+        }
+        const __m256d sum = _mm256_add_pd(a, b);
+        const __m256d bPart = _mm256_sub_pd(sum, a);
+        const __m256d aPart = _mm256_sub_pd(sum, bPart);
+        const __m256d error = _mm256_add_pd(_mm256_sub_pd(a, aPart), _mm256_sub_pd(b, bPart));
+        const __m256i exponent = WideExponent(sum);
+        // Two doubles that cancel do so exactly, with the same sign of zero.
+        const __m256i exact = _mm256_castpd_si256(_mm256_cmp_pd(sum, zero, _CMP_EQ_OQ));
+        ok = _mm256_or_si256(
+            _mm256_and_si256(WideInRange(exponent, 55), WideRoundsAlike(exponent, error)), exact);
+        return sum;
+    } else if constexpr (Kernel == kMultiply || Kernel == kNegatedMultiply) {
+        const __m256d product = _mm256_mul_pd(a, b);
+        const __m256d error = _mm256_fmsub_pd(a, b, product);
+        const __m256i exponent = WideExponent(product);
+        // A zero factor gives an exact zero of the right sign (the other is finite).
+        const __m256i exact = _mm256_castpd_si256(
+            _mm256_or_pd(_mm256_cmp_pd(a, zero, _CMP_EQ_OQ), _mm256_cmp_pd(b, zero, _CMP_EQ_OQ)));
+        // From an exponent field of 110 on, the error term cannot underflow.
+        ok = _mm256_or_si256(
+            _mm256_and_si256(WideInRange(exponent, 110), WideRoundsAlike(exponent, error)), exact);
+        return Kernel == kMultiply ? product : _mm256_xor_pd(product, _mm256_set1_pd(-0.0));
+    } else {
+        const __m256d quotient = _mm256_div_pd(a, b);
+        // Exact as long as nothing underflows, which the ranges below ensure.
+        const __m256d remainder = _mm256_fnmadd_pd(quotient, b, a);
+        const __m256i exponent = WideExponent(quotient);
+        const __m256d ulp = _mm256_castsi256_pd(
+            _mm256_sub_epi64(exponent, _mm256_set1_epi64x(std::int64_t{52} << 52)));
+        const __m256d magnitudeMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffff));
+        // The error of the quotient is remainder / b; the margin covers the
+        // rounding of this bound, as in FastDivide.
+        const __m256d limit = _mm256_mul_pd(_mm256_and_pd(b, magnitudeMask),
+                                            _mm256_mul_pd(ulp, _mm256_set1_pd(0.5 - 0x1p-10)));
+        const __m256i close = _mm256_castpd_si256(
+            _mm256_cmp_pd(_mm256_and_pd(remainder, magnitudeMask), limit, _CMP_LT_OQ));
+        const __m256i ranges =
+            _mm256_and_si256(WideInRange(exponent, 110), WideInRange(WideExponent(a), 160));
+        const __m256i nonZeroDivisor = _mm256_castpd_si256(_mm256_cmp_pd(b, zero, _CMP_NEQ_UQ));
+        const __m256i zeroDividend = _mm256_castpd_si256(_mm256_cmp_pd(a, zero, _CMP_EQ_OQ));
+        ok = _mm256_and_si256(nonZeroDivisor,
+                              _mm256_or_si256(_mm256_and_si256(ranges, close), zeroDividend));
+        return Kernel == kDivide ? quotient : _mm256_xor_pd(quotient, _mm256_set1_pd(-0.0));
+    }
+}
+
+// Runs the rows in fours up to the last full four and returns how many it
+// ran; `marked` tells whether any of them holds a NaN to evaluate again.
+template <TKernel Kernel, bool LeftColumn, bool RightColumn>
+[[gnu::target("avx2,fma")]] std::size_t RunWideKernel(const double* left, double leftValue,
+                                                      const double* right, double rightValue,
+                                                      double* out, std::size_t rows, bool& marked)
+{
+    const __m256d leftUniform = _mm256_set1_pd(leftValue);
+    const __m256d rightUniform = _mm256_set1_pd(rightValue);
+    const __m256d nan = _mm256_set1_pd(std::numeric_limits<double>::quiet_NaN());
+    __m256i rejected = _mm256_setzero_si256();
+    const std::size_t wide = rows & ~std::size_t{3};
+    for (std::size_t r = 0; r < wide; r += 4) {
+        const __m256d a = LeftColumn ? _mm256_loadu_pd(left + r) : leftUniform;
+        const __m256d b = RightColumn ? _mm256_loadu_pd(right + r) : rightUniform;
+        __m256i ok;
+        const __m256d value = WideApply<Kernel>(a, b, ok);
+        rejected = _mm256_or_si256(rejected, _mm256_xor_si256(ok, _mm256_set1_epi64x(-1)));
+        _mm256_storeu_pd(out + r, _mm256_blendv_pd(nan, value, _mm256_castsi256_pd(ok)));
+    }
+    marked = _mm256_testz_si256(rejected, rejected) == 0;
+    return wide;
+}
+
+#undef QUILLMARCH_WIDE
+
+using TWideKernelFunction = std::size_t (*)(const double*, double, const double*, double, double*,
+                                            std::size_t, bool&);
+
+template <TKernel Kernel>
+constexpr TWideKernelFunction kWideKernelsOf[3] = {RunWideKernel<Kernel, true, true>,
+                                                   RunWideKernel<Kernel, true, false>,
+                                                   RunWideKernel<Kernel, false, true>};
+
+constexpr const TWideKernelFunction* kWideKernels[] = {
+    kWideKernelsOf<kAdd>,      kWideKernelsOf<kSubtract>,
+    kWideKernelsOf<kMultiply>, kWideKernelsOf<kNegatedMultiply>,
+    kWideKernelsOf<kDivide>,   kWideKernelsOf<kNegatedDivide>,
+};
+
+bool HasWideKernels()
+{
+    // The tests set this to run the portable arithmetic on any processor.
+    if (std::getenv("QUILLMARCH_PORTABLE_ARITHMETIC") != nullptr) {
+        return false;
+    }
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+const bool kUseWideKernels = HasWideKernels();
+#endif
+
 // The first row whose value is inf or NaN, or `rows` when there is none. The
 // first loop has no branch and vectorises.
 std::size_t FirstNonFinite(const double* values, std::size_t rows)
@@ -542,6 +752,45 @@ std::size_t FirstNonFinite(const double* values, std::size_t rows)
         }
     }
     return rows;
+}
+
+// One arithmetic operation over a block of rows (shape 0: both operands are
+// columns, 1: the left one, 2: the right one). A fault shows as inf or NaN,
+// left for the caller's scan from the row returned: rows that passed the
+// double kernel's checks, which admit only finite results, need none.
+std::size_t RunArithmetic(TKernel kernel, int shape, const double* left, long double leftValue,
+                          const double* right, long double rightValue, double* out,
+                          std::size_t rows)
+{
+    const TKernelFunction narrow = kKernels[kernel][shape];
+#ifdef QUILLMARCH_WIDE_KERNELS
+    const bool leftColumn = shape != 2;
+    const bool rightColumn = shape != 1;
+    const double leftDouble = leftColumn ? 0 : static_cast<double>(leftValue);
+    const double rightDouble = rightColumn ? 0 : static_cast<double>(rightValue);
+    // A uniform operand beyond the double range (1 / 2^-1074) stays extended.
+    if (kUseWideKernels && (leftColumn || leftDouble == leftValue) &&
+        (rightColumn || rightDouble == rightValue)) {
+        bool marked = false;
+        const std::size_t done =
+            kWideKernels[kernel][shape](left, leftDouble, right, rightDouble, out, rows, marked);
+        if (marked) {
+            for (std::size_t r = 0; r < done; ++r) {
+                if (std::isnan(out[r])) {
+                    narrow(leftColumn ? left + r : left, leftValue, rightColumn ? right + r : right,
+                           rightValue, out + r, 1);
+                }
+            }
+        }
+        if (done < rows) {
+            narrow(leftColumn ? left + done : left, leftValue, rightColumn ? right + done : right,
+                   rightValue, out + done, rows - done);
+        }
+        return marked ? 0 : done;
+    }
+#endif
+    narrow(left, leftValue, right, rightValue, out, rows);
+    return 0;
 }
 
 // x / 2^k equals x * 2^-k exactly, and multiplying is much cheaper.
@@ -788,6 +1037,7 @@ TMathsParser::TProgram TMathsParser::Compile(const std::string& expression) cons
             (i > 0 && operation.Left == previous ? 1 : 0) |
             (i > 0 && operation.Code <= 5 && operation.Right == previous ? 2 : 0) |
             (negative && (operation.Code == 2 || operation.Code == 3) ? 4 : 0));
+        step.Case = static_cast<std::uint8_t>(step.Kind * 8 + step.Flags);
     }
     program.ResultIsLast = count > 0 && program.Result == program.Base + count;
     return program;
@@ -808,53 +1058,42 @@ void TMathsParser::FailEvaluation(int fault)
     }
 }
 
-double TMathsParser::Value()
+template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::RunSteps()
 {
     double* const slots = m_program.Slots.data();
-    // A variable the program reads that the caller left at inf or NaN fails
-    // like a faulty result would, instead of flowing silently into the formula.
-    // Each is read on its own: the caller has usually just stored one of them,
-    // and a wide load over that store would wait for it to retire.
-    std::uint64_t carries = 0;
-    for (int k = 0; k < m_program.ReadCount; ++k) {
-        carries |= NonFiniteCarry(slots[m_program.ReadSlots[static_cast<std::size_t>(k)]]);
-    }
-    if ((carries >> 63) != 0) {
-        for (int k = 0; k < m_program.ReadCount; ++k) {
-            const double value = slots[m_program.ReadSlots[static_cast<std::size_t>(k)]];
-            if (!std::isfinite(value)) {
-                FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow);
-            }
-        }
-    }
-
+    constexpr auto Add = Fused ? FusedAdd : FastAdd;
+    constexpr auto Subtract = Fused ? FusedSubtract : FastSubtract;
+    constexpr auto Multiply = Fused ? FusedMultiply : FastMultiply;
+    constexpr auto Divide = Fused ? FusedDivide : FastDivide;
     double* const results = slots + m_program.Base + 1;
     const int count = m_program.Count;
     double last = 0;
     for (int i = 0; i < count; ++i) {
-        const TStep step = m_program.Steps[i];
+        const TStep& step = m_program.Steps[i];
         // One case per kind and operand source, so that the choice between
         // the register and the slot is a predicted jump, not a data dependency.
         bool done = false;
-        switch (step.Kind * 4 + (step.Flags & 3)) {
-#define QUILLMARCH_STEP_CASES(Kind, Function)                                                      \
-    case Kind * 4 + 0:                                                                             \
-        done = RunStep<Function, false, false>(slots, step.Left, step.Right, step.Flags, last);    \
-        break;                                                                                     \
-    case Kind * 4 + 1:                                                                             \
-        done = RunStep<Function, true, false>(slots, step.Left, step.Right, step.Flags, last);     \
-        break;                                                                                     \
-    case Kind * 4 + 2:                                                                             \
-        done = RunStep<Function, false, true>(slots, step.Left, step.Right, step.Flags, last);     \
-        break;                                                                                     \
-    case Kind * 4 + 3:                                                                             \
-        done = RunStep<Function, true, true>(slots, step.Left, step.Right, step.Flags, last);      \
+        switch (step.Case) {
+#define QUILLMARCH_STEP_CASE(Kind, Function, Flags)                                                \
+    case Kind * 8 + (Flags):                                                                       \
+        done = RunStep<Function, ((Flags)&1) != 0, ((Flags)&2) != 0, ((Flags)&4) != 0>(            \
+            slots, step.Left, step.Right, last);                                                   \
         break;
-            QUILLMARCH_STEP_CASES(StepAdd, FastAdd)
-            QUILLMARCH_STEP_CASES(StepSubtract, FastSubtract)
-            QUILLMARCH_STEP_CASES(StepMultiply, FastMultiply)
-            QUILLMARCH_STEP_CASES(StepDivide, FastDivide)
+#define QUILLMARCH_STEP_CASES(Kind, Function)                                                      \
+    QUILLMARCH_STEP_CASE(Kind, Function, 0)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 1)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 2)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 3)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 4)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 5)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 6)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 7)
+            QUILLMARCH_STEP_CASES(StepAdd, Add)
+            QUILLMARCH_STEP_CASES(StepSubtract, Subtract)
+            QUILLMARCH_STEP_CASES(StepMultiply, Multiply)
+            QUILLMARCH_STEP_CASES(StepDivide, Divide)
 #undef QUILLMARCH_STEP_CASES
+#undef QUILLMARCH_STEP_CASE
         default:
             break;
         }
@@ -881,6 +1120,41 @@ double TMathsParser::Value()
     }
     return m_program.ResultIsLast ? last : slots[m_program.Result];
 }
+
+double TMathsParser::Value()
+{
+    double* const slots = m_program.Slots.data();
+    // A variable the program reads that the caller left at inf or NaN fails
+    // like a faulty result would, instead of flowing silently into the formula.
+    // Each is read on its own: the caller has usually just stored one of them,
+    // and a wide load over that store would wait for it to retire.
+    std::uint64_t carries = 0;
+    for (int k = 0; k < m_program.ReadCount; ++k) {
+        carries |= NonFiniteCarry(slots[m_program.ReadSlots[static_cast<std::size_t>(k)]]);
+    }
+    if ((carries >> 63) != 0) {
+        for (int k = 0; k < m_program.ReadCount; ++k) {
+            const double value = slots[m_program.ReadSlots[static_cast<std::size_t>(k)]];
+            if (!std::isfinite(value)) {
+                FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow);
+            }
+        }
+    }
+
+#ifdef QUILLMARCH_WIDE_KERNELS
+    if (kUseWideKernels) {
+        return RunStepsFused();
+    }
+#endif
+    return RunSteps<false>();
+}
+
+#ifdef QUILLMARCH_WIDE_KERNELS
+[[gnu::target("avx2,fma")]] double TMathsParser::RunStepsFused()
+{
+    return RunSteps<true>();
+}
+#endif
 
 void TMathsParser::ValueBatch(const TColumns& columns, std::size_t rows, double* out)
 {
@@ -990,10 +1264,13 @@ void TMathsParser::RunBatchBlock(const TColumns& columns, std::size_t first, std
                 break;
             }
             const int shape = leftColumn ? (rightColumn ? 0 : 1) : 2;
-            kKernels[kernel][shape](left, leftValue, right, uniformRight, result, limit);
+            const std::size_t unchecked =
+                RunArithmetic(kernel, shape, left, leftValue, right, uniformRight, result, limit);
             // Here a fault always shows as inf or NaN; the row is evaluated
             // again on its own to name it exactly as Value() would.
-            if (const std::size_t bad = FirstNonFinite(result, limit); bad < limit) {
+            if (const std::size_t bad =
+                    unchecked + FirstNonFinite(result + unchecked, limit - unchecked);
+                bad < limit) {
                 const long double a = leftColumn ? left[bad] : leftValue;
                 const long double b = rightColumn
                                           ? operation.Sign * static_cast<long double>(right[bad])

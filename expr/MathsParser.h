@@ -134,6 +134,8 @@ private:
         std::uint8_t Right;
         // Bit 0: left is the previous result; bit 1: right is; bit 2: negate right.
         std::uint8_t Flags;
+        // Kind * 8 + Flags, worked out once for the dispatch.
+        std::uint8_t Case;
     };
 
     // Everything a compilation produces. It is built in a scratch copy and
@@ -178,6 +180,10 @@ private:
     }
     TProgram Compile(const std::string& expression) const;
     [[noreturn]] void FailEvaluation(int fault);
+    // The operations of Value(), once the variables are checked; the second
+    // one compiled for processors with fused multiply-add.
+    template <bool Fused> double RunSteps();
+    double RunStepsFused();
     void RunBatchBlock(const TColumns& columns, std::size_t first, std::size_t rows, double* out);
 
     std::array<std::string, 8> m_names;

@@ -348,4 +348,130 @@ TEST(MathsParserSingle, ArithmeticRoundsLikeExtendedPrecision)
     }
 }
 
+// Integers a and b (below 2^53) whose exact product, or whose quotient a / b,
+// lies within a 64-bit step of a point halfway between two doubles: the
+// cases where rounding twice and rounding once differ.
+__extension__ using TWide = unsigned __int128;
+
+bool NearHalfway(TWide exact)
+{
+    int length = 0;
+    for (TWide rest = exact; rest != 0; rest >>= 1) {
+        ++length;
+    }
+    if (length < 66) {
+        return false;
+    }
+    const TWide one = 1;
+    const TWide below = exact & ((one << (length - 53)) - 1);
+    const TWide half = one << (length - 54);
+    const TWide distance = below > half ? below - half : half - below;
+    return distance <= one << (length - 64);
+}
+
+struct TOperands
+{
+    double A;
+    double B;
+};
+
+std::vector<TOperands> HalfwayOperands(bool division, std::size_t count)
+{
+    std::mt19937_64 random(division ? 7 : 8);
+    std::vector<TOperands> found;
+    while (found.size() < count) {
+        const std::uint64_t a = (random() >> 11) | (std::uint64_t{1} << 52);
+        const int bitsB = 2 + static_cast<int>(random() % 52);
+        const std::uint64_t b = (random() >> (64 - bitsB)) | (std::uint64_t{1} << (bitsB - 1)) | 1;
+        const TWide exact =
+            division ? (static_cast<TWide>(a) << 74) / b : static_cast<TWide>(a) * b;
+        if (!NearHalfway(exact)) {
+            continue;
+        }
+        const int scale = static_cast<int>(random() % 60) - 30;
+        found.push_back({std::ldexp(static_cast<double>(a), scale) * (random() % 2 ? -1 : 1),
+                         std::ldexp(static_cast<double>(b), -scale / 2)});
+    }
+    return found;
+}
+
+// The batch evaluation computes whole columns in double where the processor
+// allows and must then round exactly like Value(): operands at the hard
+// points, each operand as a column or the same for every row.
+TEST(MathsParserBatch, ArithmeticAtHalfwayPointsRoundsLikeExtendedPrecision)
+{
+    struct TCase
+    {
+        const char* Formula;
+        bool Division;
+        long double (*Reference)(long double, long double);
+        double (*Plain)(double, double);
+    };
+    const TCase cases[] = {
+        {"a*b", false, [](long double a, long double b) { return a * b; },
+         [](double a, double b) { return a * b; }},
+        {"a*-b", false, [](long double a, long double b) { return a * -b; },
+         [](double a, double b) { return a * -b; }},
+        {"a/b", true, [](long double a, long double b) { return a / b; },
+         [](double a, double b) { return a / b; }},
+        {"a/-b", true, [](long double a, long double b) { return a / -b; },
+         [](double a, double b) { return a / -b; }},
+        {"a+b", false, [](long double a, long double b) { return a + b; },
+         [](double a, double b) { return a + b; }},
+        {"a-b", false, [](long double a, long double b) { return a - b; },
+         [](double a, double b) { return a - b; }},
+    };
+    constexpr std::size_t kRows = 203;
+    for (const TCase& test : cases) {
+        std::vector<TOperands> operands = HalfwayOperands(test.Division, 400);
+        if (test.Formula[1] == '+' || test.Formula[1] == '-') {
+            // b just more or less than half a unit of a.
+            std::mt19937_64 random(3);
+            for (TOperands& pair : operands) {
+                const double ulp = std::ldexp(1.0, std::ilogb(pair.A) - 52);
+                const double offset = std::ldexp(static_cast<double>(random() % 9) - 4,
+                                                 -11 - static_cast<int>(random() % 5));
+                pair.B = ulp * (0.5 + offset) * (random() % 2 ? -1 : 1);
+            }
+        }
+        TMathsParser parser;
+        parser.SetExpression(test.Formula);
+        // Operands where a plain double operation would be wrong: the cases
+        // the evaluator must notice.
+        int parted = 0;
+        for (const TOperands& pair : operands) {
+            parted +=
+                static_cast<double>(test.Reference(pair.A, pair.B)) != test.Plain(pair.A, pair.B);
+        }
+        EXPECT_GT(parted, 20) << test.Formula;
+        std::vector<double> a(kRows), b(kRows), out(kRows);
+        for (std::size_t first = 0; first < operands.size(); first += kRows) {
+            for (std::size_t r = 0; r < kRows; ++r) {
+                const TOperands& pair = operands[(first + r) % operands.size()];
+                a[r] = pair.A;
+                b[r] = pair.B;
+            }
+            for (int shape = 0; shape < 3; ++shape) {
+                TMathsParser::TColumns columns{};
+                columns[0] = shape == 2 ? nullptr : a.data();
+                columns[1] = shape == 1 ? nullptr : b.data();
+                parser.SetV1(a[7]);
+                parser.SetV2(b[7]);
+                parser.ValueBatch(columns, kRows, out.data());
+                for (std::size_t r = 0; r < kRows; ++r) {
+                    const double left = columns[0] != nullptr ? a[r] : a[7];
+                    const double right = columns[1] != nullptr ? b[r] : b[7];
+                    const double expected = static_cast<double>(test.Reference(left, right));
+                    if (!SameBits(out[r], expected)) {
+                        ADD_FAILURE() << test.Formula << " shape " << shape
+                                      << " with a = " << std::hexfloat << left << ", b = " << right
+                                      << ": " << out[r] << " instead of " << expected;
+                        break;
+                    }
+                }
+            }
+        }
+    }
+}
+
 } // namespace
