@@ -446,6 +446,16 @@ constexpr int kSafeHigh = 2012;
 // fail. The fused error of a product is exact from 2^-913 on.
 constexpr double kErrorMargin = 1 + 0x1p-9;
 
+// An exact value halfway between two doubles has 54 significant bits, which
+// the 64-bit rounding keeps, so both roundings break the tie alike. Such ties
+// are common (20 * 2.05), so they are taken here rather than sent to
+// extended precision. `error` is exact; r + 2e is then the neighbour of r,
+// whose difference from r is exact.
+[[gnu::always_inline]] inline bool IsExactTie(double result, double error)
+{
+    return __builtin_fma(2.0, error, result) - result == 2 * error;
+}
+
 [[gnu::always_inline]] inline bool FusedAdd(double left, double right, double& result)
 {
     const double sum = left + right;
@@ -456,7 +466,7 @@ constexpr double kErrorMargin = 1 + 0x1p-9;
     const double rightError = right - rightPart;
     const double leftError = left - leftPart;
     const double error = leftError + rightError;
-    return __builtin_fma(error, kErrorMargin, sum) == sum;
+    return __builtin_fma(error, kErrorMargin, sum) == sum || IsExactTie(sum, error);
 }
 
 [[gnu::always_inline]] inline bool FusedSubtract(double left, double right, double& result)
@@ -469,8 +479,8 @@ constexpr double kErrorMargin = 1 + 0x1p-9;
     const double product = left * right;
     result = product;
     if (std::fabs(product) >= 0x1p-913) {
-        return __builtin_fma(__builtin_fma(left, right, -product), kErrorMargin, product) ==
-               product;
+        const double error = __builtin_fma(left, right, -product);
+        return __builtin_fma(error, kErrorMargin, product) == product || IsExactTie(product, error);
     }
     // A zero factor gives an exact zero of the right sign.
     return left == 0 || right == 0;
@@ -494,7 +504,7 @@ constexpr double kErrorMargin = 1 + 0x1p-9;
     const std::uint64_t ulpBits = (Bits(quotient) & 0x7ff0000000000000) - (std::uint64_t{52} << 52);
     double ulp = 0;
     std::memcpy(&ulp, &ulpBits, sizeof ulp);
-    // As in FastDivide.
+    // As in FastDivide. (A quotient of two doubles is never exactly halfway.)
     const double limit = std::fabs(right) * (ulp * (0.5 - 0x1p-10));
     return std::fabs(remainder) < limit;
 }
@@ -630,6 +640,17 @@ QUILLMARCH_WIDE __m256i WideRoundsAlike(__m256i exponent, __m256d error)
     return _mm256_cmpgt_epi64(limit, magnitude);
 }
 
+// Or the exact value lies exactly halfway (|error| is half a unit of the
+// result), a tie both roundings break alike.
+QUILLMARCH_WIDE __m256i WideRoundsAlikeOrTie(__m256i exponent, __m256d error)
+{
+    const __m256i magnitude =
+        _mm256_and_si256(WideBits(error), _mm256_set1_epi64x(0x7fffffffffffffff));
+    const __m256i halfUnit = _mm256_sub_epi64(exponent, _mm256_set1_epi64x(std::int64_t{53} << 52));
+    return _mm256_or_si256(WideRoundsAlike(exponent, error),
+                           _mm256_cmpeq_epi64(magnitude, halfUnit));
+}
+
 template <TKernel Kernel> QUILLMARCH_WIDE __m256d WideApply(__m256d a, __m256d b, __m256i& ok)
 {
     const __m256d zero = _mm256_setzero_pd();
@@ -645,7 +666,8 @@ template <TKernel Kernel> QUILLMARCH_WIDE __m256d WideApply(__m256d a, __m256d b
         // Two doubles that cancel do so exactly, with the same sign of zero.
         const __m256i exact = _mm256_castpd_si256(_mm256_cmp_pd(sum, zero, _CMP_EQ_OQ));
         ok = _mm256_or_si256(
-            _mm256_and_si256(WideInRange(exponent, 55), WideRoundsAlike(exponent, error)), exact);
+            _mm256_and_si256(WideInRange(exponent, 55), WideRoundsAlikeOrTie(exponent, error)),
+            exact);
         return sum;
     } else if constexpr (Kernel == kMultiply || Kernel == kNegatedMultiply) {
         const __m256d product = _mm256_mul_pd(a, b);
@@ -656,7 +678,8 @@ template <TKernel Kernel> QUILLMARCH_WIDE __m256d WideApply(__m256d a, __m256d b
             _mm256_or_pd(_mm256_cmp_pd(a, zero, _CMP_EQ_OQ), _mm256_cmp_pd(b, zero, _CMP_EQ_OQ)));
         // From an exponent field of 110 on, the error term cannot underflow.
         ok = _mm256_or_si256(
-            _mm256_and_si256(WideInRange(exponent, 110), WideRoundsAlike(exponent, error)), exact);
+            _mm256_and_si256(WideInRange(exponent, 110), WideRoundsAlikeOrTie(exponent, error)),
+            exact);
         return Kernel == kMultiply ? product : _mm256_xor_pd(product, _mm256_set1_pd(-0.0));
     } else {
         const __m256d quotient = _mm256_div_pd(a, b);

@@ -474,4 +474,45 @@ TEST(MathsParserBatch, ArithmeticAtHalfwayPointsRoundsLikeExtendedPrecision)
     }
 }
 
+// Exact values halfway between two doubles (20 * 2.05 is one) round alike
+// either way, and are common; both paths must give the tie to the even double.
+TEST(MathsParserBatch, ExactTiesRoundToEven)
+{
+    struct TCase
+    {
+        const char* Formula;
+        double A;
+        double B;
+        long double (*Reference)(long double, long double);
+    };
+    const auto multiply = [](long double a, long double b) { return a * b; };
+    const auto add = [](long double a, long double b) { return a + b; };
+    const auto subtract = [](long double a, long double b) { return a - b; };
+    const TCase cases[] = {
+        {"a*b", 20, 2.05, multiply},
+        {"a*b", 10, 2.05, multiply},
+        {"a*b", 1 + 0x1p-52, 1.5, multiply},
+        {"a*b", -(1 + 0x1p-51), 1.5, multiply},
+        {"a+b", 1, 0x1p-53, add},
+        {"a+b", 1 + 0x1p-52, 0x1p-53, add},
+        {"a+b", 0x1p60, 128, add},
+        {"a-b", 1 + 0x1p-52, -0x1p-53, subtract},
+        {"a-b", -0x1p60, 384, subtract},
+    };
+    for (const TCase& test : cases) {
+        const double expected = static_cast<double>(test.Reference(test.A, test.B));
+        TMathsParser parser;
+        parser.SetExpression(test.Formula);
+        parser.SetV1(test.A);
+        parser.SetV2(test.B);
+        EXPECT_TRUE(SameBits(parser.Value(), expected)) << test.Formula << " " << test.A;
+        const std::vector<double> a(9, test.A), b(9, test.B);
+        std::vector<double> out(9);
+        parser.ValueBatch({a.data(), b.data()}, out.size(), out.data());
+        for (double value : out) {
+            EXPECT_TRUE(SameBits(value, expected)) << test.Formula << " " << test.A;
+        }
+    }
+}
+
 } // namespace
