@@ -41,8 +41,8 @@ enum TRoundingMode : std::int32_t
 
 inline constexpr std::array<const char*, 6> AccuracyLevelNames = {
     "Normal", "Accurate", "Surpassingly", "Eminently", "Exceedingly", "Supremely"};
-inline constexpr std::array<const char*, 6> DamageLevelNames = {
-    "Normal", "Ruin", "Might", "Force", "Power", "Vanquishing"};
+inline constexpr std::array<const char*, 6> DamageLevelNames = {"Normal", "Ruin",  "Might",
+                                                                "Force",  "Power", "Vanquishing"};
 inline constexpr const char* DefaultDamageMethod =
     "(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus";
 
