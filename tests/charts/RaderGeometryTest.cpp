@@ -18,6 +18,11 @@ struct TriangleCase
     int Width, Height;
     TRaderPoint T, L, R, C;
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const TriangleCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class RaderTriangle : public testing::TestWithParam<TriangleCase>
 {
@@ -94,6 +99,11 @@ struct GaugeCase
     int Stability;
     int BarTop;
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const GaugeCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class RaderGauge : public testing::TestWithParam<GaugeCase>
 {

@@ -169,6 +169,11 @@ struct TFaultCase
     std::vector<double> B; // column of variable b
     const char* Expected;  // class of the first faulting row's exception
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const TFaultCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class MathsParserBatchFault : public ::testing::TestWithParam<TFaultCase>
 {

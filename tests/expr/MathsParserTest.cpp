@@ -74,6 +74,11 @@ struct TValueCase
     const char* Formula;
     double Expected;
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const TValueCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class OperatorOrder : public testing::TestWithParam<TValueCase>
 {
@@ -235,6 +240,11 @@ struct TFunctionCase
     double (*Reference)(double);
     double Argument;
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const TFunctionCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class Functions : public testing::TestWithParam<TFunctionCase>
 {
@@ -350,6 +360,11 @@ struct TFaultCase
     const char* ClassName;
     const char* Message;
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const TFaultCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class EvaluationFaults : public testing::TestWithParam<TFaultCase>
 {
@@ -437,6 +452,11 @@ struct TCompileErrorCase
     const char* English;
     const char* Japanese;
 };
+// Test names and failures show the case by its name rather than its bytes.
+void PrintTo(const TCompileErrorCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class CompileErrors : public testing::TestWithParam<TCompileErrorCase>
 {
