@@ -526,6 +526,21 @@ template <bool (*Function)(double, double, double&), bool LeftLast, bool RightLa
     return true;
 }
 
+// The same without a branch: the result is taken whatever the check says,
+// and the check is returned for the caller to collect.
+template <bool (*Function)(double, double, double&), bool LeftLast, bool RightLast, bool Negate>
+[[gnu::always_inline]] inline bool RunStepUnchecked(const double* slots, std::uint8_t leftSlot,
+                                                    std::uint8_t rightSlot, double& last)
+{
+    const double left = LeftLast ? last : slots[leftSlot];
+    const double right =
+        Negate ? -(RightLast ? last : slots[rightSlot]) : (RightLast ? last : slots[rightSlot]);
+    double result = 0;
+    const bool ok = Function(left, right, result);
+    last = result;
+    return ok;
+}
+
 // Out of line, so the common arithmetic of Value() stays a small loop.
 [[gnu::noinline]] int EvaluateApart(int code, long double left, long double right, double& stored)
 {
@@ -1063,6 +1078,8 @@ TMathsParser::TProgram TMathsParser::Compile(const std::string& expression) cons
         step.Case = static_cast<std::uint8_t>(step.Kind * 8 + step.Flags);
     }
     program.ResultIsLast = count > 0 && program.Result == program.Base + count;
+    program.Arithmetic = std::all_of(program.Steps.begin(), program.Steps.begin() + count,
+                                     [](const TStep& step) { return step.Kind != StepOther; });
     return program;
 }
 
@@ -1144,9 +1161,57 @@ template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::RunStep
     return m_program.ResultIsLast ? last : slots[m_program.Result];
 }
 
-double TMathsParser::Value()
+template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::TryRunSteps()
 {
     double* const slots = m_program.Slots.data();
+    constexpr auto Add = Fused ? FusedAdd : FastAdd;
+    constexpr auto Subtract = Fused ? FusedSubtract : FastSubtract;
+    constexpr auto Multiply = Fused ? FusedMultiply : FastMultiply;
+    constexpr auto Divide = Fused ? FusedDivide : FastDivide;
+    double* const results = slots + m_program.Base + 1;
+    const int count = m_program.Count;
+    double last = 0;
+    // Steps that fail their check go on with an approximate (or inf, NaN)
+    // value; nothing of it is kept, since the program then runs again.
+    bool ok = true;
+    for (int i = 0; i < count; ++i) {
+        const TStep& step = m_program.Steps[i];
+        switch (step.Case) {
+#define QUILLMARCH_STEP_CASE(Kind, Function, Flags)                                                \
+    case Kind * 8 + (Flags):                                                                       \
+        ok &= RunStepUnchecked<Function, ((Flags)&1) != 0, ((Flags)&2) != 0, ((Flags)&4) != 0>(    \
+            slots, step.Left, step.Right, last);                                                   \
+        break;
+#define QUILLMARCH_STEP_CASES(Kind, Function)                                                      \
+    QUILLMARCH_STEP_CASE(Kind, Function, 0)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 1)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 2)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 3)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 4)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 5)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 6)                                                        \
+    QUILLMARCH_STEP_CASE(Kind, Function, 7)
+            QUILLMARCH_STEP_CASES(StepAdd, Add)
+            QUILLMARCH_STEP_CASES(StepSubtract, Subtract)
+            QUILLMARCH_STEP_CASES(StepMultiply, Multiply)
+            QUILLMARCH_STEP_CASES(StepDivide, Divide)
+#undef QUILLMARCH_STEP_CASES
+#undef QUILLMARCH_STEP_CASE
+        default:
+            ok = false;
+            break;
+        }
+        results[i] = last;
+    }
+    if (!ok) {
+        return Fused ? RunStepsFused() : RunStepsPortable();
+    }
+    return m_program.ResultIsLast ? last : slots[m_program.Result];
+}
+
+double TMathsParser::Value()
+{
+    const double* const slots = m_program.Slots.data();
     // A variable the program reads that the caller left at inf or NaN fails
     // like a faulty result would, instead of flowing silently into the formula.
     // Each is read on its own: the caller has usually just stored one of them,
@@ -1156,24 +1221,44 @@ double TMathsParser::Value()
         carries |= NonFiniteCarry(slots[m_program.ReadSlots[static_cast<std::size_t>(k)]]);
     }
     if ((carries >> 63) != 0) {
-        for (int k = 0; k < m_program.ReadCount; ++k) {
-            const double value = slots[m_program.ReadSlots[static_cast<std::size_t>(k)]];
-            if (!std::isfinite(value)) {
-                FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow);
-            }
-        }
+        FailVariables();
     }
 
 #ifdef QUILLMARCH_WIDE_KERNELS
     if (kUseWideKernels) {
-        return RunStepsFused();
+        return m_program.Arithmetic ? TryRunStepsFused() : RunStepsFused();
     }
 #endif
+    return m_program.Arithmetic ? TryRunStepsPortable() : RunStepsPortable();
+}
+
+[[gnu::noinline, gnu::cold]] void TMathsParser::FailVariables()
+{
+    for (int k = 0; k < m_program.ReadCount; ++k) {
+        const double value = m_program.Slots[m_program.ReadSlots[static_cast<std::size_t>(k)]];
+        if (!std::isfinite(value)) {
+            FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow);
+        }
+    }
+}
+
+[[gnu::noinline]] double TMathsParser::TryRunStepsPortable()
+{
+    return TryRunSteps<false>();
+}
+
+[[gnu::noinline]] double TMathsParser::RunStepsPortable()
+{
     return RunSteps<false>();
 }
 
 #ifdef QUILLMARCH_WIDE_KERNELS
-[[gnu::target("avx2,fma")]] double TMathsParser::RunStepsFused()
+[[gnu::target("avx2,fma"), gnu::noinline]] double TMathsParser::TryRunStepsFused()
+{
+    return TryRunSteps<true>();
+}
+
+[[gnu::target("avx2,fma"), gnu::noinline]] double TMathsParser::RunStepsFused()
 {
     return RunSteps<true>();
 }

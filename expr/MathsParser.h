@@ -158,6 +158,8 @@ private:
         std::array<TStep, 99> Steps{};
         // The result is that of the last operation.
         bool ResultIsLast = false;
+        // Every operation is + - * or /.
+        bool Arithmetic = false;
     };
 
     // Per-block state of ValueBatch: each slot either holds one value for
@@ -183,7 +185,16 @@ private:
     // The operations of Value(), once the variables are checked; the second
     // one compiled for processors with fused multiply-add.
     template <bool Fused> double RunSteps();
+    // All steps in double with one check at the end instead of one per step;
+    // when some step needs extended precision (or faults), the program runs
+    // again through RunSteps. Kept apart from RunSteps, which saves registers
+    // for its calls, so that the common case costs no more than its steps.
+    template <bool Fused> double TryRunSteps();
+    void FailVariables();
+    double TryRunStepsFused();
+    double TryRunStepsPortable();
     double RunStepsFused();
+    double RunStepsPortable();
     void RunBatchBlock(const TColumns& columns, std::size_t first, std::size_t rows, double* out);
 
     std::array<std::string, 8> m_names;

@@ -393,32 +393,54 @@ constexpr const char* kOverflow = "Floating point overflow";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EvaluationFaults,
-    testing::Values(TFaultCase{"DivideByZero", "1/0", 0, "EZeroDivide", kZeroDivide},
-                    TFaultCase{"DivideByNegativeZero", "x/-0", 2, "EZeroDivide", kZeroDivide},
-                    TFaultCase{"ZeroByZero", "x/0", 0, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"LnOfZero", "ln(x)", 0, "EZeroDivide", kZeroDivide},
-                    TFaultCase{"Log10OfZero", "log10(x)", 0, "EZeroDivide", kZeroDivide},
-                    TFaultCase{"LnOfNegative", "ln(x)", -1, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"Log10OfNegative", "log10(x)", -1, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"SqrtOfNegative", "sqrt(x)", -1e-300, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"ArcsinBeyondOne", "arcsin(x)", 1.0000001, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"ArccosBeyondMinusOne", "arccos(x)", -1.5, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"ZeroToNegativePower", "x^-1", 0, "EZeroDivide", kZeroDivide},
-                    TFaultCase{"ZeroToNegativeFraction", "x^-0.5", 0, "EZeroDivide", kZeroDivide},
-                    TFaultCase{"NegativeToFraction", "x^0.5", -8, "EInvalidOp", kInvalidOp},
-                    TFaultCase{"NegativeToHugeIntegral", "x^2147483648", -1, "EInvalidOp",
-                               kInvalidOp},
-                    TFaultCase{"PowerOverflow", "x^400", 10, "EOverflow", kOverflow},
-                    TFaultCase{"TinyToNegativePower", "x^-20", 1e-300, "EOverflow", kOverflow},
-                    TFaultCase{"ExpOverflow", "exp(x)", 710, "EOverflow", kOverflow},
-                    TFaultCase{"ProductOverflow", "x*x", 1e200, "EOverflow", kOverflow},
-                    TFaultCase{"SumOverflow", "x+x", 1.7e308, "EOverflow", kOverflow},
-                    TFaultCase{"QuotientOverflow", "x/0.5", 1.7e308, "EOverflow", kOverflow},
-                    TFaultCase{"InfiniteVariable", "x*0", std::numeric_limits<double>::infinity(),
-                               "EOverflow", kOverflow},
-                    TFaultCase{"NaNVariable", "x", std::numeric_limits<double>::quiet_NaN(),
-                               "EInvalidOp", kInvalidOp}),
+    testing::Values(
+        TFaultCase{"DivideByZero", "1/0", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"DivideByNegativeZero", "x/-0", 2, "EZeroDivide", kZeroDivide},
+        TFaultCase{"ZeroByZero", "x/0", 0, "EInvalidOp", kInvalidOp},
+        TFaultCase{"LnOfZero", "ln(x)", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"Log10OfZero", "log10(x)", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"LnOfNegative", "ln(x)", -1, "EInvalidOp", kInvalidOp},
+        TFaultCase{"Log10OfNegative", "log10(x)", -1, "EInvalidOp", kInvalidOp},
+        TFaultCase{"SqrtOfNegative", "sqrt(x)", -1e-300, "EInvalidOp", kInvalidOp},
+        TFaultCase{"ArcsinBeyondOne", "arcsin(x)", 1.0000001, "EInvalidOp", kInvalidOp},
+        TFaultCase{"ArccosBeyondMinusOne", "arccos(x)", -1.5, "EInvalidOp", kInvalidOp},
+        TFaultCase{"ZeroToNegativePower", "x^-1", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"ZeroToNegativeFraction", "x^-0.5", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"NegativeToFraction", "x^0.5", -8, "EInvalidOp", kInvalidOp},
+        TFaultCase{"NegativeToHugeIntegral", "x^2147483648", -1, "EInvalidOp", kInvalidOp},
+        TFaultCase{"PowerOverflow", "x^400", 10, "EOverflow", kOverflow},
+        TFaultCase{"TinyToNegativePower", "x^-20", 1e-300, "EOverflow", kOverflow},
+        TFaultCase{"ExpOverflow", "exp(x)", 710, "EOverflow", kOverflow},
+        TFaultCase{"ProductOverflow", "x*x", 1e200, "EOverflow", kOverflow},
+        TFaultCase{"SumOverflow", "x+x", 1.7e308, "EOverflow", kOverflow},
+        TFaultCase{"QuotientOverflow", "x/0.5", 1.7e308, "EOverflow", kOverflow},
+        // A later step turns the first fault's inf into NaN or a
+        // finite value; the first faulting step still names the fault.
+        TFaultCase{"OverflowBeforeInvalid", "x*x-x*x", 1e200, "EOverflow", kOverflow},
+        TFaultCase{"OverflowLaterCancelled", "(x*x)/(x*x)", 1e200, "EOverflow", kOverflow},
+        TFaultCase{"ZeroDivideBeforeProduct", "(1/x)*0", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"ZeroDivideLaterDivided", "1/(1/x)", 0, "EZeroDivide", kZeroDivide},
+        TFaultCase{"InfiniteVariable", "x*0", std::numeric_limits<double>::infinity(), "EOverflow",
+                   kOverflow},
+        TFaultCase{"NaNVariable", "x", std::numeric_limits<double>::quiet_NaN(), "EInvalidOp",
+                   kInvalidOp}),
     [](const testing::TestParamInfo<TFaultCase>& info) { return info.param.Name; });
+
+// Steps after one that is an exact tie or lies near a halfway point between
+// two doubles take that step's extended result rounded to double.
+TEST(MathsParserEvaluation, StepsAfterOneNeedingExtendedPrecision)
+{
+    const auto step = [](long double value) { return static_cast<double>(value); };
+    const double tie = step(20.0L * 2.05);
+    EXPECT_EQ(Evaluate("20*2.05+0.25"), step(tie + 0.25L));
+    EXPECT_EQ(Evaluate("((20*2.05)*3)/7"), step(step(tie * 3.0L) / 7.0L));
+    const double sum = step(1.0L + 0x1p-53);
+    EXPECT_EQ(sum, 1.0);
+    const double rounded = step(0x1p53L + 1.0L);
+    EXPECT_EQ(Evaluate("(9007199254740992+1)*2"), step(rounded * 2.0L));
+    EXPECT_EQ(Evaluate("(1+0.000000000000000111022302462515654)*3-3"),
+              step(step(step(1.0L + 0.000000000000000111022302462515654) * 3.0L) - 3.0L));
+}
 
 TEST(MathsParserFaults, UnusedNonFiniteVariableIsHarmless)
 {
