@@ -1098,6 +1098,24 @@ void TMathsParser::FailEvaluation(int fault)
     }
 }
 
+// The cases both evaluation loops switch over: every arithmetic kind with
+// every operand source (bit 0 left from the register, bit 1 right from the
+// register, bit 2 negated right). X(Kind, Function, Flags) expands one case.
+#define QUILLMARCH_STEP_FLAGS(X, Kind, Function)                                                   \
+    X(Kind, Function, 0)                                                                           \
+    X(Kind, Function, 1)                                                                           \
+    X(Kind, Function, 2)                                                                           \
+    X(Kind, Function, 3)                                                                           \
+    X(Kind, Function, 4)                                                                           \
+    X(Kind, Function, 5)                                                                           \
+    X(Kind, Function, 6)                                                                           \
+    X(Kind, Function, 7)
+#define QUILLMARCH_ARITHMETIC_STEP_CASES(X)                                                        \
+    QUILLMARCH_STEP_FLAGS(X, StepAdd, Add)                                                         \
+    QUILLMARCH_STEP_FLAGS(X, StepSubtract, Subtract)                                               \
+    QUILLMARCH_STEP_FLAGS(X, StepMultiply, Multiply)                                               \
+    QUILLMARCH_STEP_FLAGS(X, StepDivide, Divide)
+
 template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::RunSteps()
 {
     double* const slots = m_program.Slots.data();
@@ -1119,20 +1137,7 @@ template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::RunStep
         done = RunStep<Function, ((Flags)&1) != 0, ((Flags)&2) != 0, ((Flags)&4) != 0>(            \
             slots, step.Left, step.Right, last);                                                   \
         break;
-#define QUILLMARCH_STEP_CASES(Kind, Function)                                                      \
-    QUILLMARCH_STEP_CASE(Kind, Function, 0)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 1)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 2)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 3)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 4)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 5)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 6)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 7)
-            QUILLMARCH_STEP_CASES(StepAdd, Add)
-            QUILLMARCH_STEP_CASES(StepSubtract, Subtract)
-            QUILLMARCH_STEP_CASES(StepMultiply, Multiply)
-            QUILLMARCH_STEP_CASES(StepDivide, Divide)
-#undef QUILLMARCH_STEP_CASES
+            QUILLMARCH_ARITHMETIC_STEP_CASES(QUILLMARCH_STEP_CASE)
 #undef QUILLMARCH_STEP_CASE
         default:
             break;
@@ -1182,20 +1187,7 @@ template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::TryRunS
         ok &= RunStepUnchecked<Function, ((Flags)&1) != 0, ((Flags)&2) != 0, ((Flags)&4) != 0>(    \
             slots, step.Left, step.Right, last);                                                   \
         break;
-#define QUILLMARCH_STEP_CASES(Kind, Function)                                                      \
-    QUILLMARCH_STEP_CASE(Kind, Function, 0)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 1)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 2)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 3)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 4)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 5)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 6)                                                        \
-    QUILLMARCH_STEP_CASE(Kind, Function, 7)
-            QUILLMARCH_STEP_CASES(StepAdd, Add)
-            QUILLMARCH_STEP_CASES(StepSubtract, Subtract)
-            QUILLMARCH_STEP_CASES(StepMultiply, Multiply)
-            QUILLMARCH_STEP_CASES(StepDivide, Divide)
-#undef QUILLMARCH_STEP_CASES
+            QUILLMARCH_ARITHMETIC_STEP_CASES(QUILLMARCH_STEP_CASE)
 #undef QUILLMARCH_STEP_CASE
         default:
             ok = false;
@@ -1208,6 +1200,9 @@ template <bool Fused> [[gnu::always_inline]] inline double TMathsParser::TryRunS
     }
     return m_program.ResultIsLast ? last : slots[m_program.Result];
 }
+
+#undef QUILLMARCH_ARITHMETIC_STEP_CASES
+#undef QUILLMARCH_STEP_FLAGS
 
 double TMathsParser::Value()
 {
