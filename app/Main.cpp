@@ -58,18 +58,6 @@ QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
     return box;
 }
 
-// The radar takes an integer damage; a formula may give far more than fits.
-std::int32_t TruncatedDamage(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    const double limited =
-        std::clamp(std::trunc(value), double(std::numeric_limits<std::int32_t>::min()),
-                   double(std::numeric_limits<std::int32_t>::max()));
-    return static_cast<std::int32_t>(limited);
-}
-
 } // namespace
 
 TMainForm::TMainForm(const QString& dataDir, QWidget* parent)
@@ -556,7 +544,7 @@ void TMainForm::SpeedRefresh()
 void TMainForm::RaderRefresh()
 {
     TRaderChartData data;
-    data.Damage = TruncatedDamage(m_calculator->Table()[0][0][2]);
+    data.Damage = RaderDamage(m_calculator->Table()[0][0][2]);
     data.TopProbability = m_spreadChart->HighProbability();
     data.Speed = m_weapon.Speed;
     data.WeaponType = m_weapon.Type;

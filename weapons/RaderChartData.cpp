@@ -1,5 +1,6 @@
 #include "weapons/RaderChartData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -54,4 +55,14 @@ TRaderFactors ComputeRaderFactors(const TRaderChartData& data)
     else
         factors.Stability = static_cast<std::int32_t>(stability);
     return factors;
+}
+
+std::int32_t RaderDamage(double average)
+{
+    if (std::isnan(average))
+        return 0;
+    const double limited =
+        std::clamp(std::trunc(average), double(std::numeric_limits<std::int32_t>::min()),
+                   double(std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(limited);
 }

@@ -23,3 +23,7 @@ struct TRaderFactors
 };
 
 TRaderFactors ComputeRaderFactors(const TRaderChartData& data);
+
+// The radar's damage from the Normal/Normal average: truncated toward zero,
+// held to what 32 bits hold (a formula may give far more), 0 for NaN.
+std::int32_t RaderDamage(double average);

@@ -1,5 +1,6 @@
 #include "weapons/WeaponD.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -30,6 +31,21 @@ enum TSlot : std::size_t
     SlotDEX,
     SlotINT,
 };
+
+// What "Damage" holds for a base damage: an HQ weapon's damage is the base
+// raised by a fifth and cut to a whole number, and a zero base counts as 1.
+double DamageVariable(double base, bool hq)
+{
+    if (base == 0)
+        return 1;
+    return hq ? std::trunc(base * 1.2) : base;
+}
+
+// In double, so no Tactics skill can overflow the sum.
+double TacticsRatio(std::int32_t tactics, std::int32_t tacticsBonus)
+{
+    return (static_cast<double>(tactics) + 50 + tacticsBonus) / 100;
+}
 
 } // namespace
 
@@ -114,11 +130,8 @@ void TWeaponDamges::Recompute()
     std::array<double, Rows> damage, tacticsR, plus, values;
     std::size_t row = 0;
     const auto addRow = [&](double base, bool hq, std::int32_t tacticsBonus, std::int32_t bonus) {
-        damage[row] = hq ? std::trunc(base * 1.2) : base;
-        if (base == 0)
-            damage[row] = 1;
-        // In double, so no stat can overflow the sum.
-        tacticsR[row] = (static_cast<double>(m_tactics) + 50 + tacticsBonus) / 100;
+        damage[row] = DamageVariable(base, hq);
+        tacticsR[row] = TacticsRatio(m_tactics, tacticsBonus);
         plus[row] = bonus;
         ++row;
     };
@@ -154,4 +167,46 @@ void TWeaponDamges::Recompute()
     m_hqHigh = Round(values[1], m_roundingMode);
     m_hqAve = Round(values[2], m_roundingMode);
     m_table = table;
+}
+
+// Rows 2i and 2i + 1 are weapon i's HQ and Normal/Normal averages, so a fault
+// is the one the first failing weapon raises. Both kinds of row have no
+// Tactics bonus and no Plus, and "Archery" only changes the Tactics bonus of
+// the higher accuracy levels, so only "AXE" tells the weapons apart besides
+// their damage. Every variable set here is set again by the next
+// recomputation before it evaluates anything.
+void TWeaponDamges::AverageDamages(const TWeaponDataAndPCData& stats,
+                                   std::span<const TAverageInput> weapons,
+                                   std::span<double> hqAverage, std::span<double> normalAverage)
+{
+    const std::size_t count = std::min({weapons.size(), hqAverage.size(), normalAverage.size()});
+    const double axeBonus = SkillBonus(stats.Lumberjack) / 100.0;
+
+    m_parser.SetVar(SlotSTR, stats.STR);
+    m_parser.SetVar(SlotDEX, stats.DEX);
+    m_parser.SetVar(SlotINT, stats.INT);
+    m_parser.SetVar(SlotAnatomyR, SkillBonus(stats.Anatomy) / 100.0);
+    m_parser.SetVar(SlotTacticsR, TacticsRatio(stats.Tactics, 0));
+    m_parser.SetVar(SlotPlus, 0);
+
+    // Block by block, so the scratch stays small whatever the table's size.
+    constexpr std::size_t BlockWeapons = TMathsParser::BatchRows / 2;
+    std::array<double, 2 * BlockWeapons> damage, lumberjR, values;
+    TMathsParser::TColumns columns{};
+    columns[SlotDamage] = damage.data();
+    columns[SlotLumberjR] = lumberjR.data();
+    for (std::size_t first = 0; first < count; first += BlockWeapons) {
+        const std::size_t n = std::min(BlockWeapons, count - first);
+        for (std::size_t i = 0; i < n; ++i) {
+            const TAverageInput& weapon = weapons[first + i];
+            damage[2 * i] = DamageVariable(weapon.AverageDamage, true);
+            damage[2 * i + 1] = DamageVariable(weapon.AverageDamage, false);
+            lumberjR[2 * i] = lumberjR[2 * i + 1] = weapon.Axe ? axeBonus : 0;
+        }
+        m_parser.ValueBatch(columns, 2 * n, values.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            hqAverage[first + i] = Round(values[2 * i], m_roundingMode);
+            normalAverage[first + i] = Round(values[2 * i + 1], m_roundingMode);
+        }
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 // One weapon's data as the damage calculator needs it (high before low).
@@ -75,6 +76,22 @@ public:
     const TDamageTable& Table() const { return m_table; }
 
     static double Round(double value, std::int32_t mode);
+
+    // The HQ average and the Normal/Normal average of many weapons for the
+    // six stats of `stats` (its weapon part is ignored), at the current
+    // formula and rounding: for weapon i, what HQAve() and Table()[0][0][2]
+    // would hold had its base data been set and then those stats. Only the
+    // average damage and the type of each weapon count. Evaluates the
+    // compiled formula as one batch, two rows per weapon, and leaves this
+    // calculator's own stats, weapon and results alone; on a fault it raises
+    // what the first faulting row raises, with the outputs partly written.
+    struct TAverageInput
+    {
+        double AverageDamage = 0;
+        bool Axe = false;
+    };
+    void AverageDamages(const TWeaponDataAndPCData& stats, std::span<const TAverageInput> weapons,
+                        std::span<double> hqAverage, std::span<double> normalAverage);
 
 private:
     void Recompute();

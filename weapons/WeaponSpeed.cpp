@@ -1,5 +1,6 @@
 #include "weapons/WeaponSpeed.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -106,4 +107,54 @@ void TWeaponSpeed::Recompute()
         start = n + 1;
         ++column;
     }
+}
+
+const TSpeedRange* TWeaponSpeed::RangeOf(std::int32_t dex) const
+{
+    for (const TSpeedRange& range : m_ranges)
+        if (range.From <= dex && dex <= range.To)
+            return &range;
+    return nullptr;
+}
+
+// A formula need not fall with DEX, so the delays are searched one by one
+// rather than taken from the next range.
+std::optional<TWeaponSpeed::TNextFasterSwing> TWeaponSpeed::NextFasterSwing(std::int32_t dex) const
+{
+    if (dex < 0 || dex > MaxDex)
+        return std::nullopt;
+    const double current = m_delays[static_cast<std::size_t>(dex)];
+    for (std::int32_t n = dex + 1; n <= MaxDex; ++n)
+        if (const double delay = m_delays[static_cast<std::size_t>(n)]; delay < current)
+            return TNextFasterSwing{n - dex, delay};
+    return std::nullopt;
+}
+
+// The formula may be set again later without new data, so the character's
+// variables get their values back whatever happens.
+void TWeaponSpeed::DelaysAt(const TWeaponSpeedData& character, std::span<const double> speeds,
+                            std::span<double> out)
+{
+    struct TRestore
+    {
+        TMathsParser& Parser;
+        std::array<double, 3> Saved{Parser.Var(SlotSTR), Parser.Var(SlotDEX), Parser.Var(SlotINT)};
+        ~TRestore()
+        {
+            Parser.SetVar(SlotSTR, Saved[0]);
+            Parser.SetVar(SlotDEX, Saved[1]);
+            Parser.SetVar(SlotINT, Saved[2]);
+        }
+    } restore{m_parser};
+    const std::size_t count = std::min(speeds.size(), out.size());
+    m_parser.SetVar(SlotSTR, character.STR);
+    m_parser.SetVar(SlotDEX, character.DEX);
+    m_parser.SetVar(SlotINT, character.INT);
+    // "DEXR" reaches the table only as a column, so this value stays unseen.
+    m_parser.SetVar(SlotDEXR, character.DEX);
+    TMathsParser::TColumns columns{};
+    columns[SlotSPEED] = speeds.data();
+    m_parser.ValueBatch(columns, count, out.data());
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = RoundUpToHalfSecond(out[i]);
 }

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,29 @@ public:
 
     const std::array<double, MaxDex + 1>& Delays() const { return m_delays; }
     const std::vector<TSpeedRange>& Ranges() const { return m_ranges; }
+
+    // The range holding `dex`; nothing when it lies outside 0..200.
+    const TSpeedRange* RangeOf(std::int32_t dex) const;
+
+    // How many more DEX points give a shorter delay than the one at `dex`, and
+    // that delay: the first DEX above `dex`, up to 200, whose delay is shorter.
+    // Nothing when none is, or when `dex` lies outside 0..200.
+    struct TNextFasterSwing
+    {
+        std::int32_t MoreDex = 0;
+        double Delay = 0;
+    };
+    std::optional<TNextFasterSwing> NextFasterSwing(std::int32_t dex) const;
+
+    // The delay at the character's own DEX (any, not only 0..200) for many
+    // weapon speeds at once, with the current formula and the STR, DEX and
+    // INT of `character` (its name and speed are ignored): for a DEX of
+    // 0..200, out[i] is what Delays()[DEX] would be after setting
+    // `character` with speeds[i] as its speed. One batch; the table, the
+    // ranges and the data stay as they are. On a fault it raises what the
+    // first faulting speed raises, with `out` partly written.
+    void DelaysAt(const TWeaponSpeedData& character, std::span<const double> speeds,
+                  std::span<double> out);
 
     // 3.2 -> 3.5, 3.5 -> 3.5, 3.7 -> 4.
     static double RoundUpToHalfSecond(double value);

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "weapons/WeaponD.h"
+#include "weapons/WeaponSpeed.h"
+#include "weapons/WeaponTable.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One weapon of the table as it serves one character.
+struct TWeaponRank
+{
+    // The weapon's data line in the table (1..Count()).
+    int Slot = 0;
+    std::string Name;
+    std::string Type;
+    std::int32_t Speed = 0;
+    // Swing delay in seconds at the character's own DEX.
+    double Delay = 0;
+    // Average damage at "Normal" accuracy and "Normal" damage level.
+    double Average = 0;
+    double HQAverage = 0;
+    // Average / Delay; nothing when the delay is not above zero.
+    std::optional<double> DamagePerSecond;
+    // The tallest bar of the dice spread, percent.
+    double TopProbability = 0;
+    // The radar chart's overall rating, as its "総合力" shows it.
+    std::int32_t Overall = 0;
+};
+
+enum class TRankColumn
+{
+    Name,
+    Type,
+    Speed,
+    Delay,
+    Average,
+    HQAverage,
+    DamagePerSecond,
+    TopProbability,
+    Overall,
+};
+
+inline constexpr int RankColumnCount = 9;
+
+// The command-line key of a column ("name", "dps", ...) and back.
+std::string_view RankColumnKey(TRankColumn column);
+std::optional<TRankColumn> RankColumnFromKey(std::string_view key);
+
+// The order that puts the better weapon first: texts A to Z, a shorter delay
+// first, every other number highest first.
+bool BestFirstIsDescending(TRankColumn column);
+
+// Stable on equal keys by table order. Texts compare byte by byte, numbers as
+// numbers; a weapon without damage per second goes last in either direction.
+void SortRanking(std::vector<TWeaponRank>& ranking, TRankColumn column, bool descending);
+
+// Ranks a whole weapon table for one character. Holds its own damage
+// calculator and swing-speed computation, so each formula is compiled once
+// when it is set and every ranking is one batch pass over the table.
+class TWeaponRanking
+{
+public:
+    TWeaponRanking();
+
+    const std::string& DamageMethod() const { return m_damages.DamageMethod(); }
+    // Compiles the formula; a rejected one raises and changes nothing.
+    void SetDamageMethod(std::string formula);
+    const std::string& SpeedMethod() const { return m_speed.SpeedMethod(); }
+    void SetSpeedMethod(std::string formula);
+    std::int32_t RoundingMode() const { return m_damages.RoundingMode(); }
+    void SetRoundingMode(std::int32_t mode);
+    // STR, DEX, INT, Tactics, Anatomy and Lumberjack; the weapon part is ignored.
+    const TWeaponDataAndPCData& Stats() const { return m_stats; }
+    void SetStats(const TWeaponDataAndPCData& stats);
+
+    // One row per weapon in table order. The figures are those the single
+    // weapon pages show for the same stats and settings. A formula fault
+    // raises once, for the first weapon that meets it, and `ranking` is then
+    // left as it was.
+    void Rank(const TWeaponTable& table, std::vector<TWeaponRank>& ranking);
+    std::vector<TWeaponRank> Rank(const TWeaponTable& table);
+
+private:
+    TWeaponDataAndPCData m_stats;
+    TWeaponDamges m_damages;
+    TWeaponSpeed m_speed;
+    // Scratch kept between rankings, so a stat change allocates nothing once
+    // the table has been ranked.
+    std::vector<TWeaponDamges::TAverageInput> m_averageInputs;
+    std::vector<double> m_speeds, m_delays, m_hqAverages, m_averages;
+};
