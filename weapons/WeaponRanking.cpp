@@ -1,5 +1,6 @@
 #include "weapons/WeaponRanking.h"
 
+#include "expr/Exception.h"
 #include "weapons/DamageSpread.h"
 #include "weapons/RaderChartData.h"
 #include "weapons/RaderGeometry.h"
@@ -111,14 +112,28 @@ TWeaponRanking::TWeaponRanking() : m_damages(TWeaponDataAndPCData{})
     m_speed.SetSpeedMethod(DefaultSpeedMethod);
 }
 
+// Setting a formula also recomputes the calculator's own placeholder weapon
+// and character (all zero, speed 1), which no ranking uses. A fault there is
+// no fault of the formula for the table: once the formula is compiled and
+// taken, the ranking evaluates it for the real rows and raises what they meet.
 void TWeaponRanking::SetDamageMethod(std::string formula)
 {
-    m_damages.SetDamageMethod(std::move(formula));
+    try {
+        m_damages.SetDamageMethod(formula);
+    } catch (const EMathError&) {
+        if (m_damages.DamageMethod() != formula)
+            throw;
+    }
 }
 
 void TWeaponRanking::SetSpeedMethod(std::string formula)
 {
-    m_speed.SetSpeedMethod(std::move(formula));
+    try {
+        m_speed.SetSpeedMethod(formula);
+    } catch (const EMathError&) {
+        if (m_speed.SpeedMethod() != formula)
+            throw;
+    }
 }
 
 void TWeaponRanking::SetRoundingMode(std::int32_t mode)
