@@ -17,9 +17,11 @@ struct TRawArguments
     std::string Names, Values, Formula;
     std::string Low, High, Average, Type, WeaponsFile, WeaponName, Stats, Rounding;
     std::string Speed, Dice, Sides, Bonus, Damage, TopProbability, File;
+    std::string Sort = "dps";
     std::string DamageFormula = DefaultDamageMethod;
     std::string SpeedFormula = DefaultSpeedMethod;
     bool Json = false;
+    bool Csv = false;
 };
 
 void AddJsonFlag(CLI::App& command, TRawArguments& raw)
@@ -56,6 +58,14 @@ void RequireWeapon(const CLI::App& command, const std::vector<CLI::Option*>& des
                              " required (or --weapons FILE --weapon NAME)");
 }
 
+std::int32_t RoundingMode(const std::string& text)
+{
+    const std::int32_t mode = ParseInt32(text, "--rounding");
+    if (mode < 0 || mode > 3)
+        throw EArgumentError("--rounding: \"" + text + "\" is not 0, 1, 2 or 3");
+    return mode;
+}
+
 TWeaponChoice WeaponChoice(const TRawArguments& raw)
 {
     return TWeaponChoice{raw.WeaponsFile, raw.WeaponName};
@@ -63,8 +73,8 @@ TWeaponChoice WeaponChoice(const TRawArguments& raw)
 
 int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
-    CLI::App app{"Weapon damage, swing speed, damage spread and radar figures from the "
-                 "calculation core of Quillmarch.",
+    CLI::App app{"Weapon damage, swing speed, damage spread, radar figures and weapon rankings "
+                 "from the calculation core of Quillmarch.",
                  "quillmarch-cli"};
     app.require_subcommand(1, 1);
     app.footer("Run 'quillmarch-cli COMMAND --help' for the options of one command. "
@@ -133,6 +143,28 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     weapons->add_option("--file", raw.File, "Weapon table (CSV) to read")->required();
     AddJsonFlag(*weapons, raw);
 
+    auto* rank = app.add_subcommand(
+        "rank", "Every weapon of a table for one character: delay, averages, damage per "
+                "second, top probability and overall rating, best first");
+    rank->add_option("--weapons", raw.WeaponsFile, "Weapon table (CSV) to read")->required();
+    rank->add_option("--stats", raw.Stats,
+                     "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
+        ->required()
+        ->type_name("LIST");
+    rank->add_option("--formula", raw.DamageFormula, "Damage formula")->capture_default_str();
+    rank->add_option("--speed-formula", raw.SpeedFormula, "Speed formula")->capture_default_str();
+    rank->add_option("--rounding", raw.Rounding,
+                     "0 round up, 1 round down, 2 half away from zero, 3 none")
+        ->default_str("0")
+        ->type_name("MODE");
+    rank->add_option("--sort", raw.Sort,
+                     "Column to sort by, best first: name, type, speed, delay, average, hq, "
+                     "dps, top or overall")
+        ->capture_default_str()
+        ->type_name("COLUMN");
+    auto* rankJson = rank->add_flag("--json", raw.Json, "Answer in JSON instead of text");
+    rank->add_flag("--csv", raw.Csv, "Answer in CSV instead of text")->excludes(rankJson);
+
     try {
         app.parse(argc, argv);
         if (damage->parsed())
@@ -163,11 +195,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         }
         request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
         request.Formula = raw.DamageFormula;
-        if (damage->count("--rounding") > 0) {
-            request.Rounding = ParseInt32(raw.Rounding, "--rounding");
-            if (request.Rounding < 0 || request.Rounding > 3)
-                throw EArgumentError("--rounding: \"" + raw.Rounding + "\" is not 0, 1, 2 or 3");
-        }
+        if (damage->count("--rounding") > 0)
+            request.Rounding = RoundingMode(raw.Rounding);
         request.Json = raw.Json;
         RunDamage(request, out);
     } else if (speed->parsed()) {
@@ -197,6 +226,19 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         RunRadar(request, out);
     } else if (weapons->parsed()) {
         RunWeapons(TWeaponsRequest{raw.File, raw.Json}, out);
+    } else if (rank->parsed()) {
+        TRankRequest request;
+        request.WeaponsFile = raw.WeaponsFile;
+        request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
+        request.DamageFormula = raw.DamageFormula;
+        request.SpeedFormula = raw.SpeedFormula;
+        if (rank->count("--rounding") > 0)
+            request.Rounding = RoundingMode(raw.Rounding);
+        request.Sort = ParseRankColumn(raw.Sort);
+        request.Format = raw.Json  ? TRankFormat::Json
+                         : raw.Csv ? TRankFormat::Csv
+                                   : TRankFormat::Text;
+        RunRank(request, out);
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
@@ -25,18 +26,51 @@ void WriteJson(std::ostream& out, const Json& json)
     out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
+// Unlike the weapons command, a command that needs a weapon cannot go on
+// without the file, so its absence is an error of the arguments.
+void LoadWeapons(const std::string& file, TWeaponTable& table)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(choice.File, error))
-        throw EArgumentError("The weapons file does not exist: " + choice.File);
+    if (!std::filesystem::is_regular_file(file, error))
+        throw EArgumentError("The weapons file does not exist: " + file);
+    table.LoadFromFile(file);
+}
+
+TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
+{
     TWeaponTable table;
-    table.LoadFromFile(choice.File);
+    LoadWeapons(choice.File, table);
     for (int line = 1; line <= table.Count(); ++line) {
         if (table.Weapon(line).Name == choice.Name)
             return table.Weapon(line);
     }
     throw EArgumentError("There is no weapon named \"" + choice.Name + "\" in " + choice.File);
+}
+
+// Two decimals, "." whatever the locale, and no "-0.00" for a tiny negative.
+std::string FormatTwoDecimals(double value)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    std::string fixed(text, result.ptr);
+    if (fixed == "-0.00")
+        return "0.00";
+    return fixed;
+}
+
+// RFC 4180: a field holding a separator, a quote or a line break goes
+// between quotes, its quotes doubled.
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
 }
 
 std::string RangeText(const TSpeedRange& range)
@@ -276,4 +310,83 @@ void RunWeapons(const TWeaponsRequest& request, std::ostream& out)
     out << list.Render() << table.Count() << (table.Count() == 1 ? " weapon" : " weapons") << '\n';
     if (failed)
         out << message << '\n';
+}
+
+TRankColumn ParseRankColumn(std::string_view key)
+{
+    if (const auto column = RankColumnFromKey(key))
+        return *column;
+    std::string keys;
+    for (int c = 0; c < RankColumnCount; ++c)
+        keys += (c == 0 ? "" : ", ") + std::string(RankColumnKey(static_cast<TRankColumn>(c)));
+    throw EArgumentError("--sort: \"" + std::string(key) + "\" is not one of " + keys);
+}
+
+void RunRank(const TRankRequest& request, std::ostream& out)
+{
+    if (request.Stats.size() != 6)
+        throw EArgumentError("--stats: expected STR,DEX,INT,Tactics,Anatomy,Lumberjack");
+    TWeaponTable table;
+    LoadWeapons(request.WeaponsFile, table);
+
+    TWeaponDataAndPCData stats;
+    stats.STR = request.Stats[0];
+    stats.DEX = request.Stats[1];
+    stats.INT = request.Stats[2];
+    stats.Tactics = request.Stats[3];
+    stats.Anatomy = request.Stats[4];
+    stats.Lumberjack = request.Stats[5];
+
+    TWeaponRanking ranking;
+    ranking.SetStats(stats);
+    ranking.SetRoundingMode(request.Rounding);
+    ranking.SetSpeedMethod(request.SpeedFormula);
+    ranking.SetDamageMethod(request.DamageFormula);
+    std::vector<TWeaponRank> rows = ranking.Rank(table);
+    SortRanking(rows, request.Sort, BestFirstIsDescending(request.Sort));
+
+    switch (request.Format) {
+    case TRankFormat::Json: {
+        Json weapons = Json::array();
+        for (const TWeaponRank& row : rows) {
+            weapons.push_back(
+                {{"index", table.Weapon(row.Slot).Index},
+                 {"name", row.Name},
+                 {"type", row.Type},
+                 {"speed", row.Speed},
+                 {"delay", row.Delay},
+                 {"average", row.Average},
+                 {"hq_average", row.HQAverage},
+                 {"dps", row.DamagePerSecond ? Json(*row.DamagePerSecond) : Json(nullptr)},
+                 {"top_probability", row.TopProbability},
+                 {"overall", row.Overall}});
+        }
+        WriteJson(out, weapons);
+        return;
+    }
+    case TRankFormat::Csv:
+        out << "index,name,type,speed,delay,average,hq_average,dps,top_probability,overall\n";
+        for (const TWeaponRank& row : rows) {
+            out << table.Weapon(row.Slot).Index << ',' << CsvField(row.Name) << ','
+                << CsvField(row.Type) << ',' << row.Speed << ',' << FormatGeneral(row.Delay) << ','
+                << FormatGeneral(row.Average) << ',' << FormatGeneral(row.HQAverage) << ','
+                << (row.DamagePerSecond ? FormatTwoDecimals(*row.DamagePerSecond) : "") << ','
+                << FormatTwoDecimals(row.TopProbability) << ',' << row.Overall << '\n';
+        }
+        return;
+    case TRankFormat::Text:
+        break;
+    }
+
+    TTextTable grid;
+    grid.SetAlignment({TAlign::Left, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
+                       TAlign::Right, TAlign::Right, TAlign::Right, TAlign::Right});
+    grid.AddRow({"Name", "Type", "Speed", "Delay", "Average", "HQ", "DPS", "Top %", "Overall"});
+    for (const TWeaponRank& row : rows) {
+        grid.AddRow({row.Name, row.Type, std::to_string(row.Speed), FormatGeneral(row.Delay),
+                     FormatGeneral(row.Average), FormatGeneral(row.HQAverage),
+                     row.DamagePerSecond ? FormatTwoDecimals(*row.DamagePerSecond) : "-",
+                     FormatTwoDecimals(row.TopProbability), std::to_string(row.Overall)});
+    }
+    out << grid.Render();
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "weapons/WeaponD.h"
+#include "weapons/WeaponRanking.h"
 #include "weapons/WeaponSpeed.h"
 
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The commands after their arguments have been read and checked. Each writes
@@ -77,12 +79,37 @@ struct TWeaponsRequest
     bool Json = false;
 };
 
+enum class TRankFormat
+{
+    Text,
+    Csv,
+    Json,
+};
+
+struct TRankRequest
+{
+    std::string WeaponsFile;
+    // STR, DEX, INT, Tactics, Anatomy, Lumberjack.
+    std::vector<std::int32_t> Stats;
+    std::string DamageFormula = DefaultDamageMethod;
+    std::string SpeedFormula = DefaultSpeedMethod;
+    std::int32_t Rounding = RoundUp;
+    TRankColumn Sort = TRankColumn::DamagePerSecond;
+    TRankFormat Format = TRankFormat::Text;
+};
+
+// The column of a --sort key; an unknown key is an EArgumentError that
+// lists the known ones.
+TRankColumn ParseRankColumn(std::string_view key);
+
 void RunEval(const TEvalRequest& request, std::ostream& out);
 void RunDamage(const TDamageRequest& request, std::ostream& out);
 void RunSpeed(const TSpeedRequest& request, std::ostream& out);
 void RunSpread(const TSpreadRequest& request, std::ostream& out);
 void RunRadar(const TRadarRequest& request, std::ostream& out);
 void RunWeapons(const TWeaponsRequest& request, std::ostream& out);
+// Nothing is written unless the whole table could be ranked.
+void RunRank(const TRankRequest& request, std::ostream& out);
 
 // 17 significant digits, enough to give back the exact double; a negative
 // zero is written as "0".
