@@ -1,5 +1,6 @@
 #include "expr/Exception.h"
 #include "weapons/TextEncoding.h"
+#include "weapons/WeaponRanking.h"
 #include "weapons/WeaponTable.h"
 
 #include <cstdint>
@@ -9,7 +10,9 @@
 // Random bytes as a weapon table, as they are and, when they are UTF-8, once
 // more re-encoded to Shift_JIS as a Windows editor would save them. A
 // rejected table (EFileError) is fine; a crash or sanitizer report is not,
-// nor a loaded table that breaks the slot rule.
+// nor a loaded table that breaks the slot rule. A loaded table is also
+// ranked: a fault of the arithmetic (a speed of 0 divides by zero) is fine,
+// a ranking with a row missing is not.
 namespace {
 
 void Load(const std::string& bytes)
@@ -28,6 +31,13 @@ void Load(const std::string& bytes)
     for (int index = -1; index <= table.Count(); ++index)
         if (table.FindByIndex(index).has_value() != (index >= 0 && index < table.Count()))
             std::abort();
+
+    static TWeaponRanking ranking;
+    try {
+        if (ranking.Rank(table).size() != static_cast<std::size_t>(table.Count()))
+            std::abort();
+    } catch (const EMathError&) {
+    }
 }
 
 } // namespace
