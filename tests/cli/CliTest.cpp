@@ -5,6 +5,9 @@
 #include <nlohmann/json.hpp>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -347,6 +350,374 @@ TEST(CliWeapons, HeaderOnlyFileHasNoWeaponsAndNoMessage)
         RunArgs({"damage", "--weapons", file.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"});
     EXPECT_EQ(damage.Code, 1);
     EXPECT_NE(damage.Err.find("no weapon named \"Club\""), std::string::npos) << damage.Err;
+}
+
+// The figures of one weapon as the single-weapon commands give them.
+struct TSingleFigures
+{
+    double Average = 0;
+    double HQAverage = 0;
+    double Delay = 0;
+    double TopProbability = 0;
+    int Overall = 0;
+};
+
+std::vector<std::string> SplitItems(const std::string& list)
+{
+    std::vector<std::string> items;
+    std::istringstream stream(list);
+    for (std::string item; std::getline(stream, item, ',');)
+        items.push_back(item);
+    return items;
+}
+
+std::string Exact(double value)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+TSingleFigures SingleFigures(const json& weapon, const std::string& stats,
+                             const std::vector<std::string>& damageOptions,
+                             const std::vector<std::string>& speedOptions)
+{
+    const std::string name = weapon["name"];
+    std::vector<std::string> damageArgs{"damage", "--weapons", WeaponsFile, "--weapon",
+                                        name,     "--stats",   stats,       "--json"};
+    damageArgs.insert(damageArgs.end(), damageOptions.begin(), damageOptions.end());
+    const json damage = RunJson(damageArgs);
+    const auto items = SplitItems(stats);
+    const std::string strDexInt = items.at(0) + "," + items.at(1) + "," + items.at(2);
+    std::vector<std::string> speedArgs{"speed", "--weapons", WeaponsFile, "--weapon",
+                                       name,    "--stats",   strDexInt,   "--json"};
+    speedArgs.insert(speedArgs.end(), speedOptions.begin(), speedOptions.end());
+    const json speed = RunJson(speedArgs);
+    const json spread =
+        RunJson({"spread", "--dice", std::to_string(weapon["dice_count"].get<int>()), "--sides",
+                 std::to_string(weapon["dice_sides"].get<int>()), "--bonus",
+                 std::to_string(weapon["bonus"].get<int>()), "--json"});
+
+    TSingleFigures figures;
+    figures.Average = damage["table"][0][0][2];
+    figures.HQAverage = damage["hq"]["average"];
+    figures.Delay = speed["delays"][std::stoi(items.at(1))];
+    figures.TopProbability = spread["high_probability"];
+    const json radar = RunJson({"radar", "--damage",
+                                std::to_string(static_cast<long long>(std::trunc(figures.Average))),
+                                "--top-probability", Exact(figures.TopProbability), "--speed",
+                                std::to_string(weapon["speed"].get<int>()), "--type",
+                                weapon["type"].get<std::string>(), "--json"});
+    figures.Overall = static_cast<int>(std::trunc(radar["overall"].get<double>() * 100));
+    return figures;
+}
+
+std::vector<std::string> RankArgs(std::vector<std::string> extra)
+{
+    std::vector<std::string> args{"rank", "--weapons", WeaponsFile, "--stats",
+                                  "83,100,25,97,61,100"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+const json* RowNamed(const json& rows, const std::string& name)
+{
+    for (const auto& row : rows)
+        if (row["name"] == name)
+            return &row;
+    return nullptr;
+}
+
+TEST(CliRank, RowsAgreeWithTheSingleWeaponCommands)
+{
+    struct TCase
+    {
+        const char* Name;
+        const char* Stats;
+        std::vector<std::string> DamageOptions;
+        std::vector<std::string> SpeedOptions;
+    } const cases[] = {
+        {"defaults", "83,100,25,97,61,100", {}, {}},
+        {"no rounding, low DEX", "40,35,10,80,20,50", {"--rounding", "3"}, {}},
+        // Both formulas divide by STR, which would fault on a zero placeholder.
+        {"formulas dividing by a stat",
+         "50,120,10,90,30,0",
+         {"--formula", "Damage*(TacticsR+LumberjR)/STR*40", "--rounding", "2"},
+         {"--formula", "15000/(STR*SPEED)"}},
+    };
+    const json table = RunJson({"weapons", "--file", WeaponsFile, "--json"})["weapons"];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<std::string> args{"rank",    "--weapons", WeaponsFile,
+                                      "--stats", c.Stats,     "--json"};
+        args.insert(args.end(), c.DamageOptions.begin(), c.DamageOptions.end());
+        if (!c.SpeedOptions.empty())
+            args.insert(args.end(), {"--speed-formula", c.SpeedOptions[1]});
+        const json rows = RunJson(args);
+        ASSERT_EQ(rows.size(), table.size());
+        for (const char* name :
+             {"Katana", "Axe", "Double Axe", "Bow", "Heavy Crossbow", "Mace", "Quarter Staff"}) {
+            SCOPED_TRACE(name);
+            const json* row = RowNamed(rows, name);
+            ASSERT_NE(row, nullptr);
+            const json& weapon = table[(*row)["index"].get<int>()];
+            ASSERT_EQ(weapon["name"], name);
+            const TSingleFigures single =
+                SingleFigures(weapon, c.Stats, c.DamageOptions, c.SpeedOptions);
+            EXPECT_EQ((*row)["type"], weapon["type"]);
+            EXPECT_EQ((*row)["speed"], weapon["speed"]);
+            EXPECT_EQ((*row)["average"], single.Average);
+            EXPECT_EQ((*row)["hq_average"], single.HQAverage);
+            EXPECT_EQ((*row)["delay"], single.Delay);
+            EXPECT_DOUBLE_EQ((*row)["dps"].get<double>(), single.Average / single.Delay);
+            EXPECT_EQ((*row)["top_probability"], single.TopProbability);
+            EXPECT_EQ((*row)["overall"], single.Overall);
+        }
+    }
+}
+
+TEST(CliRank, LumberjackRaisesTheAxesOnly)
+{
+    const json without = RunJson({"rank", "--weapons", WeaponsFile, "--stats", "83,100,25,97,61,0",
+                                  "--json", "--sort", "name"});
+    const json with = RunJson({"rank", "--weapons", WeaponsFile, "--stats", "83,100,25,97,61,100",
+                               "--json", "--sort", "name"});
+    ASSERT_EQ(without.size(), with.size());
+    for (std::size_t i = 0; i < with.size(); ++i) {
+        SCOPED_TRACE(with[i]["name"].get<std::string>());
+        if (with[i]["type"] == "AXE")
+            EXPECT_GT(with[i]["average"], without[i]["average"]);
+        else
+            EXPECT_EQ(with[i]["average"], without[i]["average"]);
+    }
+}
+
+// Each row's index once, and the rows ordered by `before` with equal keys in
+// table order.
+template <typename TKeyOf>
+void ExpectOrdered(const json& rows, std::size_t count, TKeyOf keyOf, bool descending)
+{
+    ASSERT_EQ(rows.size(), count);
+    std::vector<bool> seen(count, false);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int index = rows[i]["index"];
+        ASSERT_FALSE(seen.at(index)) << "index " << index;
+        seen[index] = true;
+        if (i == 0)
+            continue;
+        const auto a = keyOf(rows[i - 1]), b = keyOf(rows[i]);
+        if (a == b)
+            EXPECT_LT(rows[i - 1]["index"], rows[i]["index"]) << "tie at row " << i;
+        else
+            EXPECT_EQ(a > b, descending) << "row " << i;
+    }
+}
+
+TEST(CliRank, SortsBestFirstWithTiesInTableOrder)
+{
+    const auto number = [](const char* key) {
+        return [key](const json& row) { return row[key].get<double>(); };
+    };
+    const json byDps = RunJson(RankArgs({"--json"}));
+    ExpectOrdered(byDps, 41, number("dps"), true);
+    // The bundled table has equal damage per second (Axe and Executioner's Axe).
+    bool tie = false;
+    for (std::size_t i = 1; i < byDps.size(); ++i)
+        tie = tie || byDps[i]["dps"] == byDps[i - 1]["dps"];
+    EXPECT_TRUE(tie);
+    EXPECT_EQ(RunJson(RankArgs({"--json", "--sort", "dps"})), byDps);
+
+    ExpectOrdered(RunJson(RankArgs({"--json", "--sort", "delay"})), 41, number("delay"), false);
+    ExpectOrdered(RunJson(RankArgs({"--json", "--sort", "top"})), 41, number("top_probability"),
+                  true);
+    ExpectOrdered(RunJson(RankArgs({"--json", "--sort", "overall"})), 41, number("overall"), true);
+    ExpectOrdered(
+        RunJson(RankArgs({"--json", "--sort", "name"})), 41,
+        [](const json& row) { return row["name"].get<std::string>(); }, false);
+}
+
+TEST(CliRank, WeaponsWithoutDamagePerSecondGoLast)
+{
+    // Weapons of speed 40 or less get no positive delay.
+    const std::vector<std::string> args =
+        RankArgs({"--speed-formula", "(SPEED-40)/10", "--sort", "dps"});
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.push_back("--json");
+    const json rows = RunJson(jsonArgs);
+    ASSERT_EQ(rows.size(), 41u);
+    std::size_t firstMissing = rows.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i]["dps"].is_null()) {
+            firstMissing = std::min(firstMissing, i);
+            EXPECT_LE(rows[i]["speed"], 40);
+        } else {
+            EXPECT_EQ(firstMissing, rows.size()) << "a figure after a missing one, row " << i;
+            EXPECT_GT(rows[i]["speed"], 40);
+        }
+    }
+    ASSERT_LT(firstMissing, rows.size());
+
+    const TRun text = RunArgs(args);
+    ASSERT_EQ(text.Code, 0) << text.Err;
+    const auto lines = Lines(text.Out);
+    ASSERT_EQ(lines.size(), 42u);
+    // Last row: "-" under "DPS", right-aligned.
+    const std::size_t dpsEnd = lines[0].find("DPS") + 3;
+    EXPECT_EQ(lines.back().substr(dpsEnd - 2, 2), " -") << lines.back();
+}
+
+// A minimal RFC 4180 reader: quoted fields with doubled quotes, no line
+// breaks inside fields.
+std::vector<std::string> CsvFields(const std::string& line)
+{
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+            fields.back() += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+TEST(CliRank, CsvCarriesTheJsonFigures)
+{
+    const TRun csv = RunArgs(RankArgs({"--csv", "--sort", "delay"}));
+    ASSERT_EQ(csv.Code, 0) << csv.Err;
+    const json rows = RunJson(RankArgs({"--json", "--sort", "delay"}));
+    const auto lines = Lines(csv.Out);
+    ASSERT_EQ(lines.size(), rows.size() + 1);
+    EXPECT_EQ(lines[0],
+              "index,name,type,speed,delay,average,hq_average,dps,top_probability,overall");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const json& row = rows[i];
+        SCOPED_TRACE(row["name"].get<std::string>());
+        const auto fields = CsvFields(lines[i + 1]);
+        ASSERT_EQ(fields.size(), 10u) << lines[i + 1];
+        EXPECT_EQ(fields[0], std::to_string(row["index"].get<int>()));
+        EXPECT_EQ(fields[1], row["name"]);
+        EXPECT_EQ(fields[2], row["type"]);
+        EXPECT_EQ(std::stod(fields[4]), row["delay"].get<double>());
+        EXPECT_EQ(std::stod(fields[5]), row["average"].get<double>());
+        EXPECT_EQ(std::stod(fields[6]), row["hq_average"].get<double>());
+        // Two decimals.
+        ASSERT_EQ(fields[7].size() - fields[7].find('.'), 3u) << fields[7];
+        // Half a hundredth, and a little for the decimal text of the rounded figure.
+        const double hundredthHalf = 0.005 + 1e-12;
+        EXPECT_NEAR(std::stod(fields[7]), row["dps"].get<double>(), hundredthHalf);
+        EXPECT_NEAR(std::stod(fields[8]), row["top_probability"].get<double>(), hundredthHalf);
+        EXPECT_EQ(fields[9], std::to_string(row["overall"].get<int>()));
+    }
+}
+
+TEST(CliRank, CsvQuotesNamesWithQuotes)
+{
+    // The table itself splits on every comma, so a quote is what a name can hold.
+    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n"
+                              "0,Club,8,24,16,40,Mace,4,5,4,4d5+4\n"
+                              "1,Old \"Blade\",5,26,15.5,58,Swords,3,8,2,3d8+2\n");
+    const TRun csv = RunArgs({"rank", "--weapons", file.Path(), "--stats", "100,100,0,100,0,0",
+                              "--csv", "--sort", "name"});
+    ASSERT_EQ(csv.Code, 0) << csv.Err;
+    const auto lines = Lines(csv.Out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].rfind("0,Club,Mace,40,", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("1,\"Old \"\"Blade\"\"\",Swords,58,", 0), 0u) << lines[2];
+    const auto fields = CsvFields(lines[2]);
+    ASSERT_EQ(fields.size(), 10u) << lines[2];
+    EXPECT_EQ(fields[1], "Old \"Blade\"");
+}
+
+TEST(CliRank, EmptyTableGivesHeadersOnly)
+{
+    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n");
+    const std::vector<std::string> args{"rank", "--weapons", file.Path(), "--stats", "1,2,3,4,5,6"};
+    EXPECT_EQ(RunJson({"rank", "--weapons", file.Path(), "--stats", "1,2,3,4,5,6", "--json"}),
+              json::array());
+    const TRun csv = RunArgs({"rank", "--weapons", file.Path(), "--stats", "1,2,3,4,5,6", "--csv"});
+    EXPECT_EQ(csv.Code, 0);
+    EXPECT_EQ(Lines(csv.Out).size(), 1u);
+    const TRun text = RunArgs(args);
+    EXPECT_EQ(text.Code, 0);
+    EXPECT_EQ(text.Out, "Name  Type  Speed  Delay  Average  HQ  DPS  Top %  Overall\n");
+}
+
+TEST(CliRank, PlainTextIsAnAlignedTable)
+{
+    const TRun run = RunArgs(RankArgs({}));
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    const auto lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 42u);
+    EXPECT_EQ(lines[0].rfind("Name ", 0), 0u) << lines[0];
+    const json rows = RunJson(RankArgs({"--json"}));
+    const std::size_t typeColumn = lines[0].find("Type");
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        // Left-aligned names and types, right-aligned numbers ending together.
+        EXPECT_EQ(lines[i].rfind(rows[i - 1]["name"].get<std::string>(), 0), 0u) << lines[i];
+        EXPECT_EQ(lines[i].substr(typeColumn, rows[i - 1]["type"].get<std::string>().size()),
+                  rows[i - 1]["type"]);
+        EXPECT_EQ(DisplayWidth(lines[i]), DisplayWidth(lines[0])) << lines[i];
+    }
+}
+
+TEST(CliRank, ArgumentAndFormulaErrors)
+{
+    struct TCase
+    {
+        const char* Name;
+        std::vector<std::string> Args;
+        const char* ErrStart;
+        const char* ErrContains;
+    } const cases[] = {
+        {"unknown sort key", RankArgs({"--sort", "speedy"}), "--sort: \"speedy\"",
+         "name, type, speed, delay, average, hq, dps, top, overall"},
+        {"five stats", {"rank", "--weapons", WeaponsFile, "--stats", "1,2,3,4,5"}, "--stats", "6"},
+        {"stat not a number",
+         {"rank", "--weapons", WeaponsFile, "--stats", "1,2,x,4,5,6"},
+         "--stats",
+         "not an integer"},
+        {"no stats", {"rank", "--weapons", WeaponsFile}, "", "--stats"},
+        {"no weapons file", {"rank", "--stats", "1,2,3,4,5,6"}, "", "--weapons"},
+        {"missing weapons file",
+         {"rank", "--weapons", "/nonexistent/W.csv", "--stats", "1,2,3,4,5,6"},
+         "The weapons file does not exist",
+         ""},
+        {"json and csv", RankArgs({"--json", "--csv"}), "", "excludes"},
+        {"rounding mode", RankArgs({"--rounding", "-1"}), "--rounding", ""},
+        {"rejected damage formula", RankArgs({"--formula", "Damage+"}), "E", ""},
+        {"unbound speed name", RankArgs({"--speed-formula", "SPEED*y"}), "ESyntaxError: ", ""},
+        {"fault in one row", RankArgs({"--formula", "1/(Damage-20)", "--rounding", "3"}),
+         "EZeroDivide: ", ""},
+        {"fault for a stat",
+         {"rank", "--weapons", WeaponsFile, "--stats", "1,2,3,4,5,6", "--formula",
+          "Damage/(STR-1)"},
+         "EZeroDivide: ",
+         ""},
+        {"speed fault", RankArgs({"--speed-formula", "1/(SPEED-58)"}), "EZeroDivide: ", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TRun run = RunArgs(c.Args);
+        EXPECT_EQ(run.Code, 1);
+        EXPECT_TRUE(run.Out.empty()) << run.Out;
+        EXPECT_EQ(run.Err.rfind(c.ErrStart, 0), 0u) << run.Err;
+        EXPECT_NE(run.Err.find(c.ErrContains), std::string::npos) << run.Err;
+        // Reported once: one line, and one more only for the pointer to --help.
+        const auto lines = Lines(run.Err);
+        EXPECT_GE(lines.size(), 1u);
+        EXPECT_LE(lines.size(), 2u) << run.Err;
+        if (lines.size() == 2) {
+            EXPECT_EQ(lines[1], "Run with --help for more information.");
+        }
+    }
 }
 
 TEST(CliErrors, ReportOnStderrWithExitCodeOne)
