@@ -6,6 +6,7 @@
 #include "views/WeaponDataGrid.h"
 #include "views/WeaponListView.h"
 #include "views/WeaponRaderChart.h"
+#include "views/WeaponRankingView.h"
 #include "views/WeaponSpeedGrid.h"
 #include "weapons/NumberFormat.h"
 
@@ -31,8 +32,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -89,6 +92,7 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     LoadOptions();
     RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
+    RunShowingErrors([this] { RankingRefresh(); });
 }
 
 TMainForm::~TMainForm() = default;
@@ -119,13 +123,22 @@ QWidget* TMainForm::CreateWeaponBox()
     m_labelWName->setFont(bold);
     m_labelWType = MakeLabel(tr("WType"), box, QStringLiteral("LabelWType"));
     m_labelWeaponSpeed = MakeLabel(tr("WSpeed"), box, QStringLiteral("LabelWeaponSpeed"));
+    m_labelNextSwing = MakeLabel(QString(), box, QStringLiteral("LabelNextSwing"));
+    m_labelNextSwing->setToolTip(tr("次に短いディレイまでに要るDEXと、そのディレイ"));
     m_labelDmethod = MakeLabel(tr("DamageMethod"), box, QStringLiteral("LabelDmethod"));
     layout->addWidget(m_labelWName, 0, 0, 1, 4);
     layout->addWidget(MakeLabel(tr("TYPE:"), box), 1, 0);
     layout->addWidget(m_labelWType, 1, 1);
     layout->addWidget(MakeLabel(tr("Speed:"), box), 1, 2);
     layout->addWidget(m_labelWeaponSpeed, 1, 3);
-    layout->addWidget(m_labelDmethod, 2, 0, 1, 4);
+    // The damage note is short, so its line has room for the next swing,
+    // under the speed it belongs to.
+    auto* noteLine = new QHBoxLayout;
+    noteLine->setSpacing(6);
+    noteLine->addWidget(m_labelDmethod);
+    noteLine->addStretch(1);
+    noteLine->addWidget(m_labelNextSwing);
+    layout->addLayout(noteLine, 2, 0, 1, 4);
     layout->setColumnStretch(1, 1);
     layout->setColumnStretch(3, 1);
     box->setMinimumWidth(200);
@@ -265,6 +278,12 @@ void TMainForm::CreateControls()
     m_raderChart = new TWeaponRaderChart(m_pageControl);
     m_raderChart->setObjectName(QStringLiteral("WeaponRaderChart"));
     m_pageControl->addTab(m_raderChart, tr("RaderChart"));
+
+    m_rankingView = new TWeaponRankingView(m_pageControl);
+    m_rankingView->setObjectName(QStringLiteral("WeaponRankingView"));
+    connect(m_rankingView, &TWeaponRankingView::WeaponChosen, this,
+            &TMainForm::WeaponRankingViewChosen);
+    m_pageControl->addTab(m_rankingView, tr("Ranking"));
 
     splitter->addWidget(m_weaponListView);
     splitter->addWidget(m_pageControl);
@@ -435,13 +454,19 @@ void TMainForm::ApplyOptions()
         },
         [this] { m_weaponSpeedGrid->SetSpeedMethod(QString::fromLatin1(DefaultSpeedMethod)); });
     m_spreadChart->SetView3D(m_option.SpreadChart3D);
+
+    // The ranking takes the formulas the calculator and the grid ended up
+    // with, so a refused one is complained about once and replaced alike.
+    quietly([this] { m_ranking.SetDamageMethod(m_calculator->DamageMethod()); });
+    quietly([this] { m_ranking.SetRoundingMode(m_calculator->RoundingMode()); });
+    quietly([this] { m_ranking.SetSpeedMethod(m_weaponSpeedGrid->SpeedMethod().toStdString()); });
 }
 
 void TMainForm::SetOptionRecord(const TOptionRecord& record)
 {
     m_option = record;
     ApplyOptions();
-    RunShowingErrors([this] {
+    RefreshWithRanking([this] {
         if (!DamageRefresh()) {
             return;
         }
@@ -468,17 +493,40 @@ void TMainForm::WeaponListViewClick()
         SpeedRefresh();
         RaderRefresh();
     });
+    m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
 }
 
 void TMainForm::SpinEditChange()
 {
-    RunShowingErrors([this] {
+    RefreshWithRanking([this] {
         if (!DamageRefresh()) {
             return;
         }
         RaderRefresh();
         SpeedRefresh();
     });
+}
+
+void TMainForm::RefreshWithRanking(const std::function<void()>& refresh)
+{
+    if (RunShowingErrors(refresh)) {
+        RunShowingErrors([this] { RankingRefresh(); });
+        return;
+    }
+    // Both computations share the formulas, so the fault just shown is most
+    // likely the ranking's too; the ranking keeps its last good rows then.
+    try {
+        RankingRefresh();
+    } catch (const Exception&) {
+    } catch (const std::exception&) {
+    }
+}
+
+void TMainForm::WeaponRankingViewChosen(int slot)
+{
+    if (m_weaponListView->SelectSlot(slot)) {
+        WeaponListViewClick();
+    }
 }
 
 void TMainForm::WeaponListViewColumnClick(int position)
@@ -539,6 +587,29 @@ void TMainForm::SpeedRefresh()
     m_speedData.STR = m_stats.STR;
     m_speedData.DEX = m_stats.DEX;
     m_weaponSpeedGrid->SetWeaponSpeedData(m_speedData);
+    NextSwingRefresh();
+}
+
+void TMainForm::NextSwingRefresh()
+{
+    const std::optional<TWeaponSpeed::TNextFasterSwing> next =
+        m_weaponSpeedGrid->Speed().NextFasterSwing(m_speedData.DEX);
+    m_labelNextSwing->setText(
+        next ? tr("+%1 DEX → %2sec").arg(next->MoreDex).arg(General(next->Delay)) : QString());
+}
+
+void TMainForm::RankingRefresh()
+{
+    TWeaponDataAndPCData stats;
+    stats.STR = m_spinEditSTR->value();
+    stats.DEX = m_spinEditDEX->value();
+    stats.INT = m_spinEditInt->value();
+    stats.Tactics = m_spinEditTactics->value();
+    stats.Anatomy = m_spinEditAnatomy->value();
+    stats.Lumberjack = m_spinEditLumberjack->value();
+    m_ranking.SetStats(stats);
+    // Rank raises before it hands anything out, so a fault keeps the rows shown.
+    m_rankingView->SetRanking(m_ranking.Rank(m_weaponListView->Table()));
 }
 
 void TMainForm::RaderRefresh()

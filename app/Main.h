@@ -4,6 +4,7 @@
 #include "app/OptionStore.h"
 #include "app/WindowPlacement.h"
 #include "weapons/WeaponD.h"
+#include "weapons/WeaponRanking.h"
 #include "weapons/WeaponSpeed.h"
 #include "weapons/WeaponTable.h"
 
@@ -25,11 +26,13 @@ class TWeaponDamageSpreadChart;
 class TWeaponDataGrid;
 class TWeaponListView;
 class TWeaponRaderChart;
+class TWeaponRankingView;
 class TWeaponSpeedGrid;
 
 // The program's only window. Owns the damage calculator, the settings and
 // the copy of the selected weapon, and decides which page is recomputed
-// after each user action. Nothing is computed until a weapon is picked.
+// after each user action. The pages of one weapon stay empty until a weapon
+// is picked; the ranking of the whole table is there from the start.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
@@ -50,6 +53,8 @@ public:
     void SetOptionRecord(const TOptionRecord& record);
 
     const TWeaponDamges& Calculator() const { return *m_calculator; }
+    // Ranks the table for the Ranking page with the same formulas and rounding.
+    const TWeaponRanking& Ranking() const { return m_ranking; }
     const TOptionStore& OptionStore() const { return m_optionStore; }
 
     // The menu item "Option": the dialog, modal, made and destroyed here.
@@ -91,15 +96,22 @@ private:
     void WeaponListViewClick();
     void SpinEditChange();
     void WeaponListViewColumnClick(int position);
+    void WeaponRankingViewChosen(int slot);
+    // Runs `refresh`, then the ranking; when `refresh` has shown a fault, a
+    // fault of the ranking in the same user action is not shown again.
+    void RefreshWithRanking(const std::function<void()>& refresh);
 
     bool DamageRefresh();
     void SpreadChartRefresh();
     void SpeedRefresh();
     void RaderRefresh();
+    void NextSwingRefresh();
+    void RankingRefresh();
 
     QString m_dataDir;
     TOptionStore m_optionStore;
     std::unique_ptr<TWeaponDamges> m_calculator;
+    TWeaponRanking m_ranking;
     TWeaponDataAndPCData m_stats;
     TWDataCSVTable m_weapon;
     TOptionRecord m_option;
@@ -115,9 +127,11 @@ private:
     TWeaponDamageSpreadChart* m_spreadChart = nullptr;
     TWeaponSpeedGrid* m_weaponSpeedGrid = nullptr;
     TWeaponRaderChart* m_raderChart = nullptr;
+    TWeaponRankingView* m_rankingView = nullptr;
     QLabel* m_labelWName = nullptr;
     QLabel* m_labelWType = nullptr;
     QLabel* m_labelWeaponSpeed = nullptr;
+    QLabel* m_labelNextSwing = nullptr;
     QLabel* m_labelDmethod = nullptr;
     QLabel* m_labelHQLow = nullptr;
     QLabel* m_labelHQHigh = nullptr;

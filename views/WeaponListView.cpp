@@ -167,6 +167,25 @@ bool TWeaponListView::GetWeaponData(TWDataCSVTable& out) const
     return true;
 }
 
+int TWeaponListView::SelectedSlot() const
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? 0 : selected.front()->data(NameColumn, FileOrderRole).toInt();
+}
+
+bool TWeaponListView::SelectSlot(int slot)
+{
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        if (item->data(NameColumn, FileOrderRole).toInt() == slot) {
+            setCurrentItem(item);
+            scrollToItem(item);
+            return true;
+        }
+    }
+    return false;
+}
+
 void TWeaponListView::SetSortColumn(int column)
 {
     m_sortColumn = column;

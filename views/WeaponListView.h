@@ -37,6 +37,14 @@ public:
     static int NextSortColumn(int current, int clickedColumnPosition);
 
     int Count() const { return m_table.Count(); }
+    const TWeaponTable& Table() const { return m_table; }
+
+    // The selected row's line in the table (1..Count()), 0 when none.
+    int SelectedSlot() const;
+    // Selects and shows the row of the weapon on table line `slot`, wherever
+    // the sort put it, without emitting WeaponClicked; false when no row
+    // holds that line.
+    bool SelectSlot(int slot);
 
 signals:
     // A row was clicked, or the keyboard moved the selection to a row.

@@ -10,6 +10,8 @@
 namespace {
 
 const QChar WaveDash(0x301C);
+// Light yellow: apart from the blue and red rows, and as easy on black text.
+constexpr QColor MarkColor{0xFF, 0xF4, 0x99};
 
 } // namespace
 
@@ -68,6 +70,18 @@ void TWeaponSpeedGrid::Refill()
     update();
 }
 
+const TSpeedRange* TWeaponSpeedGrid::MarkedRange() const
+{
+    return m_speed.RangeOf(m_speed.WeaponSpeedData().DEX);
+}
+
+bool TWeaponSpeedGrid::IsMarked(int column, int row) const
+{
+    const TSpeedRange* range = MarkedRange();
+    return range != nullptr && range->Column == column &&
+           (row == range->Row || row == range->Row + 1);
+}
+
 QString TWeaponSpeedGrid::CellText(int column, int row) const
 {
     if (column < 0 || column >= ColumnCount || row < 0 || row >= RowCount()) {
@@ -81,6 +95,9 @@ QColor TWeaponSpeedGrid::CellColor(int column, int row) const
     if (column < 0 || column >= ColumnCount || row < 0 || row >= RowCount()) {
         return White;
     }
+    if (IsMarked(column, row)) {
+        return MarkColor;
+    }
     return row % 2 == 0 ? LightBlue : LightRed;
 }
 
@@ -90,6 +107,20 @@ void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
     FillCells(painter);
     painter.setPen(Qt::black);
     DrawTexts(painter, 0);
+    // The marked range again, in bold over its own fill.
+    if (const TSpeedRange* range = MarkedRange(); range != nullptr && range->Row + 1 < RowCount()) {
+        QFont bold = painter.font();
+        bold.setBold(true);
+        painter.setFont(bold);
+        for (const int row : {range->Row, range->Row + 1}) {
+            const QRect cell(range->Column * m_columnWidth, row * m_rowHeight, m_columnWidth,
+                             m_rowHeight);
+            painter.fillRect(cell, MarkColor);
+            painter.drawText(cell, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
+                             CellText(range->Column, row));
+        }
+        painter.setFont(font());
+    }
 
     const int right = width() - 1;
     for (int i = 0; i <= RowCount(); ++i) {

@@ -29,6 +29,12 @@ public:
     TWeaponSpeedData WeaponSpeedData() const { return m_speed.WeaponSpeedData(); }
     void SetWeaponSpeedData(const TWeaponSpeedData& data);
 
+    // The delays and ranges shown, for figures the grid has no cell for.
+    const TWeaponSpeed& Speed() const { return m_speed; }
+    // The range holding the character's DEX, whose two cells stand out;
+    // nothing when that DEX lies beyond the table.
+    const TSpeedRange* MarkedRange() const;
+
     QString CellText(int column, int row) const override;
     QColor CellColor(int column, int row) const override;
     int RowCount() const override { return static_cast<int>(m_rows.size()); }
@@ -40,6 +46,7 @@ protected:
 
 private:
     void Refill();
+    bool IsMarked(int column, int row) const;
 
     TWeaponSpeed m_speed;
     // m_rows[row][column]

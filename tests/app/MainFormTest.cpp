@@ -218,9 +218,10 @@ void MainFormTest::startsWithDesignTextsAndDefaults()
         QCOMPARE(box->maximum(), spin.Maximum);
     }
     auto* pages = Child<QTabWidget>(*form, "PageControl");
-    QCOMPARE(pages->count(), 4);
-    const QStringList tabs = {"MagicDamages", "SpreadChart", "WeaponSpeed", "RaderChart"};
-    for (int i = 0; i < 4; ++i) {
+    QCOMPARE(pages->count(), 5);
+    const QStringList tabs = {"MagicDamages", "SpreadChart", "WeaponSpeed", "RaderChart",
+                              "Ranking"};
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(pages->tabText(i), tabs[i]);
         QVERIFY(pages->isTabEnabled(i));
     }

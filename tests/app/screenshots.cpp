@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -63,9 +64,9 @@ int main(int argc, char** argv)
 
     auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl"));
     const char* const names[] = {"main-window.png", "page-spread.png", "page-speed.png",
-                                 "page-radar.png"};
+                                 "page-radar.png", "ranking.png"};
     bool ok = true;
-    for (int i = 0; i < pages->count(); ++i) {
+    for (int i = 0; i < pages->count() && i < static_cast<int>(std::size(names)); ++i) {
         pages->setCurrentIndex(i);
         ok = Save(form, QDir(outDir).filePath(QString::fromLatin1(names[i]))) && ok;
     }

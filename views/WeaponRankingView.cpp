@@ -1,0 +1,346 @@
+#include "views/WeaponRankingView.h"
+
+#include "views/CopyAction.h"
+#include "weapons/NumberFormat.h"
+
+#include <QAbstractTableModel>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace {
+
+struct TColumnInfo
+{
+    const char* Header;
+    const char* ToolTip;
+    // A text as wide as the column's usual contents, to size it by.
+    const char* Sample;
+};
+
+// In TRankColumn order.
+constexpr std::array<TColumnInfo, RankColumnCount> Columns = {{
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Name"), nullptr, "Executioner's Axe"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Type"), nullptr, "Fencing"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Speed"), nullptr, "00"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Delay"),
+     QT_TRANSLATE_NOOP("TWeaponRankingView", "Swing delay at the character's DEX, in seconds"),
+     "00.0"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Ave"),
+     QT_TRANSLATE_NOOP("TWeaponRankingView", "Average damage at Normal / Normal"), "00"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "HQ Ave"),
+     QT_TRANSLATE_NOOP("TWeaponRankingView", "Average damage of an exceptional-quality weapon"),
+     "00"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "DPS"),
+     QT_TRANSLATE_NOOP("TWeaponRankingView", "Average damage divided by the delay"), "00.00"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Top %"),
+     QT_TRANSLATE_NOOP("TWeaponRankingView",
+                       "Probability of the most likely base damage, in percent"),
+     "00.00"},
+    {QT_TRANSLATE_NOOP("TWeaponRankingView", "Overall"),
+     QT_TRANSLATE_NOOP("TWeaponRankingView", "Overall rating of the radar chart"), "000"},
+}};
+
+bool IsText(TRankColumn column)
+{
+    return column == TRankColumn::Name || column == TRankColumn::Type;
+}
+
+QString Format(const TWeaponRank& rank, TRankColumn column)
+{
+    const auto general = [](double value) { return QString::fromStdString(FormatGeneral(value)); };
+    switch (column) {
+    case TRankColumn::Name:
+        return QString::fromStdString(rank.Name);
+    case TRankColumn::Type:
+        return QString::fromStdString(rank.Type);
+    case TRankColumn::Speed:
+        return QString::number(rank.Speed);
+    case TRankColumn::Delay:
+        return general(rank.Delay);
+    case TRankColumn::Average:
+        return general(rank.Average);
+    case TRankColumn::HQAverage:
+        return general(rank.HQAverage);
+    case TRankColumn::DamagePerSecond:
+        return rank.DamagePerSecond ? QString::number(*rank.DamagePerSecond, 'f', 2)
+                                    : QStringLiteral("-");
+    case TRankColumn::TopProbability:
+        return QString::number(rank.TopProbability, 'f', 2);
+    case TRankColumn::Overall:
+        return QString::number(rank.Overall);
+    }
+    return {};
+}
+
+} // namespace
+
+// The rows as the view shows them, already in sorted order: nothing is
+// sorted or formatted ahead of being painted, so ten thousand rows cost
+// only what is on screen.
+class TWeaponRankingModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    const std::vector<TWeaponRank>& Rows() const { return m_rows; }
+
+    void Replace(std::vector<TWeaponRank> rows, TRankColumn column, bool descending)
+    {
+        SortRanking(rows, column, descending);
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+
+    void Sort(TRankColumn column, bool descending)
+    {
+        beginResetModel();
+        SortRanking(m_rows, column, descending);
+        endResetModel();
+    }
+
+    int RowOfSlot(int slot) const
+    {
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            if (m_rows[i].Slot == slot) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    }
+
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : RankColumnCount;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount() || index.column() >= RankColumnCount) {
+            return {};
+        }
+        const auto column = static_cast<TRankColumn>(index.column());
+        if (role == Qt::DisplayRole) {
+            return Format(m_rows[static_cast<std::size_t>(index.row())], column);
+        }
+        if (role == Qt::TextAlignmentRole) {
+            return QVariant::fromValue(
+                Qt::Alignment(IsText(column) ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        }
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || section < 0 || section >= RankColumnCount) {
+            return QAbstractTableModel::headerData(section, orientation, role);
+        }
+        if (role == Qt::DisplayRole) {
+            return QCoreApplication::translate("TWeaponRankingView",
+                                               Columns[static_cast<std::size_t>(section)].Header);
+        }
+        if (role == Qt::ToolTipRole) {
+            const char* tip = Columns[static_cast<std::size_t>(section)].ToolTip;
+            return tip != nullptr ? QCoreApplication::translate("TWeaponRankingView", tip)
+                                  : QVariant();
+        }
+        if (role == Qt::TextAlignmentRole) {
+            return QVariant::fromValue(Qt::Alignment(
+                (IsText(static_cast<TRankColumn>(section)) ? Qt::AlignLeft : Qt::AlignRight) |
+                Qt::AlignVCenter));
+        }
+        return {};
+    }
+
+private:
+    std::vector<TWeaponRank> m_rows;
+};
+
+TWeaponRankingView::TWeaponRankingView(QWidget* parent)
+    : QTableView(parent), m_model(new TWeaponRankingModel(this))
+{
+    setObjectName(QStringLiteral("WeaponRankingView"));
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    setAlternatingRowColors(true);
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    // Fixed heights spare the view from measuring every row of a long table.
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 4);
+
+    QHeaderView* head = horizontalHeader();
+    head->setSectionsClickable(true);
+    head->setSectionsMovable(false);
+    head->setSortIndicatorShown(true);
+    head->setHighlightSections(false);
+    head->setStretchLastSection(false);
+    const QFontMetrics metrics = fontMetrics();
+    const QFontMetrics headMetrics = head->fontMetrics();
+    for (int i = 0; i < RankColumnCount; ++i) {
+        const TColumnInfo& info = Columns[static_cast<std::size_t>(i)];
+        const int contents = metrics.horizontalAdvance(QString::fromLatin1(info.Sample));
+        // Room for the sort arrow beside the caption.
+        const int caption =
+            headMetrics.horizontalAdvance(
+                m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            12;
+        head->resizeSection(i, std::max(contents, caption) + 6);
+    }
+    UpdateSortIndicator();
+    connect(head, &QHeaderView::sectionClicked, this, &TWeaponRankingView::HeaderClicked);
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_restoring) {
+            return;
+        }
+        if (const int slot = SelectedSlot(); slot != 0) {
+            emit WeaponChosen(slot);
+        }
+    });
+
+    AddCopyAction(this, [this] { CopyToClipboard(); });
+}
+
+TWeaponRankingView::~TWeaponRankingView() = default;
+
+void TWeaponRankingView::SetRanking(std::vector<TWeaponRank> ranking)
+{
+    const int slot = SelectedSlot();
+    const int scroll = verticalScrollBar()->value();
+    m_restoring = true;
+    m_model->Replace(std::move(ranking), m_sortColumn, m_descending);
+    m_restoring = false;
+    RestoreSelection(slot, false);
+    verticalScrollBar()->setValue(scroll);
+}
+
+const std::vector<TWeaponRank>& TWeaponRankingView::Ranking() const
+{
+    return m_model->Rows();
+}
+
+void TWeaponRankingView::SetSort(TRankColumn column, bool descending)
+{
+    const int slot = SelectedSlot();
+    m_sortColumn = column;
+    m_descending = descending;
+    m_restoring = true;
+    m_model->Sort(column, descending);
+    m_restoring = false;
+    RestoreSelection(slot, true);
+    UpdateSortIndicator();
+}
+
+std::pair<TRankColumn, bool> TWeaponRankingView::NextSort(TRankColumn current, bool descending,
+                                                          TRankColumn clicked)
+{
+    if (clicked == current) {
+        return {current, !descending};
+    }
+    return {clicked, BestFirstIsDescending(clicked)};
+}
+
+void TWeaponRankingView::HeaderClicked(int section)
+{
+    if (section < 0 || section >= RankColumnCount) {
+        return;
+    }
+    const auto [column, descending] =
+        NextSort(m_sortColumn, m_descending, static_cast<TRankColumn>(section));
+    SetSort(column, descending);
+}
+
+int TWeaponRankingView::SelectedSlot() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return 0;
+    }
+    const auto row = static_cast<std::size_t>(rows.front().row());
+    return row < m_model->Rows().size() ? m_model->Rows()[row].Slot : 0;
+}
+
+void TWeaponRankingView::SelectSlot(int slot)
+{
+    if (slot == SelectedSlot() && slot != 0) {
+        scrollTo(selectionModel()->selectedRows().front());
+        return;
+    }
+    RestoreSelection(slot, true);
+}
+
+void TWeaponRankingView::RestoreSelection(int slot, bool scroll)
+{
+    m_restoring = true;
+    const int row = slot != 0 ? m_model->RowOfSlot(slot) : -1;
+    if (row < 0) {
+        selectionModel()->clearSelection();
+        m_restoring = false;
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    if (scroll) {
+        scrollTo(index);
+    }
+    m_restoring = false;
+}
+
+void TWeaponRankingView::UpdateSortIndicator()
+{
+    horizontalHeader()->setSortIndicator(static_cast<int>(m_sortColumn),
+                                         m_descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+QString TWeaponRankingView::CellText(int row, TRankColumn column) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_model->Rows().size()) {
+        return {};
+    }
+    return Format(m_model->Rows()[static_cast<std::size_t>(row)], column);
+}
+
+QString TWeaponRankingView::ToTabSeparatedText() const
+{
+    QStringList lines;
+    QStringList cells;
+    for (int i = 0; i < RankColumnCount; ++i) {
+        cells.append(m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString());
+    }
+    lines.append(cells.join(QLatin1Char('\t')));
+    for (const TWeaponRank& rank : m_model->Rows()) {
+        cells.clear();
+        for (int i = 0; i < RankColumnCount; ++i) {
+            cells.append(Format(rank, static_cast<TRankColumn>(i)));
+        }
+        lines.append(cells.join(QLatin1Char('\t')));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TWeaponRankingView::CopyToClipboard() const
+{
+    QGuiApplication::clipboard()->setText(ToTabSeparatedText());
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "weapons/WeaponRanking.h"
+
+#include <QString>
+#include <QTableView>
+
+#include <vector>
+
+class TWeaponRankingModel;
+
+// Every weapon of the table as it serves the character, one row each, in
+// the order of the column the user picked. Shows the rows the main window
+// ranked; sorting, formatting and keeping the user's row are all it does.
+class TWeaponRankingView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit TWeaponRankingView(QWidget* parent = nullptr);
+    ~TWeaponRankingView() override;
+
+    // Replaces the rows, sorted by the current column and direction. The
+    // weapon selected before stays selected while it is among the rows;
+    // nothing is emitted for that.
+    void SetRanking(std::vector<TWeaponRank> ranking);
+    // The rows in the order shown.
+    const std::vector<TWeaponRank>& Ranking() const;
+
+    TRankColumn SortColumn() const { return m_sortColumn; }
+    bool SortDescending() const { return m_descending; }
+    void SetSort(TRankColumn column, bool descending);
+    // The sort after a click on `column`'s header: a new column starts with
+    // its best weapon on top, the same column again turns the order round.
+    static std::pair<TRankColumn, bool> NextSort(TRankColumn current, bool descending,
+                                                 TRankColumn clicked);
+
+    // The selected row's weapon (its table slot), 0 when none.
+    int SelectedSlot() const;
+    // Selects the row of `slot` without emitting WeaponChosen; a slot that is
+    // not shown clears the selection. The row is scrolled into view.
+    void SelectSlot(int slot);
+
+    // What a cell shows, as the user reads it.
+    QString CellText(int row, TRankColumn column) const;
+    // The header line and every row, rows joined by "\n", cells by "\t".
+    QString ToTabSeparatedText() const;
+    void CopyToClipboard() const;
+
+signals:
+    // The user selected the row of this weapon, by mouse or keyboard.
+    void WeaponChosen(int slot);
+
+private:
+    void HeaderClicked(int section);
+    // Restores the selection by slot after the rows were replaced or
+    // re-sorted; the user did not choose anything.
+    void RestoreSelection(int slot, bool scroll);
+    void UpdateSortIndicator();
+
+    TWeaponRankingModel* m_model = nullptr;
+    TRankColumn m_sortColumn = TRankColumn::DamagePerSecond;
+    bool m_descending = true;
+    bool m_restoring = false;
+};
