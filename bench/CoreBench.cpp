@@ -1,6 +1,7 @@
 #include "expr/MathsParser.h"
 #include "weapons/DamageSpread.h"
 #include "weapons/WeaponD.h"
+#include "weapons/WeaponRanking.h"
 #include "weapons/WeaponSpeed.h"
 #include "weapons/WeaponTable.h"
 
@@ -477,16 +478,22 @@ BENCHMARK(Spread_Enumeration)
 
 // Loading a table of 10,000 weapons from memory.
 
-std::string GeneratedTable(int rows)
+// By default the rows share 40 sets of dice, as a real table shares few;
+// with `distinctDice` every row has its own (up to 10,000 rows), all within
+// the spread chart's damages.
+std::string GeneratedTable(int rows, bool distinctDice = false)
 {
     static const char* const Types[] = {"Swords", "AXE", "Fencing", "Mace", "Archery", "Staff"};
     std::string text = "Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\r\n";
     char line[160];
     for (int i = 0; i < rows; ++i) {
         const int low = 1 + i % 20, high = low + 10 + i % 7;
+        const int dice = distinctDice ? 1 + i % 8 : 1 + i % 5;
+        const int sides = distinctDice ? 2 + (i / 8) % 25 : 2 + i % 8;
+        const int bonus = distinctDice ? i / 200 : i % 4;
         std::snprintf(line, sizeof line, "%d,Weapon %d,%d,%d,%.1f,%d,%s,%d,%d,%d,%dd%d+%d\r\n", i,
-                      i, low, high, (low + high) / 2.0, 20 + i % 40, Types[i % 6], 1 + i % 5,
-                      2 + i % 8, i % 4, 1 + i % 5, 2 + i % 8, i % 4);
+                      i, low, high, (low + high) / 2.0, 20 + i % 40, Types[i % 6], dice, sides,
+                      bonus, dice, sides, bonus);
         text += line;
     }
     return text;
@@ -506,6 +513,34 @@ void LoadTable10k(benchmark::State& state)
                             static_cast<std::int64_t>(bytes.size()));
 }
 BENCHMARK(LoadTable10k)->Unit(benchmark::kMillisecond);
+
+// Ranking a table of 10,000 weapons for one character and sorting it by
+// damage per second, as the ranking page and `quillmarch-cli rank` do, with
+// the formulas compiled once beforehand.
+void RankTable10k(benchmark::State& state, bool distinctDice)
+{
+    TWeaponTable table;
+    table.LoadFromBytes(GeneratedTable(10000, distinctDice));
+    const auto owner = std::make_unique<TWeaponRanking>();
+    TWeaponRanking& ranking = *owner;
+    ranking.SetDamageMethod(DefaultDamageMethod);
+    ranking.SetSpeedMethod(DefaultSpeedMethod);
+    ranking.SetRoundingMode(RoundUp);
+    const TWeaponDataAndPCData character = Character();
+    std::vector<TWeaponRank> rows;
+    for (auto _ : state) {
+        ranking.SetStats(character);
+        ranking.Rank(table, rows);
+        SortRanking(rows, TRankColumn::DamagePerSecond,
+                    BestFirstIsDescending(TRankColumn::DamagePerSecond));
+        benchmark::DoNotOptimize(rows.data());
+    }
+    if (rows.size() != 10000 || !rows.front().DamagePerSecond)
+        state.SkipWithError("the generated table did not rank whole");
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 10000);
+}
+BENCHMARK_CAPTURE(RankTable10k, SharedDice, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RankTable10k, DistinctDice, true)->Unit(benchmark::kMillisecond);
 
 // The baselines must compute what the evaluator computes, or the ratios
 // compare different work.
