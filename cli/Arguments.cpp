@@ -25,7 +25,10 @@ std::string_view WithoutPlus(std::string_view text)
 
 std::string Quoted(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
