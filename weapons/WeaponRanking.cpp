@@ -68,6 +68,20 @@ int Compare(const TWeaponRank& a, const TWeaponRank& b, TRankColumn column)
     return 0;
 }
 
+// Each setter of the calculator and the speed computation also recomputes
+// their own placeholder weapon and character (all zero, speed 1), which no
+// ranking uses. A fault there (Damage/STR with STR 0) is no fault of the
+// settings for the table: the setting is taken before the recomputation, and
+// the ranking evaluates it for the real rows and raises what they meet. A
+// rejected formula is no EMathError and still raises.
+template <typename TStep> void IgnoringPlaceholderFaults(TStep step)
+{
+    try {
+        step();
+    } catch (const EMathError&) {
+    }
+}
+
 } // namespace
 
 std::string_view RankColumnKey(TRankColumn column)
@@ -112,33 +126,19 @@ TWeaponRanking::TWeaponRanking() : m_damages(TWeaponDataAndPCData{})
     m_speed.SetSpeedMethod(DefaultSpeedMethod);
 }
 
-// Setting a formula also recomputes the calculator's own placeholder weapon
-// and character (all zero, speed 1), which no ranking uses. A fault there is
-// no fault of the formula for the table: once the formula is compiled and
-// taken, the ranking evaluates it for the real rows and raises what they meet.
 void TWeaponRanking::SetDamageMethod(std::string formula)
 {
-    try {
-        m_damages.SetDamageMethod(formula);
-    } catch (const EMathError&) {
-        if (m_damages.DamageMethod() != formula)
-            throw;
-    }
+    IgnoringPlaceholderFaults([&] { m_damages.SetDamageMethod(std::move(formula)); });
 }
 
 void TWeaponRanking::SetSpeedMethod(std::string formula)
 {
-    try {
-        m_speed.SetSpeedMethod(formula);
-    } catch (const EMathError&) {
-        if (m_speed.SpeedMethod() != formula)
-            throw;
-    }
+    IgnoringPlaceholderFaults([&] { m_speed.SetSpeedMethod(std::move(formula)); });
 }
 
 void TWeaponRanking::SetRoundingMode(std::int32_t mode)
 {
-    m_damages.SetRoundingMode(mode);
+    IgnoringPlaceholderFaults([&] { m_damages.SetRoundingMode(mode); });
 }
 
 void TWeaponRanking::SetStats(const TWeaponDataAndPCData& stats)

@@ -213,6 +213,24 @@ TEST(WeaponRanking, FaultsLeaveThePreviousRows)
     EXPECT_EQ(ranking.DamageMethod(), DefaultDamageMethod);
 }
 
+// The settings are taken even when the ranking's placeholder character (all
+// zero) could not use them; only the real rows decide.
+TEST(WeaponRanking, SettingsFaultOnlyForRealRows)
+{
+    const TWeaponTable table = TableOf("0,Sword,10,30,20,40,Swords,2,10,0,\n");
+    TWeaponRanking ranking;
+    ranking.SetDamageMethod("Damage/STR");
+    ranking.SetSpeedMethod("SPEED/INT");
+    ranking.SetRoundingMode(NoRounding);
+    EXPECT_EQ(ranking.RoundingMode(), NoRounding);
+    ranking.SetStats(Stats(4, 100, 8, 100, 0, 0));
+    const TWeaponRank row = ranking.Rank(table).at(0);
+    EXPECT_EQ(row.Average, 5);
+    EXPECT_EQ(row.Delay, 5);
+    ranking.SetStats(Stats(0, 100, 8, 100, 0, 0));
+    EXPECT_THROW(ranking.Rank(table), EZeroDivide);
+}
+
 // The batch entry points serve the ranking without disturbing the
 // single-weapon figures of the objects they run on.
 TEST(WeaponRanking, BatchesLeaveTheirObjectsAlone)
