@@ -199,7 +199,10 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
     const QFontMetrics headMetrics = head->fontMetrics();
     for (int i = 0; i < RankColumnCount; ++i) {
         const TColumnInfo& info = Columns[static_cast<std::size_t>(i)];
-        const int contents = metrics.horizontalAdvance(QString::fromLatin1(info.Sample));
+        // Texts are left-aligned against the cell's margins and would be
+        // elided first, so they get the margins on top.
+        const int contents = metrics.horizontalAdvance(QString::fromLatin1(info.Sample)) +
+                             (IsText(static_cast<TRankColumn>(i)) ? 12 : 0);
         // Room for the sort arrow beside the caption.
         const int caption =
             headMetrics.horizontalAdvance(

@@ -8,9 +8,11 @@
 #include "views/WeaponDataGrid.h"
 #include "views/WeaponListView.h"
 #include "views/WeaponRaderChart.h"
+#include "views/WeaponRankingView.h"
 #include "views/WeaponSpeedGrid.h"
 #include "weapons/DamageSpread.h"
 #include "weapons/NumberFormat.h"
+#include "weapons/RaderGeometry.h"
 #include "weapons/TextEncoding.h"
 
 #include <QAbstractButton>
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -118,6 +121,13 @@ private slots:
     void applicationShowsErrorsRaisedInsideEvents();
     void radarDamageSaturatesInsteadOfOverflowing();
     void renderWithAWeaponSelected();
+    void rankingAgreesWithTheSingleWeaponPages_data();
+    void rankingAgreesWithTheSingleWeaponPages();
+    void rankingRowSelectsTheWeaponInTheList();
+    void rankingFollowsTheSpinBoxesBeforeAnyPick();
+    void aFormulaFaultIsShownOnceAndKeepsTheRanking_data();
+    void aFormulaFaultIsShownOnceAndKeepsTheRanking();
+    void nextFasterSwingAtRangeBorders();
 
 private:
     TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
@@ -871,6 +881,247 @@ void MainFormTest::renderWithAWeaponSelected()
         QApplication::processEvents();
         dialog.grab().save(QStringLiteral("/tmp/option-page%1.png").arg(i));
     }
+}
+
+namespace {
+
+void SetStats(TMainForm& form, const TStats& stats)
+{
+    Child<QSpinBox>(form, "SpinEditSTR")->setValue(stats.STR);
+    Child<QSpinBox>(form, "SpinEditDEX")->setValue(stats.DEX);
+    Child<QSpinBox>(form, "SpinEditInt")->setValue(stats.INT);
+    Child<QSpinBox>(form, "SpinEditTactics")->setValue(stats.Tactics);
+    Child<QSpinBox>(form, "SpinEditAnatomy")->setValue(stats.Anatomy);
+    Child<QSpinBox>(form, "SpinEditLumberjack")->setValue(stats.Lumberjack);
+}
+
+const TWeaponRank* RankOfSlot(const TWeaponRankingView& view, int slot)
+{
+    for (const TWeaponRank& rank : view.Ranking()) {
+        if (rank.Slot == slot) {
+            return &rank;
+        }
+    }
+    return nullptr;
+}
+
+int RowOfSlot(const TWeaponRankingView& view, int slot)
+{
+    const std::vector<TWeaponRank>& rows = view.Ranking();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].Slot == slot) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+void MainFormTest::rankingAgreesWithTheSingleWeaponPages_data()
+{
+    QTest::addColumn<QString>("weapon");
+    QTest::addColumn<int>("str");
+    QTest::addColumn<int>("dex");
+    QTest::addColumn<int>("tactics");
+    QTest::addColumn<int>("lumberjack");
+    QTest::newRow("Bow, all 100") << "Bow" << 100 << 100 << 100 << 100;
+    QTest::newRow("Bow, weak and slow") << "Bow" << 45 << 35 << 60 << 0;
+    QTest::newRow("Hatchet, all 100") << "Hatchet" << 100 << 100 << 100 << 100;
+    QTest::newRow("Hatchet, strong lumberjack") << "Hatchet" << 130 << 57 << 85 << 90;
+}
+
+void MainFormTest::rankingAgreesWithTheSingleWeaponPages()
+{
+    QFETCH(QString, weapon);
+    QFETCH(int, str);
+    QFETCH(int, dex);
+    QFETCH(int, tactics);
+    QFETCH(int, lumberjack);
+    TOptionRecord halves;
+    halves.Base.Decimal = 3;
+    for (const TOptionRecord& option : {TOptionRecord(), halves}) {
+        auto form = MakeForm();
+        form->SetOptionRecord(option);
+        TStats stats;
+        stats.STR = str;
+        stats.DEX = dex;
+        stats.Tactics = tactics;
+        stats.Lumberjack = lumberjack;
+        stats.Anatomy = 70;
+        SetStats(*form, stats);
+        SelectWeapon(*form, weapon);
+        const int slot = Child<TWeaponListView>(*form, "WeaponListView")->SelectedSlot();
+        QVERIFY(slot > 0);
+        const auto* view = Child<TWeaponRankingView>(*form, "WeaponRankingView");
+        QCOMPARE(static_cast<int>(view->Ranking().size()), 41);
+        const TWeaponRank* rank = RankOfSlot(*view, slot);
+        QVERIFY(rank);
+        QCOMPARE(QString::fromStdString(rank->Name), weapon);
+
+        QCOMPARE(General(rank->HQAverage), Child<QLabel>(*form, "LabelHQAve")->text());
+        QCOMPARE(General(rank->Average),
+                 Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->CellText(2, 3));
+        const TWeaponSpeed& speed = Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid")->Speed();
+        QCOMPARE(rank->Delay, speed.Delays()[static_cast<std::size_t>(dex)]);
+        QVERIFY(rank->DamagePerSecond);
+        QCOMPARE(*rank->DamagePerSecond, rank->Average / rank->Delay);
+        QCOMPARE(
+            rank->TopProbability,
+            Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->HighProbability());
+        QCOMPARE(rank->Overall,
+                 OverallPercent(Child<TWeaponRaderChart>(*form, "WeaponRaderChart")->Factors()));
+        const int row = RowOfSlot(*view, slot);
+        QCOMPARE(view->CellText(row, TRankColumn::Delay),
+                 General(speed.Delays()[static_cast<std::size_t>(dex)]));
+        QVERIFY(m_messages.isEmpty());
+    }
+}
+
+void MainFormTest::rankingRowSelectsTheWeaponInTheList()
+{
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto* list = Child<TWeaponListView>(*form, "WeaponListView");
+    // Name, descending: the list's rows no longer follow the table.
+    list->SetSortColumn(-1);
+    auto* pages = Child<QTabWidget>(*form, "PageControl");
+    auto* view = Child<TWeaponRankingView>(*form, "WeaponRankingView");
+    pages->setCurrentWidget(view);
+    QApplication::processEvents();
+
+    for (const QString& name : {QStringLiteral("Hatchet"), QStringLiteral("Crossbow")}) {
+        int row = -1;
+        for (std::size_t i = 0; i < view->Ranking().size(); ++i) {
+            if (QString::fromStdString(view->Ranking()[i].Name) == name) {
+                row = static_cast<int>(i);
+            }
+        }
+        QVERIFY(row >= 0);
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+
+        QCOMPARE(list->selectedItems().size(), 1);
+        QCOMPARE(list->selectedItems().front()->text(0), name);
+        QCOMPARE(list->SelectedSlot(), view->Ranking()[static_cast<std::size_t>(row)].Slot);
+        TWDataCSVTable weapon;
+        QVERIFY(list->GetWeaponData(weapon));
+        CheckFigures(*form, weapon, TStats{});
+        QCOMPARE(view->SelectedSlot(), list->SelectedSlot());
+    }
+
+    // A pick in the list selects the ranking's row without choosing again.
+    QSignalSpy chosen(view, &TWeaponRankingView::WeaponChosen);
+    const TWDataCSVTable katana = SelectWeapon(*form, QStringLiteral("Katana"));
+    QCOMPARE(QString::fromStdString(katana.Name), QStringLiteral("Katana"));
+    QCOMPARE(view->SelectedSlot(), list->SelectedSlot());
+    QCOMPARE(chosen.count(), 0);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::rankingFollowsTheSpinBoxesBeforeAnyPick()
+{
+    auto form = MakeForm();
+    auto* view = Child<TWeaponRankingView>(*form, "WeaponRankingView");
+    QCOMPARE(static_cast<int>(view->Ranking().size()), 41);
+    const QString before = view->ToTabSeparatedText();
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(40);
+    QVERIFY(view->ToTabSeparatedText() != before);
+
+    // The same figures as a window that starts with these stats and picks.
+    auto second = MakeForm();
+    TStats stats;
+    stats.STR = 40;
+    SetStats(*second, stats);
+    SelectWeapon(*second, QStringLiteral("Broadsword"));
+    const TWeaponRank* rank = RankOfSlot(*view, 1);
+    QVERIFY(rank);
+    QCOMPARE(General(rank->HQAverage), Child<QLabel>(*second, "LabelHQAve")->text());
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("WeaponName"));
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(), QStringLiteral("HQAve"));
+    QVERIFY(Child<QLabel>(*form, "LabelNextSwing")->text().isEmpty());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking_data()
+{
+    QTest::addColumn<bool>("picked");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("speed");
+    const QString damage = QString::fromLatin1(DefaultDamageMethod);
+    const QString speed = QString::fromLatin1(DefaultSpeedMethod);
+    for (const bool picked : {false, true}) {
+        const char* const who = picked ? "picked" : "no pick";
+        QTest::addRow("%s, damage divides by zero", who)
+            << picked << QStringLiteral("Damage/(STR-100)") << speed;
+        QTest::addRow("%s, damage refused", who) << picked << QStringLiteral("Damage*(2") << speed;
+        QTest::addRow("%s, delay divides by zero", who)
+            << picked << damage << QStringLiteral("15000/(STR-100)");
+    }
+}
+
+void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking()
+{
+    QFETCH(bool, picked);
+    QFETCH(QString, damage);
+    QFETCH(QString, speed);
+    auto form = MakeForm();
+    if (picked) {
+        SelectWeapon(*form, QStringLiteral("Katana"));
+    }
+    auto* view = Child<TWeaponRankingView>(*form, "WeaponRankingView");
+    const QString before = view->ToTabSeparatedText();
+
+    TOptionRecord record;
+    record.Base.DamageMethod = damage.toStdString();
+    record.WeaponSpeed.Method = speed.toStdString();
+    form->SetOptionRecord(record);
+    QCOMPARE(m_messages.size(), 1);
+    // A refused formula is replaced by the standard one, which still ranks;
+    // one that fails at these stats leaves the last good rows.
+    QCOMPARE(view->ToTabSeparatedText(), before);
+
+    // The next stat change that the formulas can take ranks again, quietly.
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(110);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(view->ToTabSeparatedText() != before);
+}
+
+void MainFormTest::nextFasterSwingAtRangeBorders()
+{
+    auto form = MakeForm();
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    auto* dexBox = Child<QSpinBox>(*form, "SpinEditDEX");
+    auto* label = Child<QLabel>(*form, "LabelNextSwing");
+    auto* grid = Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid");
+    const std::vector<TSpeedRange> ranges = grid->Speed().Ranges();
+    QVERIFY(ranges.size() >= 3);
+    const auto expected = [](int more, double delay) {
+        return QStringLiteral("+%1 DEX → %2sec").arg(more).arg(General(delay));
+    };
+    for (std::size_t i = 0; i + 2 < ranges.size(); ++i) {
+        const TSpeedRange& range = ranges[i];
+        const TSpeedRange& next = ranges[i + 1];
+        // The grid's ranges, not the label's own search, give the expected
+        // figures; a delay that rises again would break this, and the
+        // standard formula's does not.
+        QVERIFY(next.Delay < range.Delay);
+        dexBox->setValue(range.To);
+        QCOMPARE(label->text(), expected(1, next.Delay));
+        QCOMPARE(grid->MarkedRange()->From, range.From);
+        dexBox->setValue(next.From);
+        QCOMPARE(label->text(), expected(ranges[i + 2].From - next.From, ranges[i + 2].Delay));
+        QCOMPARE(grid->MarkedRange()->From, next.From);
+    }
+    // Within the last range no shorter delay is left, nor beyond DEX 200.
+    for (const int dex : {ranges.back().From, 200, 201, 1000}) {
+        dexBox->setValue(dex);
+        QVERIFY2(label->text().isEmpty(), qPrintable(label->text()));
+    }
+    QCOMPARE(grid->MarkedRange(), nullptr);
+    QVERIFY(m_messages.isEmpty());
 }
 
 int main(int argc, char** argv)

@@ -181,4 +181,79 @@ TEST(WeaponSpeedGrid, PaintsRowsAndLines)
     EXPECT_EQ(QColor(image.pixel(3 * 70 - 1, 16 * 4 + 8)), QColor(Qt::black));
 }
 
+TEST(WeaponSpeedGrid, MarksTheRangeHoldingTheCharactersDex)
+{
+    // Speed 58 at the standard formula: DEX 9..10 share 5.5 sec, 11..12 5 sec.
+    struct TCase
+    {
+        const char* Name;
+        int Dex;
+        const char* Range;
+        const char* Delay;
+    };
+    const TCase cases[] = {
+        {"DEX 0, a range of one", 0, "0", "10.5sec"},
+        {"last DEX of a range", 10, "9\u301c10", "5.5sec"},
+        {"first DEX of the next", 11, "11\u301c12", "5sec"},
+        {"DEX 200", 200, "197\u301c200", "0.5sec"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TWeaponSpeedGrid grid;
+        grid.SetSpeedMethod(DefaultSpeedMethod);
+        TWeaponSpeedData data = Weapon(58);
+        data.DEX = c.Dex;
+        grid.SetWeaponSpeedData(data);
+        const TSpeedRange* range = grid.MarkedRange();
+        ASSERT_NE(range, nullptr);
+        EXPECT_EQ(grid.CellText(range->Column, range->Row), QString::fromUtf8(c.Range));
+        EXPECT_EQ(grid.CellText(range->Column, range->Row + 1), QString::fromUtf8(c.Delay));
+        // Only the two cells of the range change colour.
+        for (int row = 0; row < grid.RowCount(); ++row) {
+            for (int column = 0; column < 8; ++column) {
+                const bool marked =
+                    column == range->Column && (row == range->Row || row == range->Row + 1);
+                const QColor usual = row % 2 == 0 ? LightBlue : LightRed;
+                EXPECT_EQ(grid.CellColor(column, row) == usual, !marked)
+                    << "column " << column << " row " << row;
+            }
+        }
+    }
+}
+
+TEST(WeaponSpeedGrid, ADexBeyondTheTableMarksNothing)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod(DefaultSpeedMethod);
+    TWeaponSpeedData data = Weapon(58);
+    data.DEX = 201;
+    grid.SetWeaponSpeedData(data);
+    EXPECT_EQ(grid.MarkedRange(), nullptr);
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        EXPECT_EQ(grid.CellColor(1, row), row % 2 == 0 ? LightBlue : LightRed) << row;
+    }
+}
+
+TEST(WeaponSpeedGrid, PaintsTheMarkedRangeApartFromItsNeighbours)
+{
+    TWeaponSpeedGrid grid;
+    grid.SetSpeedMethod(DefaultSpeedMethod);
+    TWeaponSpeedData data = Weapon(58);
+    data.DEX = 11;
+    grid.SetWeaponSpeedData(data);
+    grid.resize(grid.sizeHint());
+    const QImage image = grid.grab().toImage();
+    const TSpeedRange* range = grid.MarkedRange();
+    ASSERT_NE(range, nullptr);
+    const auto inside = [&](int column, int row) {
+        return QColor(image.pixel(column * 70 + 3, row * 16 + 8));
+    };
+    EXPECT_EQ(inside(range->Column, range->Row), grid.CellColor(range->Column, range->Row));
+    EXPECT_EQ(inside(range->Column, range->Row + 1), inside(range->Column, range->Row));
+    EXPECT_NE(inside(range->Column, range->Row), LightBlue);
+    EXPECT_NE(inside(range->Column, range->Row + 1), LightRed);
+    EXPECT_EQ(inside(range->Column + 1, range->Row), LightBlue);
+    EXPECT_EQ(inside(range->Column + 1, range->Row + 1), LightRed);
+}
+
 } // namespace
