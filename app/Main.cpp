@@ -535,18 +535,25 @@ void TMainForm::WeaponListViewColumnClick(int position)
     m_weaponListView->SetSortColumn(m_sortColumn);
 }
 
+TWeaponDataAndPCData TMainForm::SpinEditStats() const
+{
+    TWeaponDataAndPCData stats;
+    stats.STR = m_spinEditSTR->value();
+    stats.DEX = m_spinEditDEX->value();
+    stats.INT = m_spinEditInt->value();
+    stats.Tactics = m_spinEditTactics->value();
+    stats.Anatomy = m_spinEditAnatomy->value();
+    stats.Lumberjack = m_spinEditLumberjack->value();
+    return stats;
+}
+
 bool TMainForm::DamageRefresh()
 {
     TWDataCSVTable weapon;
     if (!m_weaponListView->GetWeaponData(weapon)) {
         return false;
     }
-    m_stats.STR = m_spinEditSTR->value();
-    m_stats.DEX = m_spinEditDEX->value();
-    m_stats.Tactics = m_spinEditTactics->value();
-    m_stats.Anatomy = m_spinEditAnatomy->value();
-    m_stats.Lumberjack = m_spinEditLumberjack->value();
-    m_stats.INT = m_spinEditInt->value();
+    m_stats = SpinEditStats();
     m_weapon = weapon;
 
     TWeaponBaseData& data = m_calculator->WeaponData();
@@ -600,14 +607,7 @@ void TMainForm::NextSwingRefresh()
 
 void TMainForm::RankingRefresh()
 {
-    TWeaponDataAndPCData stats;
-    stats.STR = m_spinEditSTR->value();
-    stats.DEX = m_spinEditDEX->value();
-    stats.INT = m_spinEditInt->value();
-    stats.Tactics = m_spinEditTactics->value();
-    stats.Anatomy = m_spinEditAnatomy->value();
-    stats.Lumberjack = m_spinEditLumberjack->value();
-    m_ranking.SetStats(stats);
+    m_ranking.SetStats(SpinEditStats());
     // Rank raises before it hands anything out, so a fault keeps the rows shown.
     m_rankingView->SetRanking(m_ranking.Rank(m_weaponListView->Table()));
 }

@@ -101,6 +101,8 @@ private:
     // fault of the ranking in the same user action is not shown again.
     void RefreshWithRanking(const std::function<void()>& refresh);
 
+    // The six spin boxes; the weapon part is left empty.
+    TWeaponDataAndPCData SpinEditStats() const;
     bool DamageRefresh();
     void SpreadChartRefresh();
     void SpeedRefresh();

@@ -80,6 +80,21 @@ std::string RangeText(const TSpeedRange& range)
     return std::to_string(range.From) + "\u301C" + std::to_string(range.To);
 }
 
+// The six stats in the order --stats takes them.
+TWeaponDataAndPCData CharacterStats(const std::vector<std::int32_t>& stats)
+{
+    if (stats.size() != 6)
+        throw EArgumentError("--stats: expected STR,DEX,INT,Tactics,Anatomy,Lumberjack");
+    TWeaponDataAndPCData data;
+    data.STR = stats[0];
+    data.DEX = stats[1];
+    data.INT = stats[2];
+    data.Tactics = stats[3];
+    data.Anatomy = stats[4];
+    data.Lumberjack = stats[5];
+    return data;
+}
+
 } // namespace
 
 std::string FormatExact(double value)
@@ -108,15 +123,7 @@ void RunEval(const TEvalRequest& request, std::ostream& out)
 
 void RunDamage(const TDamageRequest& request, std::ostream& out)
 {
-    if (request.Stats.size() != 6)
-        throw EArgumentError("--stats: expected STR,DEX,INT,Tactics,Anatomy,Lumberjack");
-    TWeaponDataAndPCData data;
-    data.STR = request.Stats[0];
-    data.DEX = request.Stats[1];
-    data.INT = request.Stats[2];
-    data.Tactics = request.Stats[3];
-    data.Anatomy = request.Stats[4];
-    data.Lumberjack = request.Stats[5];
+    TWeaponDataAndPCData data = CharacterStats(request.Stats);
     if (request.Weapon.File.empty()) {
         data.Weapon.LowDamage = request.Low;
         data.Weapon.HighDamage = request.High;
@@ -324,18 +331,9 @@ TRankColumn ParseRankColumn(std::string_view key)
 
 void RunRank(const TRankRequest& request, std::ostream& out)
 {
-    if (request.Stats.size() != 6)
-        throw EArgumentError("--stats: expected STR,DEX,INT,Tactics,Anatomy,Lumberjack");
+    const TWeaponDataAndPCData stats = CharacterStats(request.Stats);
     TWeaponTable table;
     LoadWeapons(request.WeaponsFile, table);
-
-    TWeaponDataAndPCData stats;
-    stats.STR = request.Stats[0];
-    stats.DEX = request.Stats[1];
-    stats.INT = request.Stats[2];
-    stats.Tactics = request.Stats[3];
-    stats.Anatomy = request.Stats[4];
-    stats.Lumberjack = request.Stats[5];
 
     TWeaponRanking ranking;
     ranking.SetStats(stats);

@@ -668,15 +668,33 @@ TEST(CliRank, PlainTextIsAnAlignedTable)
     }
 }
 
+namespace {
+
+// A failing command: exit code 1, nothing on standard output, and standard
+// error starting with ErrStart and containing ErrContains.
+struct TErrorCase
+{
+    const char* Name;
+    std::vector<std::string> Args;
+    const char* ErrStart;
+    const char* ErrContains;
+};
+
+TRun ExpectError(const TErrorCase& c)
+{
+    TRun run = RunArgs(c.Args);
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Out.empty()) << run.Out;
+    EXPECT_EQ(run.Err.rfind(c.ErrStart, 0), 0u) << run.Err;
+    EXPECT_NE(run.Err.find(c.ErrContains), std::string::npos) << run.Err;
+    return run;
+}
+
+} // namespace
+
 TEST(CliRank, ArgumentAndFormulaErrors)
 {
-    struct TCase
-    {
-        const char* Name;
-        std::vector<std::string> Args;
-        const char* ErrStart;
-        const char* ErrContains;
-    } const cases[] = {
+    const TErrorCase cases[] = {
         {"unknown sort key", RankArgs({"--sort", "speedy"}), "--sort: \"speedy\"",
          "name, type, speed, delay, average, hq, dps, top, overall"},
         {"five stats", {"rank", "--weapons", WeaponsFile, "--stats", "1,2,3,4,5"}, "--stats", "6"},
@@ -705,11 +723,7 @@ TEST(CliRank, ArgumentAndFormulaErrors)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        const TRun run = RunArgs(c.Args);
-        EXPECT_EQ(run.Code, 1);
-        EXPECT_TRUE(run.Out.empty()) << run.Out;
-        EXPECT_EQ(run.Err.rfind(c.ErrStart, 0), 0u) << run.Err;
-        EXPECT_NE(run.Err.find(c.ErrContains), std::string::npos) << run.Err;
+        const TRun run = ExpectError(c);
         // Reported once: one line, and one more only for the pointer to --help.
         const auto lines = Lines(run.Err);
         EXPECT_GE(lines.size(), 1u);
@@ -722,13 +736,7 @@ TEST(CliRank, ArgumentAndFormulaErrors)
 
 TEST(CliErrors, ReportOnStderrWithExitCodeOne)
 {
-    struct TCase
-    {
-        const char* Name;
-        std::vector<std::string> Args;
-        const char* ErrStart;
-        const char* ErrContains;
-    } const cases[] = {
+    const TErrorCase cases[] = {
         {"unbound name", DamageArgs({"--formula", "2+y"}), "ESyntaxError: ", ""},
         {"missing bracket", {"eval", "(1+2"}, "EMissMatchingBracket: ", ""},
         {"division by zero", {"eval", "1/0"}, "EZeroDivide: ", ""},
@@ -787,11 +795,7 @@ TEST(CliErrors, ReportOnStderrWithExitCodeOne)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        const TRun run = RunArgs(c.Args);
-        EXPECT_EQ(run.Code, 1);
-        EXPECT_TRUE(run.Out.empty()) << run.Out;
-        EXPECT_EQ(run.Err.rfind(c.ErrStart, 0), 0u) << run.Err;
-        EXPECT_NE(run.Err.find(c.ErrContains), std::string::npos) << run.Err;
+        const TRun run = ExpectError(c);
         // A message follows the class name.
         EXPECT_GT(run.Err.size(), std::string(c.ErrStart).size() + 5) << run.Err;
     }
