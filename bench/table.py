@@ -75,7 +75,12 @@ def main():
     for n, s in ((2, 6), (5, 10), (12, 5), (20, 3)):
         conv = t.get(f"Spread/{n}/{s}/0")
         enum = t.get(f"Spread_Enumeration/{n}/{s}")
-        ratio = f"{enum / conv:,.0f}x" if conv and enum else "- (3.5e9 outcomes: skipped)"
+        if conv and enum:
+            ratio = f"{enum / conv:,.0f}x"
+        elif s ** n > 10 ** 9:
+            ratio = f"- ({s ** n:.1e} outcomes: skipped)"
+        else:
+            ratio = "-"
         met = conv is not None and conv < 10e3
         print(f"| {n}d{s} | {fmt(conv)} | {fmt(enum)} | {ratio} | < 10 µs | "
               f"{verdict(conv, met)} |")
