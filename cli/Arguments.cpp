@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include "weapons/TextEncoding.h"
+
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -21,14 +23,6 @@ std::string_view WithoutPlus(std::string_view text)
     if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
         text.remove_prefix(1);
     return text;
-}
-
-std::string Quoted(std::string_view text)
-{
-    std::string quoted(1, '"');
-    quoted += text;
-    quoted += '"';
-    return quoted;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Files written on Windows arrive in Shift_JIS (code page 932); others in
 // UTF-8, with or without a byte-order mark. Returns UTF-8 without BOM.
@@ -14,3 +15,6 @@ bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& b
 // For writing a file that a Windows program of the same family can read back.
 // Raises EConvertError for text that Shift_JIS cannot hold.
 std::string EncodeUtf8ToShiftJis(const std::string& utf8);
+
+// The text between double quotes, for messages that show what was read.
+std::string Quoted(std::string_view text);

@@ -51,16 +51,6 @@ std::string_view TrimBlanks(std::string_view text)
     return text;
 }
 
-// Appended piece by piece: GCC 12 reports a false overlap for "\"" + text
-// when optimising.
-std::string Quoted(std::string_view text)
-{
-    std::string quoted(1, '"');
-    quoted += text;
-    quoted += '"';
-    return quoted;
-}
-
 // Eleven steps, each taking the text before the first comma and deleting it
 // with the comma; a step that finds no comma yields an empty text and deletes
 // nothing. The eleventh step first deletes up to a further comma, if any,
