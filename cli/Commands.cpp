@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
@@ -45,17 +44,6 @@ TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
             return table.Weapon(line);
     }
     throw EArgumentError("There is no weapon named \"" + choice.Name + "\" in " + choice.File);
-}
-
-// Two decimals, "." whatever the locale, and no "-0.00" for a tiny negative.
-std::string FormatTwoDecimals(double value)
-{
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    std::string fixed(text, result.ptr);
-    if (fixed == "-0.00")
-        return "0.00";
-    return fixed;
 }
 
 // RFC 4180: a field holding a separator, a quote or a line break goes
@@ -365,11 +353,14 @@ void RunRank(const TRankRequest& request, std::ostream& out)
     case TRankFormat::Csv:
         out << "index,name,type,speed,delay,average,hq_average,dps,top_probability,overall\n";
         for (const TWeaponRank& row : rows) {
-            out << table.Weapon(row.Slot).Index << ',' << CsvField(row.Name) << ','
-                << CsvField(row.Type) << ',' << row.Speed << ',' << FormatGeneral(row.Delay) << ','
-                << FormatGeneral(row.Average) << ',' << FormatGeneral(row.HQAverage) << ','
-                << (row.DamagePerSecond ? FormatTwoDecimals(*row.DamagePerSecond) : "") << ','
-                << FormatTwoDecimals(row.TopProbability) << ',' << row.Overall << '\n';
+            out << table.Weapon(row.Slot).Index;
+            for (int c = 0; c < RankColumnCount; ++c) {
+                const auto column = static_cast<TRankColumn>(c);
+                // A missing figure is an empty field, not the page's "-".
+                const bool missing = column == TRankColumn::DamagePerSecond && !row.DamagePerSecond;
+                out << ',' << (missing ? std::string() : CsvField(RankCellText(row, column)));
+            }
+            out << '\n';
         }
         return;
     case TRankFormat::Text:
@@ -377,14 +368,17 @@ void RunRank(const TRankRequest& request, std::ostream& out)
     }
 
     TTextTable grid;
-    grid.SetAlignment({TAlign::Left, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
-                       TAlign::Right, TAlign::Right, TAlign::Right, TAlign::Right});
+    std::vector<TAlign> alignment;
+    for (int c = 0; c < RankColumnCount; ++c)
+        alignment.push_back(IsTextColumn(static_cast<TRankColumn>(c)) ? TAlign::Left
+                                                                      : TAlign::Right);
+    grid.SetAlignment(std::move(alignment));
     grid.AddRow({"Name", "Type", "Speed", "Delay", "Average", "HQ", "DPS", "Top %", "Overall"});
     for (const TWeaponRank& row : rows) {
-        grid.AddRow({row.Name, row.Type, std::to_string(row.Speed), FormatGeneral(row.Delay),
-                     FormatGeneral(row.Average), FormatGeneral(row.HQAverage),
-                     row.DamagePerSecond ? FormatTwoDecimals(*row.DamagePerSecond) : "-",
-                     FormatTwoDecimals(row.TopProbability), std::to_string(row.Overall)});
+        std::vector<std::string> cells;
+        for (int c = 0; c < RankColumnCount; ++c)
+            cells.push_back(RankCellText(row, static_cast<TRankColumn>(c)));
+        grid.AddRow(std::move(cells));
     }
     out << grid.Render();
 }

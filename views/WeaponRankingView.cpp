@@ -1,7 +1,6 @@
 #include "views/WeaponRankingView.h"
 
 #include "views/CopyAction.h"
-#include "weapons/NumberFormat.h"
 
 #include <QAbstractTableModel>
 #include <QClipboard>
@@ -50,36 +49,9 @@ constexpr std::array<TColumnInfo, RankColumnCount> Columns = {{
      QT_TRANSLATE_NOOP("TWeaponRankingView", "Overall rating of the radar chart"), "000"},
 }};
 
-bool IsText(TRankColumn column)
-{
-    return column == TRankColumn::Name || column == TRankColumn::Type;
-}
-
 QString Format(const TWeaponRank& rank, TRankColumn column)
 {
-    const auto general = [](double value) { return QString::fromStdString(FormatGeneral(value)); };
-    switch (column) {
-    case TRankColumn::Name:
-        return QString::fromStdString(rank.Name);
-    case TRankColumn::Type:
-        return QString::fromStdString(rank.Type);
-    case TRankColumn::Speed:
-        return QString::number(rank.Speed);
-    case TRankColumn::Delay:
-        return general(rank.Delay);
-    case TRankColumn::Average:
-        return general(rank.Average);
-    case TRankColumn::HQAverage:
-        return general(rank.HQAverage);
-    case TRankColumn::DamagePerSecond:
-        return rank.DamagePerSecond ? QString::number(*rank.DamagePerSecond, 'f', 2)
-                                    : QStringLiteral("-");
-    case TRankColumn::TopProbability:
-        return QString::number(rank.TopProbability, 'f', 2);
-    case TRankColumn::Overall:
-        return QString::number(rank.Overall);
-    }
-    return {};
+    return QString::fromStdString(RankCellText(rank, column));
 }
 
 } // namespace
@@ -140,7 +112,8 @@ public:
         }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(
-                Qt::Alignment(IsText(column) ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+                Qt::Alignment(IsTextColumn(column) ? Qt::AlignLeft : Qt::AlignRight) |
+                Qt::AlignVCenter);
         }
         return {};
     }
@@ -161,7 +134,7 @@ public:
         }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(Qt::Alignment(
-                (IsText(static_cast<TRankColumn>(section)) ? Qt::AlignLeft : Qt::AlignRight) |
+                (IsTextColumn(static_cast<TRankColumn>(section)) ? Qt::AlignLeft : Qt::AlignRight) |
                 Qt::AlignVCenter));
         }
         return {};
@@ -202,7 +175,7 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
         // Texts are left-aligned against the cell's margins and would be
         // elided first, so they get the margins on top.
         const int contents = metrics.horizontalAdvance(QString::fromLatin1(info.Sample)) +
-                             (IsText(static_cast<TRankColumn>(i)) ? 12 : 0);
+                             (IsTextColumn(static_cast<TRankColumn>(i)) ? 12 : 0);
         // Room for the sort arrow beside the caption.
         const int caption =
             headMetrics.horizontalAdvance(

@@ -38,3 +38,13 @@ std::string FormatGeneral(double value)
     result += exponent;
     return result;
 }
+
+std::string FormatTwoDecimals(double value)
+{
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    std::string fixed(text, result.ptr);
+    if (fixed == "-0.00")
+        return "0.00";
+    return fixed;
+}

@@ -2,6 +2,7 @@
 
 #include "expr/Exception.h"
 #include "weapons/DamageSpread.h"
+#include "weapons/NumberFormat.h"
 #include "weapons/RaderChartData.h"
 #include "weapons/RaderGeometry.h"
 
@@ -47,9 +48,9 @@ int Compare(const TWeaponRank& a, const TWeaponRank& b, TRankColumn column)
     const auto order = [](const auto& x, const auto& y) { return x < y ? -1 : (y < x ? 1 : 0); };
     switch (column) {
     case TRankColumn::Name:
-        return a.Name.compare(b.Name) < 0 ? -1 : (b.Name.compare(a.Name) < 0 ? 1 : 0);
+        return order(a.Name, b.Name);
     case TRankColumn::Type:
-        return a.Type.compare(b.Type) < 0 ? -1 : (b.Type.compare(a.Type) < 0 ? 1 : 0);
+        return order(a.Type, b.Type);
     case TRankColumn::Speed:
         return order(a.Speed, b.Speed);
     case TRankColumn::Delay:
@@ -97,10 +98,39 @@ std::optional<TRankColumn> RankColumnFromKey(std::string_view key)
     return std::nullopt;
 }
 
+std::string RankCellText(const TWeaponRank& row, TRankColumn column)
+{
+    switch (column) {
+    case TRankColumn::Name:
+        return row.Name;
+    case TRankColumn::Type:
+        return row.Type;
+    case TRankColumn::Speed:
+        return std::to_string(row.Speed);
+    case TRankColumn::Delay:
+        return FormatGeneral(row.Delay);
+    case TRankColumn::Average:
+        return FormatGeneral(row.Average);
+    case TRankColumn::HQAverage:
+        return FormatGeneral(row.HQAverage);
+    case TRankColumn::DamagePerSecond:
+        return row.DamagePerSecond ? FormatTwoDecimals(*row.DamagePerSecond) : "-";
+    case TRankColumn::TopProbability:
+        return FormatTwoDecimals(row.TopProbability);
+    case TRankColumn::Overall:
+        return std::to_string(row.Overall);
+    }
+    return {};
+}
+
+bool IsTextColumn(TRankColumn column)
+{
+    return column == TRankColumn::Name || column == TRankColumn::Type;
+}
+
 bool BestFirstIsDescending(TRankColumn column)
 {
-    return column != TRankColumn::Name && column != TRankColumn::Type &&
-           column != TRankColumn::Delay;
+    return !IsTextColumn(column) && column != TRankColumn::Delay;
 }
 
 void SortRanking(std::vector<TWeaponRank>& ranking, TRankColumn column, bool descending)

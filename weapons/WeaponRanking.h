@@ -54,6 +54,15 @@ std::optional<TRankColumn> RankColumnFromKey(std::string_view key);
 // first, every other number highest first.
 bool BestFirstIsDescending(TRankColumn column);
 
+// What a cell of the ranking shows, in the page and on the command line:
+// texts as they are; speed and overall as integers; delay and averages in
+// the general format; damage per second and top probability with two
+// decimals, "-" for a missing damage per second.
+std::string RankCellText(const TWeaponRank& row, TRankColumn column);
+
+// Name and type are texts, left-aligned where the others are right-aligned.
+bool IsTextColumn(TRankColumn column);
+
 // Stable on equal keys by table order. Texts compare byte by byte, numbers as
 // numbers; a weapon without damage per second goes last in either direction.
 void SortRanking(std::vector<TWeaponRank>& ranking, TRankColumn column, bool descending);
