@@ -3,6 +3,7 @@
 #include "views/CopyAction.h"
 
 #include <QClipboard>
+#include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QStringList>
@@ -72,14 +73,19 @@ void TOwnerDrawnGrid::DrawColumnLines(QPainter& painter) const
 
 void TOwnerDrawnGrid::DrawTexts(QPainter& painter, int topInset) const
 {
+    const QFont regular = painter.font();
+    QFont bold = regular;
+    bold.setBold(true);
     for (int row = 0; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
             const QString text = CellText(column, row);
             if (!text.isEmpty()) {
+                painter.setFont(CellBold(column, row) ? bold : regular);
                 painter.drawText(QRect(column * m_columnWidth, row * m_rowHeight + topInset,
                                        m_columnWidth, m_rowHeight - topInset),
                                  Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
             }
         }
     }
+    painter.setFont(regular);
 }

@@ -21,6 +21,8 @@ public:
     virtual QString CellText(int column, int row) const = 0;
     // The colour the cell is drawn with.
     virtual QColor CellColor(int column, int row) const = 0;
+    // Whether the cell's text stands out in bold.
+    virtual bool CellBold(int /*column*/, int /*row*/) const { return false; }
 
     int RowHeight() const { return m_rowHeight; }
 
@@ -55,7 +57,8 @@ protected:
     // Black lines closing every column on the right, top to bottom.
     void DrawColumnLines(QPainter& painter) const;
     // Every non-empty cell's text, centred, `topInset` pixels below the top
-    // of its cell, in the painter's current pen and font.
+    // of its cell, in the painter's current pen and font (made bold where
+    // CellBold asks for it).
     void DrawTexts(QPainter& painter, int topInset) const;
 
     int m_columnWidth = 70;

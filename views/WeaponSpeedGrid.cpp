@@ -75,7 +75,7 @@ const TSpeedRange* TWeaponSpeedGrid::MarkedRange() const
     return m_speed.RangeOf(m_speed.WeaponSpeedData().DEX);
 }
 
-bool TWeaponSpeedGrid::IsMarked(int column, int row) const
+bool TWeaponSpeedGrid::CellBold(int column, int row) const
 {
     const TSpeedRange* range = MarkedRange();
     return range != nullptr && range->Column == column &&
@@ -95,7 +95,7 @@ QColor TWeaponSpeedGrid::CellColor(int column, int row) const
     if (column < 0 || column >= ColumnCount || row < 0 || row >= RowCount()) {
         return White;
     }
-    if (IsMarked(column, row)) {
+    if (CellBold(column, row)) {
         return MarkColor;
     }
     return row % 2 == 0 ? LightBlue : LightRed;
@@ -107,20 +107,6 @@ void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
     FillCells(painter);
     painter.setPen(Qt::black);
     DrawTexts(painter, 0);
-    // The marked range again, in bold over its own fill.
-    if (const TSpeedRange* range = MarkedRange(); range != nullptr && range->Row + 1 < RowCount()) {
-        QFont bold = painter.font();
-        bold.setBold(true);
-        painter.setFont(bold);
-        for (const int row : {range->Row, range->Row + 1}) {
-            const QRect cell(range->Column * m_columnWidth, row * m_rowHeight, m_columnWidth,
-                             m_rowHeight);
-            painter.fillRect(cell, MarkColor);
-            painter.drawText(cell, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
-                             CellText(range->Column, row));
-        }
-        painter.setFont(font());
-    }
 
     const int right = width() - 1;
     for (int i = 0; i <= RowCount(); ++i) {

@@ -37,6 +37,8 @@ public:
 
     QString CellText(int column, int row) const override;
     QColor CellColor(int column, int row) const override;
+    // The two cells of the marked range.
+    bool CellBold(int column, int row) const override;
     int RowCount() const override { return static_cast<int>(m_rows.size()); }
 
     int ColumnWidth() const { return m_columnWidth; }
@@ -46,7 +48,6 @@ protected:
 
 private:
     void Refill();
-    bool IsMarked(int column, int row) const;
 
     TWeaponSpeed m_speed;
     // m_rows[row][column]
