@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <span>
 #include <tuple>
 #include <utility>
@@ -18,28 +17,6 @@ namespace {
 
 constexpr std::array<std::string_view, RankColumnCount> Keys = {
     "name", "type", "speed", "delay", "average", "hq", "dps", "top", "overall"};
-
-// Weapons of one table share few dice, so each distinct set is spread once
-// per ranking rather than once per weapon.
-class TTopProbabilities
-{
-public:
-    double Of(const TWDataCSVTable& weapon)
-    {
-        const TKey key{weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus};
-        const auto [place, added] = m_known.try_emplace(key, 0.0);
-        if (added) {
-            m_spread.SetDiceData(weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus);
-            place->second = m_spread.HighProbability();
-        }
-        return place->second;
-    }
-
-private:
-    using TKey = std::tuple<std::int32_t, std::int32_t, std::int32_t>;
-    TDamageSpread m_spread;
-    std::map<TKey, double> m_known;
-};
 
 // Ascending comparison of one column; a missing damage per second is handled
 // by the caller.
@@ -200,8 +177,10 @@ void TWeaponRanking::Rank(const TWeaponTable& table, std::vector<TWeaponRank>& r
     character.INT = m_stats.INT;
     m_speed.DelaysAt(character, m_speeds, m_delays);
 
+    // Spreads of another table are dropped rather than kept without bound.
+    if (m_topProbabilities.size() > 2 * count + 1024)
+        m_topProbabilities.clear();
     std::vector<TWeaponRank> rows(count);
-    TTopProbabilities tops;
     for (std::size_t i = 0; i < count; ++i) {
         const TWDataCSVTable& weapon = weapons[i];
         TWeaponRank& row = rows[i];
@@ -214,12 +193,24 @@ void TWeaponRanking::Rank(const TWeaponTable& table, std::vector<TWeaponRank>& r
         row.HQAverage = m_hqAverages[i];
         if (row.Delay > 0)
             row.DamagePerSecond = row.Average / row.Delay;
-        row.TopProbability = tops.Of(weapon);
+        row.TopProbability = TopProbability(weapon);
         const TRaderChartData radar{RaderDamage(row.Average), row.TopProbability, weapon.Speed,
                                     weapon.Type};
         row.Overall = OverallPercent(ComputeRaderFactors(radar));
     }
     ranking = std::move(rows);
+}
+
+double TWeaponRanking::TopProbability(const TWDataCSVTable& weapon)
+{
+    const TDiceKey key{weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus};
+    const auto [place, added] = m_topProbabilities.try_emplace(key, 0.0);
+    if (added) {
+        TDamageSpread spread;
+        spread.SetDiceData(weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus);
+        place->second = spread.HighProbability();
+    }
+    return place->second;
 }
 
 std::vector<TWeaponRank> TWeaponRanking::Rank(const TWeaponTable& table)

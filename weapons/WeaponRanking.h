@@ -5,9 +5,11 @@
 #include "weapons/WeaponTable.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 // One weapon of the table as it serves one character.
@@ -94,6 +96,8 @@ public:
     std::vector<TWeaponRank> Rank(const TWeaponTable& table);
 
 private:
+    double TopProbability(const TWDataCSVTable& weapon);
+
     TWeaponDataAndPCData m_stats;
     TWeaponDamges m_damages;
     TWeaponSpeed m_speed;
@@ -101,4 +105,9 @@ private:
     // the table has been ranked.
     std::vector<TWeaponDamges::TAverageInput> m_averageInputs;
     std::vector<double> m_speeds, m_delays, m_hqAverages, m_averages;
+    // The spread depends on the dice alone and weapons share few of them, so
+    // each distinct set is spread once and kept across rankings: a change of
+    // stats or formulas recomputes none.
+    using TDiceKey = std::tuple<std::int32_t, std::int32_t, std::int32_t>;
+    std::map<TDiceKey, double> m_topProbabilities;
 };
