@@ -80,7 +80,7 @@ TWeaponListView::TWeaponListView(QWidget* parent) : QTreeWidget(parent)
     });
     connect(head, &QHeaderView::sortIndicatorChanged, this, [this] { UpdateSortIndicator(); });
 
-    // The Index is only there to find the weapon again; nobody reads it.
+    // The Index is only there to sort by; nobody reads it.
     setColumnHidden(IndexColumn, true);
 
     connect(this, &QTreeWidget::itemClicked, this, [this] {
@@ -150,20 +150,13 @@ void TWeaponListView::FillRows()
 
 bool TWeaponListView::GetWeaponData(TWDataCSVTable& out) const
 {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    if (selected.isEmpty()) {
+    // The row's own line, not its Index value: a table edited by hand may
+    // skip or repeat an Index, and the user wants the weapon they clicked.
+    const int line = SelectedSlot();
+    if (line < 1 || line > m_table.Count()) {
         return false;
     }
-    bool ok = false;
-    const int index = selected.front()->text(IndexColumn).toInt(&ok);
-    if (!ok) {
-        return false;
-    }
-    const std::optional<TWDataCSVTable> weapon = m_table.FindByIndex(index);
-    if (!weapon) {
-        return false;
-    }
-    out = *weapon;
+    out = m_table.Weapon(line);
     return true;
 }
 

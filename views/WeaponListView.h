@@ -25,8 +25,9 @@ public:
     // goes on to the caller, who shows its text.
     void LoadWeapons(const QString& dataDir);
 
-    // Copies the selected row's weapon; false (and `out` untouched) when no
-    // row is selected or its Index names no weapon of the table.
+    // Copies the selected row's weapon, the one on that row's line of the
+    // table whatever its Index says; false (and `out` untouched) when no row
+    // is selected.
     bool GetWeaponData(TWDataCSVTable& out) const;
 
     // 0 keeps the file order, column number + 1 sorts ascending (Name 1,

@@ -132,7 +132,7 @@ TEST_F(WeaponListViewTest, GetWeaponDataCopiesTheSelectedWeapon)
     EXPECT_EQ(weapon.DamageNote, "2d13+3");
 }
 
-TEST_F(WeaponListViewTest, AnIndexOutsideTheTableSelectsNothing)
+TEST_F(WeaponListViewTest, AnIndexOutsideTheTableStillGivesTheRowsOwnWeapon)
 {
     QByteArray csv = Header;
     csv += WeaponLine(0, "Katana", "Swords");
@@ -143,14 +143,13 @@ TEST_F(WeaponListViewTest, AnIndexOutsideTheTableSelectsNothing)
     view.LoadWeapons(m_dir.path());
     ASSERT_EQ(view.Count(), 3);
 
-    for (const char* name : {"Stray", "Negative"}) {
+    for (const char* name : {"Stray", "Negative", "Katana"}) {
         SCOPED_TRACE(name);
         view.clearSelection();
         FindRow(view, name)->setSelected(true);
         TWDataCSVTable weapon;
-        weapon.Name = "untouched";
-        EXPECT_FALSE(view.GetWeaponData(weapon));
-        EXPECT_EQ(weapon.Name, "untouched");
+        ASSERT_TRUE(view.GetWeaponData(weapon));
+        EXPECT_EQ(weapon.Name, name);
     }
 }
 
