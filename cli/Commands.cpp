@@ -101,8 +101,10 @@ void RunEval(const TEvalRequest& request, std::ostream& out)
     if (request.Values.size() > 8)
         throw EArgumentError("--values: at most 8 values");
     TMathsParser parser;
-    for (std::size_t i = 0; i < request.Names.size(); ++i)
-        parser.SetVarName(i, request.Names[i]);
+    // Named slots replace all of the defaults: a default name left on a later
+    // slot ("x" on V8) would otherwise take the user's variable of that name.
+    if (!request.Names.empty())
+        parser.SetVarNames(request.Names);
     for (std::size_t i = 0; i < request.Values.size(); ++i)
         parser.SetVar(i, request.Values[i]);
     parser.SetExpression(request.Formula);

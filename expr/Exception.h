@@ -24,6 +24,8 @@ public:
 // Rejected formulas.
 QUILLMARCH_EXCEPTION(EMissMatchingBracket, Exception)
 QUILLMARCH_EXCEPTION(ESyntaxError, Exception)
+// A variable name the formula language cannot hold.
+QUILLMARCH_EXCEPTION(EVariableNameError, Exception)
 // A number or a piece of encoded text that cannot be converted.
 QUILLMARCH_EXCEPTION(EConvertError, Exception)
 // Floating-point faults while evaluating, raised instead of returning inf or NaN.

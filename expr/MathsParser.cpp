@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -61,6 +62,18 @@ struct TOperator
 
 // The fixed pass order of the formula language: "/" before "*" and "-" before "+".
 constexpr TOperator kPasses[] = {{'^', 1}, {'/', 3}, {'*', 2}, {'-', 5}, {'+', 4}};
+
+// Stands for pi between the name substitutions and the cutting of literals;
+// a control character, which no formula may hold.
+constexpr char kPiMark = '\x01';
+constexpr const char* kPiText = "3.14159265358979";
+
+// A number, a variable's placeholder or pi again next to pi would be read as
+// one operand with it.
+bool GluesToPi(char c)
+{
+    return (c >= '0' && c <= '9') || c == '.' || c == kPiMark || c == '!' || c == '&' || c == '%';
+}
 
 const char* BracketMessage(bool japanese)
 {
@@ -838,6 +851,74 @@ bool IsPowerOfTwo(long double value)
     return value != 0 && std::isfinite(value) && std::fabs(std::frexp(value, &exponent)) == 0.5L;
 }
 
+std::string InQuotes(const std::string& text)
+{
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+[[noreturn]] void FailName(const std::string& english, const std::string& japanese, bool inJapanese)
+{
+    throw EVariableNameError(inJapanese ? japanese : english);
+}
+
+// Names are found in the formula by their text alone, after the function
+// names and pi have been taken out of it; so a name holding one of those or
+// a character the language uses for itself could never be found.
+std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, bool japanese)
+{
+    if (names.size() > 8) {
+        FailName("At most 8 variable names.", "変数名は8個までです。", japanese);
+    }
+    std::array<std::string, 8> checked;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        if (name.empty()) {
+            continue;
+        }
+        const std::string quoted = InQuotes(name);
+        if (!IsAsciiLetter(name.front())) {
+            FailName("Variable name " + quoted + " must start with a letter.",
+                     "変数名 " + quoted + " は英字で始めてください。", japanese);
+        }
+        if (!std::all_of(name.begin(), name.end(),
+                         [](char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_'; })) {
+            FailName("Variable name " + quoted + " may hold only letters, digits and _.",
+                     "変数名 " + quoted + " に使えるのは英字、数字と _ だけです。", japanese);
+        }
+        const std::string lower = AsciiLower(name);
+        std::vector<const char*> reserved;
+        for (const TFunction& function : kFunctions) {
+            reserved.push_back(function.Name);
+        }
+        reserved.push_back("pi");
+        for (const char* word : reserved) {
+            if (lower.find(word) != std::string::npos) {
+                FailName("Variable name " + quoted + " contains the reserved name " +
+                             InQuotes(word) + ".",
+                         "変数名 " + quoted + " は予約された名前 " + InQuotes(word) +
+                             " を含んでいます。",
+                         japanese);
+            }
+        }
+        for (std::size_t k = 0; k < i; ++k) {
+            if (AsciiLower(names[k]) == lower) {
+                FailName("Variable name " + quoted + " is given to two variables.",
+                         "変数名 " + quoted + " が2つの変数に付けられています。", japanese);
+            }
+        }
+        checked[i] = name;
+    }
+    return checked;
+}
+
 } // namespace
 
 bool MessagesInJapanese()
@@ -864,6 +945,16 @@ bool MessagesInJapanese()
 TMathsParser::TMathsParser()
     : m_names{"a", "b", "c", "d", "e", "f", "g", "x"}, m_japanese(MessagesInJapanese())
 {
+}
+
+void TMathsParser::SetVarNames(const std::vector<std::string>& names)
+{
+    try {
+        m_names = CheckedNames(names, m_japanese);
+    } catch (const Exception& error) {
+        m_errorMessage = error.what();
+        throw;
+    }
 }
 
 void TMathsParser::SetExpression(std::string text)
@@ -913,7 +1004,13 @@ TMathsParser::TProgram TMathsParser::Compile(const std::string& expression) cons
     for (const TFunction& function : kFunctions) {
         text = ReplaceAll(text, function.Name, function.Code);
     }
-    text = ReplaceAll(text, "pi", "3.14159265358979");
+    // pi stands as one mark until the literals are cut, so that a number or a
+    // name written against it is seen there instead of merging with its digits
+    // ("2pi" would read as 23.14159265358979).
+    if (text.find(kPiMark) != std::string::npos) {
+        throw ESyntaxError(SyntaxMessage(m_japanese));
+    }
+    text = ReplaceAll(text, "pi", std::string(1, kPiMark));
 
     // Longest names first, so a name never matches inside a longer one; among equal
     // lengths the higher-numbered variable wins.
@@ -949,6 +1046,13 @@ TMathsParser::TProgram TMathsParser::Compile(const std::string& expression) cons
     std::string run;
     for (std::size_t i = 1; i < text.size(); ++i) {
         const char c = text[i];
+        if (c == kPiMark) {
+            if (GluesToPi(text[i - 1]) || GluesToPi(text[i + 1])) {
+                throw ESyntaxError(SyntaxMessage(m_japanese));
+            }
+            encoded += addLiteral(kPiText);
+            continue;
+        }
         if (IsDigit(c) || c == '.') {
             run += c;
             continue;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 // The language of the parser's own messages: on Windows, whether the Japanese
 // system font is installed; elsewhere, whether the first set one of LC_ALL,
@@ -63,6 +64,15 @@ public:
     void SetVar(std::size_t i, double value) { m_program.Slots[VariableSlot(i)] = value; }
     const std::string& VarName(std::size_t i) const { return m_names.at(i); }
     void SetVarName(std::size_t i, std::string name) { m_names.at(i) = std::move(name); }
+    // Names all eight slots at once, for names the caller did not choose
+    // itself: names[i] goes to slot i, and slots beyond the list or given an
+    // empty name stay unnamed, so no default name can take a formula's
+    // variable. Each name starts with an ASCII letter, holds only ASCII
+    // letters, digits and "_", contains neither a function name nor "pi", and
+    // no two share one text (case aside). Otherwise raises EVariableNameError
+    // naming the name and keeps the old names. Takes effect with the next
+    // SetExpression.
+    void SetVarNames(const std::vector<std::string>& names);
 
     const std::string& Expression() const { return m_expression; }
     // Compiles at once. A rejected formula raises EMissMatchingBracket,

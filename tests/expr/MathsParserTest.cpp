@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -51,12 +52,17 @@ void SetDistinctValues(TMathsParser& parser)
     parser.SetV8(10);
 }
 
+double Evaluate(TMathsParser& parser, const std::string& formula)
+{
+    parser.SetExpression(formula);
+    return parser.Value();
+}
+
 double Evaluate(const std::string& formula)
 {
     TMathsParser parser = MakeParser();
     SetDistinctValues(parser);
-    parser.SetExpression(formula);
-    return parser.Value();
+    return Evaluate(parser, formula);
 }
 
 std::string Repeat(const std::string& piece, int times, const std::string& separator)
@@ -68,21 +74,25 @@ std::string Repeat(const std::string& piece, int times, const std::string& separ
     return text;
 }
 
+// Test names and failures show a case of any table by its name rather than its bytes.
+template <typename TCase>
+requires requires(const TCase& c)
+{
+    c.Name;
+}
+void PrintTo(const TCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
 struct TValueCase
 {
     const char* Name;
     const char* Formula;
     double Expected;
 };
-// Test names and failures show the case by its name rather than its bytes.
-void PrintTo(const TValueCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
-class OperatorOrder : public testing::TestWithParam<TValueCase>
-{
-};
+using OperatorOrder = testing::TestWithParam<TValueCase>;
 
 TEST_P(OperatorOrder, GivesTheLanguagesResult)
 {
@@ -102,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"PowerGroupsFromLeft", "2^3^2", 64},
         TValueCase{"PowerNegatesOnlyItsOperand", "2^-3^2", 1.0 / 64},
         TValueCase{"DivideBeforeTimes", "8*2/4", 4},
+        TValueCase{"QuotientBeforeTheLaterProduct", "8/2*4", 16},
         TValueCase{"DivisionChainFromLeft", "64/4/2", 8},
         TValueCase{"SubtractionChainFromLeft", "10-3-2", 5},
         TValueCase{"MinusBeforePlus", "1+2-3+4", 4}, TValueCase{"PowerBeforeProduct", "2*3^2", 18},
@@ -113,6 +124,11 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"SineOfHalfPi", "sin(pi/2)", 1},
         TValueCase{"FunctionOfFunction", "abs(sin(0-pi/2))", 1},
         TValueCase{"MinusAfterFunctionBracket", "2*-abs(-3)", -6},
+        TValueCase{"PiTimes", "pi*2", 6.28318530717958},
+        TValueCase{"TimesPi", "2 * pi", 6.28318530717958},
+        TValueCase{"MinusPi", "2*-pi", -6.28318530717958},
+        TValueCase{"PiSquared", "pi^2", 9.8696044010893385},
+        TValueCase{"SineOfPi", "sin(pi)", 3.2310891488651735e-15},
         TValueCase{"MisorderedBracketsStillPair", "a)+(b", 3}),
     [](const testing::TestParamInfo<TValueCase>& info) { return info.param.Name; });
 
@@ -192,6 +208,48 @@ TEST(MathsParserNames, EmptyNameDisablesTheVariable)
     EXPECT_EQ(parser.Value(), 1);
 }
 
+// Values 1..7 and 10 as set; NaN where no slot bears the name any more.
+TEST(MathsParserNames, SetTogetherNoDefaultNameStaysBehind)
+{
+    const std::tuple<std::vector<std::string>, const char*, double> rows[] = {
+        {{"x"}, "x*2", 2},
+        {{"x"}, "a", NAN},
+        {{"g", "a"}, "g+a*10", 21},
+        {{"", "b"}, "a", NAN},
+        {{"STR", "Damage", "TacticsR", "AnatomyR", "LumberjR", "Plus", "DEX", "INT"},
+         "STR+Damage*10+TacticsR*100+AnatomyR*1000+LumberjR+Plus+DEX+INT",
+         4349},
+        {{"STR", "SPEED", "DEXR", "d", "e", "f", "DEX", "INT"},
+         "STR+SPEED*10+DEXR*100+d*1000+e+f+DEX+INT",
+         4349}};
+    for (const auto& [names, formula, expected] : rows) {
+        TMathsParser parser = MakeParser();
+        SetDistinctValues(parser);
+        parser.SetVarNames(names);
+        if (std::isnan(expected))
+            EXPECT_THROW(parser.SetExpression(formula), ESyntaxError) << formula;
+        else
+            EXPECT_EQ(Evaluate(parser, formula), expected) << formula;
+    }
+}
+
+// A refused list names the name and leaves the default names in place.
+TEST(MathsParserNames, SetTogetherRefusesNamesTheFormulaCannotHold)
+{
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
+        {{"2"}, "\"2\""},           {{"_a"}, "\"_a\""},
+        {{"a", "pi"}, "\"pi\""},    {{"Spin"}, "\"Spin\""},
+        {{"a.b"}, "\"a.b\""},       {{"Ärger"}, "\"Ärger\""},
+        {{"x", "y", "X"}, "\"X\""}, {{"a", "b", "c", "d", "e", "f", "g", "h", "i"}, "8"}};
+    for (const auto& [names, named] : rows) {
+        TMathsParser parser = MakeParser();
+        SetDistinctValues(parser);
+        EXPECT_THROW(parser.SetVarNames(names), EVariableNameError) << named;
+        EXPECT_NE(parser.ErrorMessage().find(named), std::string::npos) << parser.ErrorMessage();
+        EXPECT_EQ(Evaluate(parser, "a+x"), 11) << named;
+    }
+}
+
 TEST(MathsParserNames, NameHoldingAFunctionNameIsBroken)
 {
     TMathsParser parser = MakeParser();
@@ -240,15 +298,8 @@ struct TFunctionCase
     double (*Reference)(double);
     double Argument;
 };
-// Test names and failures show the case by its name rather than its bytes.
-void PrintTo(const TFunctionCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
-class Functions : public testing::TestWithParam<TFunctionCase>
-{
-};
+using Functions = testing::TestWithParam<TFunctionCase>;
 
 TEST_P(Functions, MatchTheStandardLibrary)
 {
@@ -360,15 +411,8 @@ struct TFaultCase
     const char* ClassName;
     const char* Message;
 };
-// Test names and failures show the case by its name rather than its bytes.
-void PrintTo(const TFaultCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
-class EvaluationFaults : public testing::TestWithParam<TFaultCase>
-{
-};
+using EvaluationFaults = testing::TestWithParam<TFaultCase>;
 
 TEST_P(EvaluationFaults, RaiseFromValue)
 {
@@ -474,15 +518,8 @@ struct TCompileErrorCase
     const char* English;
     const char* Japanese;
 };
-// Test names and failures show the case by its name rather than its bytes.
-void PrintTo(const TCompileErrorCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
-class CompileErrors : public testing::TestWithParam<TCompileErrorCase>
-{
-};
+using CompileErrors = testing::TestWithParam<TCompileErrorCase>;
 
 TEST_P(CompileErrors, RaiseWithMessage)
 {
@@ -529,6 +566,11 @@ INSTANTIATE_TEST_SUITE_P(
         Bracket("UnclosedBracket", "(1+2"), Bracket("ExtraClose", "1+2)"),
         Bracket("MixedShapesCounted", "[1+2)*{3"), Syntax("UnknownName", "2+y"),
         Syntax("StrayLetter", "2+x?"), Syntax("Utf8Text", "2×3"), Syntax("Tab", "1\t+2"),
+        // Against pi a number, a variable or pi again would merge into one operand.
+        Syntax("NumberBeforePi", "2pi"), Syntax("SpaceBeforePi", "2 pi"),
+        Syntax("NumberAfterPi", "pi2"), Syntax("PointAfterPi", "pi.5"),
+        Syntax("VariableBeforePi", "x pi"), Syntax("VariableAfterPi", "PIa"),
+        Syntax("PiTwice", "pipi"), Syntax("ControlCharacterIsNoPi", "\x01*2"),
         Convert("TwoDecimalPoints", "1.2.3", "'1.2.3' is not a valid floating point value"),
         Convert("LonePoint", ".+1", "'.' is not a valid floating point value"),
         Convert("OperatorsWithoutOperand", "3*/2", "'0*' is not a valid integer value"),
