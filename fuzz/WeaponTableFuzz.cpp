@@ -11,8 +11,8 @@
 // more re-encoded to Shift_JIS as a Windows editor would save them. A
 // rejected table (EFileError) is fine; a crash or sanitizer report is not,
 // nor a loaded table that breaks the slot rule. A loaded table is also
-// ranked: a fault of the arithmetic (a speed of 0 divides by zero) is fine,
-// a ranking with a row missing is not.
+// ranked: a fault of the arithmetic (damages near the double's range
+// overflow) is fine, a ranking with a row missing is not.
 namespace {
 
 void Load(const std::string& bytes)

@@ -1,6 +1,7 @@
 #include "weapons/WeaponTable.h"
 
 #include "expr/Exception.h"
+#include "weapons/FileKind.h"
 #include "weapons/TextEncoding.h"
 
 #include <algorithm>
@@ -8,12 +9,10 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string_view>
-#include <system_error>
 
 namespace {
 
@@ -51,10 +50,10 @@ std::string_view TrimBlanks(std::string_view text)
     return text;
 }
 
-// Eleven steps, each taking the text before the first comma and deleting it
+// Ten steps, each taking the text before the first comma and deleting it
 // with the comma; a step that finds no comma yields an empty text and deletes
-// nothing. The eleventh step first deletes up to a further comma, if any,
-// and then takes all that is left.
+// nothing. The Note takes all that is left, which holds no further comma:
+// lines with more are refused before they are split.
 std::array<std::string_view, ColumnCount> SplitColumns(std::string_view line)
 {
     std::array<std::string_view, ColumnCount> fields;
@@ -65,9 +64,6 @@ std::array<std::string_view, ColumnCount> SplitColumns(std::string_view line)
         fields[static_cast<std::size_t>(i)] = line.substr(0, comma);
         line.remove_prefix(comma + 1);
     }
-    const std::size_t comma = line.find(',');
-    if (comma != std::string_view::npos)
-        line.remove_prefix(comma + 1);
     fields[ColumnCount - 1] = line;
     return fields;
 }
@@ -80,6 +76,11 @@ public:
           m_commas(static_cast<std::size_t>(std::count(text.begin(), text.end(), ','))),
           m_fields(SplitColumns(text))
     {
+        // A comma in the Note, or a column too many, would otherwise take the
+        // place of the Note without a word.
+        if (m_commas > ColumnCount - 1)
+            Fail(m_fileLine, "列が多すぎます（列は,で区切って11個ですが、区切りが" +
+                                 std::to_string(m_commas) + "個あります）");
     }
 
     std::string Text(int column) const { return std::string(Field(column)); }
@@ -102,6 +103,15 @@ public:
         if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
             Fail(m_fileLine,
                  Name(column) + "列 " + Quoted(Field(column)) + " は整数ではありません");
+        return value;
+    }
+
+    // Delays, dice and ratings are only defined from `least` on.
+    std::int32_t IntegerFrom(int column, std::int32_t least, const char* rule) const
+    {
+        const std::int32_t value = Integer(column);
+        if (value < least)
+            Fail(m_fileLine, Name(column) + "列 " + Quoted(Field(column)) + " は" + rule);
         return value;
     }
 
@@ -163,30 +173,42 @@ TWDataCSVTable ParseLine(std::size_t fileLine, std::string_view text)
     weapon.LowDamage = line.Decimal(2);
     weapon.HighDamage = line.Decimal(3);
     weapon.AverageDamage = line.Decimal(4);
-    weapon.Speed = line.Integer(5);
+    weapon.Speed = line.IntegerFrom(5, 1, "正の整数でなければなりません");
     weapon.Type = line.Text(6);
-    weapon.DiceCount = line.Integer(7);
-    weapon.DiceSides = line.Integer(8);
+    // No dice at all is a fixed damage; fewer than none is no dice.
+    weapon.DiceCount = line.IntegerFrom(7, 0, "負の数にはできません");
+    weapon.DiceSides = line.IntegerFrom(8, 0, "負の数にはできません");
     weapon.DamageBonus = line.Integer(9);
     weapon.DamageNote = line.Text(10);
     return weapon;
 }
 
-// CR LF or LF ends a line; the text after a final line end is no line.
+// CR LF, LF or a lone CR (older Mac editors) ends a line; the text after a
+// final line end is no line.
 std::vector<std::string_view> SplitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
+        const std::size_t end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
         if (end == std::string_view::npos)
             break;
-        text.remove_prefix(end + 1);
+        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (crLf ? 2 : 1));
     }
     return lines;
+}
+
+// The line a byte stands on, counted as SplitLines counts; a multi-byte
+// character never holds CR or LF in either encoding.
+std::size_t LineOfOffset(std::string_view bytes, std::size_t offset)
+{
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < offset && i < bytes.size(); ++i)
+        if (bytes[i] == '\n' ||
+            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++line;
+    return line;
 }
 
 bool IsBlankLine(std::string_view line)
@@ -210,13 +232,17 @@ void TWeaponTable::Clear()
 void TWeaponTable::LoadFromFile(const std::string& path)
 {
     Clear();
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
+    // Looked at before opening: opening a FIFO waits for a writer that may
+    // never come, and a device may never end.
+    const TFileKind kind = FileKindOf(path);
+    if (kind == TFileKind::Missing)
         throw EFileError(MissingFileMessage);
+    if (kind != TFileKind::Regular)
+        RaiseCsvError("通常のファイルではありません: " + path + " (" +
+                      std::string(FileKindText(kind)) + ")");
 
-    // A directory or device of that name opens without complaint but is no table.
     std::ifstream file(path, std::ios::binary);
-    if (!file || !std::filesystem::is_regular_file(path, ec))
+    if (!file)
         RaiseCsvError("ファイルを読み込めません: " + path);
     std::ostringstream contents;
     contents << file.rdbuf();
@@ -231,10 +257,8 @@ void TWeaponTable::LoadFromBytes(const std::string& bytes)
     std::string text;
     std::size_t badOffset = 0;
     if (!TryDecodeToUtf8(bytes, text, badOffset)) {
-        const auto line =
-            1 +
-            std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(badOffset), '\n');
-        RaiseCsvError(std::to_string(line) + "行目: UTF-8 でも Shift_JIS でもない文字があります");
+        RaiseCsvError(std::to_string(LineOfOffset(bytes, badOffset)) +
+                      "行目: UTF-8 でも Shift_JIS でもない文字があります");
     }
 
     std::vector<std::string_view> lines = SplitLines(text);

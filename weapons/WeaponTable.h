@@ -30,11 +30,16 @@ public:
     // the user's message ("WData.csvファイルが存在しません。" or
     // "CSVFileのエラーです。") and, for a bad line, adds the line number and
     // what was wrong on a second line; the table is then left empty.
-    // Lines end with CR LF or LF; empty lines at the end are ignored, one in
-    // the middle is an error. Number columns may stand between spaces or
-    // tabs and take an optional sign; integers are decimal digits only and
-    // must fit 32 bits; decimals use "." whatever the locale and may carry an
-    // exponent (1.5e1). Text columns keep every blank.
+    // A path naming anything but a regular file (a directory, a FIFO, a
+    // device) is refused before it is opened, naming the path and its kind.
+    // Lines end with CR LF, LF or a lone CR; empty lines at the end are
+    // ignored, one in the middle is an error. A line holds exactly 11
+    // columns: more than 10 commas is an error, as the Note cannot hold a
+    // comma. Number columns may stand between spaces or tabs and take an
+    // optional sign; integers are decimal digits only and must fit 32 bits;
+    // decimals use "." whatever the locale and may carry an exponent (1.5e1).
+    // Speed must be 1 or more, Dice and Sides 0 or more. Text columns keep
+    // every blank.
     void LoadFromFile(const std::string& path);
     // The same from text already in memory (UTF-8 with or without BOM, or Shift_JIS).
     void LoadFromBytes(const std::string& bytes);

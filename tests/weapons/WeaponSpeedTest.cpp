@@ -123,6 +123,18 @@ TEST(WeaponSpeed, CharacterAndWeaponReachTheFormula)
     EXPECT_EQ(speed.Delays()[200], 1234.5);
 }
 
+// 10 - DEXR/200 rounds up to 9.5 s from DEX 100 and first reaches 9 s at DEX 200
+// itself, so the search must look at the last DEX too.
+TEST(WeaponSpeed, NextFasterSwingAtDex200)
+{
+    TWeaponSpeed speed;
+    speed.SetSpeedMethod("10-DEXR/200");
+    const auto next = speed.NextFasterSwing(100);
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->MoreDex, 100);
+    EXPECT_EQ(next->Delay, 9);
+}
+
 TEST(WeaponSpeed, RaisingFormulaKeepsTheLastGoodResults)
 {
     TWeaponSpeed speed;
