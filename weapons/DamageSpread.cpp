@@ -1,30 +1,42 @@
 #include "weapons/DamageSpread.h"
 
 #include <algorithm>
+#include <cmath>
+#include <complex>
 #include <limits>
 #include <vector>
 
-// The dice are counted by adding one die at a time to the distribution of
-// the dice before it. Only partial sums that can still end in 1..60 are kept:
-// a sum never shrinks, and the dice still to come add at least one each and
-// at most S each. For the weapons of the table that is at most 60 values per
-// die, a few kilobytes and a few thousand additions.
+// Work on u = sum of (face - 1): each die adds 0 .. S-1, so u runs over
+// 0 .. M with M = N(S-1), and damage t means u = t - N - P. Only the 60 values
+// of u that land on a bar are ever computed.
 //
-// Counts are exact (64-bit) while S^N fits; beyond that the distribution is
-// carried as long double probabilities. Dice so far out of the table's range
-// that the kept sums would exceed MaxWindow values, or the additions
-// MaxWork, are not computed: every bar stays 0 and so does HighProbability.
+// Small dice (S^N fits in 64 bits and a banded convolution is a few thousand
+// additions, which covers every weapon of the table) are counted exactly, so
+// their bars equal a count of every outcome. All other dice are computed per
+// value in long double, folded onto the lower half by the symmetry
+// c(u) = c(M - u):
+//  - u < S: the count is the binomial C(u+N-1, N-1); neighbours differ by the
+//    rational factor (u+N)/(u+1).
+//  - up to 34 dice: inclusion-exclusion over how many dice would exceed S-1;
+//    its cancellation stays below a factor 1e6 there, so 13 digits remain.
+//  - more dice: the Fourier inversion of the sum's distribution, tilted at its
+//    saddle point so that the value sought sits at the tilted mean. The tilted
+//    integrand is periodic and analytic, so a trapezoidal rule converges
+//    geometrically, and only the few points near 0 where it is not negligible
+//    are summed; a bound on the characteristic function says where to stop.
 namespace {
 
 using TCount = std::uint64_t;
+using TComplex = std::complex<long double>;
+__extension__ typedef unsigned __int128 TWide;
 
-constexpr std::int64_t MaxWindow = std::int64_t{1} << 16;
-constexpr std::int64_t MaxWork = std::int64_t{1} << 23;
-// A probability mass below this cannot leave a trace in a double percentage.
-constexpr long double NegligibleMass = 1e-330L;
+constexpr std::int64_t MaxExactWork = 6000;
+constexpr int MaxInclusionExclusionDice = 34;
+constexpr long double MaxCancellation = 1e6L;
+// Below e^-760 a probability vanishes in a double percentage.
+constexpr long double NegligibleLog = -760.0L;
+constexpr long double Pi = 3.141592653589793238462643383279502884L;
 
-// Work on u = sum of (face - 1): each die adds 0 .. S-1, and a total of
-// damage t means u = t - N - P.
 struct TProblem
 {
     std::int64_t Dice;
@@ -63,72 +75,39 @@ struct TProblem
 
 using TPercents = std::array<long double, TDamageSpread::BarCount>;
 
-// Returns false when the work would exceed the bounds.
-template <typename T>
-bool Convolve(const TProblem& problem, T perDie, long double scale, TPercents& percent)
+// Exact counts, one die at a time, over the partial sums that can still end
+// in the window.
+void ConvolveExactly(const TProblem& problem, TCount total, TPercents& percent)
 {
-    const std::int64_t largest = problem.LargestWidth();
-    if (largest > MaxWindow)
-        return false;
-    // Sized once, so no die reallocates.
-    std::vector<T> previous, next, prefix;
-    previous.reserve(static_cast<std::size_t>(largest));
-    next.reserve(static_cast<std::size_t>(largest));
-    prefix.reserve(static_cast<std::size_t>(largest) + 1);
-    previous.push_back(T(1));
-    std::int64_t previousLow = 0, work = 0;
+    std::vector<TCount> previous{1}, next, prefix;
+    std::int64_t previousLow = 0;
     for (std::int64_t placed = 1; placed <= problem.Dice; ++placed) {
         const std::int64_t low = problem.WindowLow(placed), high = problem.WindowHigh(placed);
         if (low > high)
-            return true;
-        const std::int64_t width = high - low + 1;
+            return;
         const auto previousWidth = static_cast<std::int64_t>(previous.size());
-        work += width + previousWidth;
-        if (work > MaxWork)
-            return false;
-
-        prefix.assign(previous.size() + 1, T(0));
+        prefix.assign(previous.size() + 1, 0);
         for (std::size_t i = 0; i < previous.size(); ++i)
             prefix[i + 1] = prefix[i] + previous[i];
-
-        next.assign(static_cast<std::size_t>(width), T(0));
-        T mass(0);
+        next.assign(static_cast<std::size_t>(high - low + 1), 0);
         for (std::int64_t u = low; u <= high; ++u) {
             // The last die showed 0 .. S-1, so the sum before it was u-S+1 .. u.
             const std::int64_t from = std::max(u - (problem.Sides - 1), previousLow) - previousLow;
             const std::int64_t to = std::min(u, previousLow + previousWidth - 1) - previousLow;
-            if (from > to)
-                continue;
-            T sum =
-                prefix[static_cast<std::size_t>(to + 1)] - prefix[static_cast<std::size_t>(from)];
-            if constexpr (!std::numeric_limits<T>::is_integer) {
-                // Few terms are added directly: the difference of two long
-                // double prefixes would lose the tiny probabilities of the tails.
-                if (to - from < 64) {
-                    sum = T(0);
-                    for (std::int64_t i = from; i <= to; ++i)
-                        sum += previous[static_cast<std::size_t>(i)];
-                    work += to - from;
-                }
-            }
-            next[static_cast<std::size_t>(u - low)] = sum * perDie;
-            mass += next[static_cast<std::size_t>(u - low)];
-        }
-        if constexpr (!std::numeric_limits<T>::is_integer) {
-            if (mass < NegligibleMass)
-                return true;
+            if (from <= to)
+                next[static_cast<std::size_t>(u - low)] = prefix[static_cast<std::size_t>(to + 1)] -
+                                                          prefix[static_cast<std::size_t>(from)];
         }
         previous.swap(next);
         previousLow = low;
     }
     for (std::size_t i = 0; i < previous.size(); ++i) {
-        const std::int64_t total =
+        const std::int64_t total_ =
             previousLow + static_cast<std::int64_t>(i) + problem.Dice + problem.Bonus;
-        if (total >= 1 && total <= TDamageSpread::BarCount)
-            percent[static_cast<std::size_t>(total - 1)] =
-                static_cast<long double>(previous[i]) / scale * 100.0L;
+        if (total_ >= 1 && total_ <= TDamageSpread::BarCount)
+            percent[static_cast<std::size_t>(total_ - 1)] =
+                static_cast<long double>(previous[i]) / static_cast<long double>(total) * 100.0L;
     }
-    return true;
 }
 
 // S^N when it fits in a count, else 0.
@@ -143,20 +122,332 @@ TCount OutcomeCount(std::int64_t dice, std::int64_t sides)
     return total;
 }
 
-// False when the dice lie too far outside the table's range to compute.
-bool ComputePercents(std::int64_t dice, std::int64_t sides, std::int64_t bonus, TPercents& percent)
+// log(sinh(w) / w), even in w. The power series keeps relative precision near
+// 0, where the tilted terms nearly cancel; it converges as (|w|/pi)^2k.
+template <typename T> T LogSinhc(T w)
+{
+    static constexpr long double Series[] = {
+        1.6666666666666666666667e-1L,  -5.5555555555555555555556e-3L,
+        3.5273368606701940035273e-4L,  -2.6455026455026455026455e-5L,
+        2.1377799155576933354711e-6L,  -1.8036702340053310070947e-7L,
+        1.5661391322766984142646e-8L,  -1.3884130493737299422536e-9L,
+        1.2504359176004996030116e-10L, -1.1402575602296091432932e-11L,
+        1.0502923908637556407515e-12L, -9.7548778415937016496706e-14L,
+        9.1234682308590978057802e-15L, -8.5837197618956093496757e-16L,
+        8.1173180097277895770406e-17L, -7.7105275141162733455936e-18L,
+        7.3528449327120026411457e-19L, -7.0361012103906523097719e-20L,
+        6.7538472902174438450592e-21L, -6.5009241150343183971406e-22L,
+        6.2731554867032860337479e-23L, -6.0671246912668067123975e-24L,
+        5.8800093958891978052665e-25L, -5.7094578216040653017212e-26L};
+    if (std::abs(w) <= 1) {
+        const T w2 = w * w;
+        T sum = 0;
+        for (std::size_t k = std::size(Series); k-- > 0;)
+            sum = (sum + Series[k]) * w2;
+        return sum;
+    }
+    if (std::real(w) < 0)
+        w = -w;
+    // sinh(w) = e^w (1 - e^-2w) / 2, which neither overflows nor cancels.
+    return w - std::log(T(2)) + std::log(T(1) - std::exp(-2.0L * w)) - std::log(w);
+}
+
+// Derivatives of log(sinh x / x), for the saddle point only: a rough value
+// there costs some speed, never accuracy.
+double LogSinhcSlope(double x)
+{
+    return std::fabs(x) < 1e-4 ? x / 3 : 1 / std::tanh(x) - 1 / x;
+}
+double LogSinhcCurvature(double x)
+{
+    if (std::fabs(x) < 1e-3)
+        return 1.0 / 3;
+    const double s = std::sinh(x);
+    return std::isinf(s) ? 1 / (x * x) : 1 / (x * x) - 1 / (s * s);
+}
+
+// One die's face-1, tilted by e^(theta k).
+struct TTilt
+{
+    double Mean;
+    double Variance;
+};
+TTilt Tilted(double theta, double sides)
+{
+    return {(sides - 1) / 2 + sides / 2 * LogSinhcSlope(sides * theta / 2) -
+                LogSinhcSlope(theta / 2) / 2,
+            sides * sides / 4 * LogSinhcCurvature(sides * theta / 2) -
+                LogSinhcCurvature(theta / 2) / 4};
+}
+
+// The tilt whose mean is `mean` (at most (S-1)/2, so the tilt is <= 0).
+double Saddle(double mean, double sides)
+{
+    double low = -1, high = 0;
+    while (Tilted(low, sides).Mean > mean && low > -1e4)
+        low *= 2;
+    double theta = std::max(low, -1 / std::max(mean, 1e-300) / sides);
+    theta = std::clamp(theta, low, high);
+    for (int step = 0; step < 100; ++step) {
+        const TTilt tilt = Tilted(theta, sides);
+        if (tilt.Mean > mean)
+            high = theta;
+        else
+            low = theta;
+        double next = theta - (tilt.Mean - mean) / std::max(tilt.Variance, 1e-300);
+        if (!(next > low && next < high))
+            next = (low + high) / 2;
+        if (std::fabs(next - theta) <= 1e-7 * std::fabs(theta) + 1e-300)
+            return next;
+        theta = next;
+    }
+    return theta;
+}
+
+class TFarSpread
+{
+public:
+    TFarSpread(std::int64_t dice, std::int64_t sides)
+        : m_dice(dice), m_sides(sides), m_span(dice * (sides - 1))
+    {
+    }
+
+    // Probabilities of u = first .. last, all at most M/2.
+    void Compute(std::int64_t first, std::int64_t last, long double* out)
+    {
+        std::int64_t u = first;
+        const std::int64_t binomialEnd = std::min(last, m_sides - 1);
+        if (u <= binomialEnd) {
+            Binomial(u, binomialEnd, out);
+            out += binomialEnd - u + 1;
+            u = binomialEnd + 1;
+        }
+        if (u > last)
+            return;
+        std::vector<bool> done(static_cast<std::size_t>(last - u + 1), false);
+        if (m_dice <= MaxInclusionExclusionDice)
+            InclusionExclusion(u, last, out, done);
+        for (std::int64_t v = u; v <= last;) {
+            if (done[static_cast<std::size_t>(v - u)]) {
+                ++v;
+                continue;
+            }
+            std::int64_t end = v;
+            while (end < last && !done[static_cast<std::size_t>(end + 1 - u)])
+                ++end;
+            Fourier(v, end, out + (v - u));
+            v = end + 1;
+        }
+    }
+
+private:
+    const std::int64_t m_dice, m_sides, m_span;
+
+    void Binomial(std::int64_t first, std::int64_t last, long double* out) const
+    {
+        const auto n = static_cast<long double>(m_dice);
+        const auto f = static_cast<long double>(first);
+        // A cheap bound first: when even the rough log-probability is far
+        // below the range, the exact sum of logs is not worth its cost.
+        const long double logTop = std::lgamma(static_cast<long double>(last) + n) -
+                                   std::lgamma(n) -
+                                   std::lgamma(static_cast<long double>(last) + 1) -
+                                   n * std::log(static_cast<long double>(m_sides));
+        if (logTop < NegligibleLog - 40) {
+            std::fill(out, out + (last - first + 1), 0.0L);
+            return;
+        }
+        // log C(first+N-1, N-1) as a sum over the smaller of first and N-1.
+        const long double big = std::max(f, n - 1);
+        const std::int64_t terms = std::min(first, m_dice - 1);
+        long double logCount = 0;
+        for (std::int64_t k = 1; k <= terms; ++k)
+            logCount += std::log1p(big / static_cast<long double>(k));
+        long double p = std::exp(logCount - n * std::log(static_cast<long double>(m_sides)));
+        for (std::int64_t v = first; v <= last; ++v) {
+            *out++ = p;
+            p *= (static_cast<long double>(v) + n) / (static_cast<long double>(v) + 1);
+        }
+    }
+
+    // sum_j (-1)^j C(N,j) C(v-jS+N-1, N-1) / S^N; each term steps along v by
+    // the ratio of neighbouring binomials. Values whose cancellation is too
+    // strong are left to the Fourier inversion.
+    void InclusionExclusion(std::int64_t first, std::int64_t last, long double* out,
+                            std::vector<bool>& done) const
+    {
+        const auto n = static_cast<long double>(m_dice);
+        const auto s = static_cast<long double>(m_sides);
+        const std::int64_t width = last - first + 1;
+        std::vector<long double> sum(static_cast<std::size_t>(width), 0.0L);
+        std::vector<long double> magnitude(static_cast<std::size_t>(width), 0.0L);
+        long double choose = 1; // C(N, j)
+        for (std::int64_t j = 0; j * m_sides <= last; ++j) {
+            const std::int64_t start = std::max(first, j * m_sides);
+            const auto w = static_cast<long double>(start - j * m_sides);
+            long double term = choose / s;
+            for (std::int64_t k = 1; k < m_dice; ++k)
+                term *= (w + static_cast<long double>(k)) / (static_cast<long double>(k) * s);
+            for (std::int64_t v = start; v <= last; ++v) {
+                const auto i = static_cast<std::size_t>(v - first);
+                sum[i] += j % 2 == 0 ? term : -term;
+                magnitude[i] += term;
+                const auto shifted = static_cast<long double>(v - j * m_sides);
+                term *= (shifted + n) / (shifted + 1);
+            }
+            choose = choose * (n - static_cast<long double>(j)) / static_cast<long double>(j + 1);
+        }
+        for (std::size_t i = 0; i < sum.size(); ++i)
+            if (sum[i] > 0 && magnitude[i] <= sum[i] * MaxCancellation) {
+                out[i] = sum[i];
+                done[i] = true;
+            }
+    }
+
+    // Tilted, one saddle per stretch of values; a stretch is kept narrow
+    // enough that its ends stay within e^-15 of its centre under the tilt,
+    // so the rounding of the sum stays small against every value.
+    void Fourier(std::int64_t first, std::int64_t last, long double* out) const
+    {
+        for (std::int64_t v = first; v <= last;) {
+            const double theta0 = Saddle(static_cast<double>(v) / static_cast<double>(m_dice),
+                                         static_cast<double>(m_sides));
+            const double spread =
+                static_cast<double>(m_dice) * Tilted(theta0, static_cast<double>(m_sides)).Variance;
+            const auto half = static_cast<std::int64_t>(std::sqrt(30 * spread));
+            const std::int64_t end = std::min(last, v + 2 * half);
+            const std::int64_t centre = std::min(v + half, end);
+            FourierStretch(v, end, centre, out + (v - first));
+            v = end + 1;
+        }
+    }
+
+    // log m(z) - (S-1)z/2, m the mean of e^(zk) over one die's faces: the
+    // linear part is kept apart so that it can be combined exactly.
+    template <typename T> T CurvedLog(T z) const
+    {
+        return LogSinhc(static_cast<long double>(m_sides) * z / 2.0L) - LogSinhc(z / 2.0L);
+    }
+
+    void FourierStretch(std::int64_t first, std::int64_t last, std::int64_t centre,
+                        long double* out) const
+    {
+        const double sides = static_cast<double>(m_sides);
+        const auto n = static_cast<long double>(m_dice);
+        const long double theta =
+            Saddle(static_cast<double>(centre) / static_cast<double>(m_dice), sides);
+        const TTilt tilt = Tilted(static_cast<double>(theta), sides);
+        // N log m(theta) - theta u, with the linear part theta (M - 2u) / 2
+        // taken from an exact integer.
+        const long double curved = n * CurvedLog(theta);
+        auto logScale = [&](std::int64_t u) {
+            return curved + theta * static_cast<long double>(m_span - 2 * u) / 2;
+        };
+        // Chernoff: P(sum <= last) <= exp(logScale(last)).
+        if (logScale(last) < NegligibleLog) {
+            std::fill(out, out + (last - first + 1), 0.0L);
+            return;
+        }
+        // Periods shorter than the support alias; a period of many standard
+        // deviations leaves only terms far below rounding.
+        const double deviation = std::sqrt(static_cast<double>(m_dice) * tilt.Variance);
+        const double wanted = 2 * (14 * deviation + static_cast<double>(last - first) + 20);
+        const std::int64_t period = wanted >= static_cast<double>(m_span) + 1
+                                        ? m_span + 1
+                                        : static_cast<std::int64_t>(std::ceil(wanted));
+        const auto k2 = static_cast<TWide>(2 * period);
+        const auto tilde = static_cast<TWide>((m_span - 2 * centre) % (2 * period));
+
+        // Beyond the first lobe of the least frequent difference, |psi| is
+        // bounded by the ratio of the tilted sinh terms.
+        auto lobeBound = [&](long double t) {
+            const long double st = std::sin(t / 2);
+            if (theta == 0)
+                return 1 / (static_cast<long double>(m_sides) * st);
+            const long double sh = std::sinh(theta / 2);
+            return std::fabs(sh) /
+                   std::tanh(static_cast<long double>(m_sides) * std::fabs(theta) / 2) /
+                   std::sqrt(sh * sh + st * st);
+        };
+        const long double lobeEdge =
+            Pi / static_cast<long double>(std::max<std::int64_t>(1, m_sides - 1));
+        const long double tolerance = 1e-22L / static_cast<long double>(period);
+        const long double edgeTail =
+            m_sides == 2 ? 0 : std::pow(std::min(1.0L, lobeBound(lobeEdge)), n);
+
+        const std::int64_t width = last - first + 1;
+        std::vector<long double> sum(static_cast<std::size_t>(width), 1.0L); // the k = 0 term
+        const std::int64_t lastPoint = (period - 1) / 2;
+        for (std::int64_t k = 1; k <= period / 2; ++k) {
+            const long double t =
+                2 * Pi * static_cast<long double>(k) / static_cast<long double>(period);
+            const TComplex z(theta, t);
+            const TComplex exponent = n * (CurvedLog(z) - CurvedLog(TComplex(theta)));
+            const long double size = std::exp(exponent.real());
+            // (M - 2 centre) k / 2 periods of the linear phase, reduced exactly.
+            const auto turns = static_cast<long double>(tilde * static_cast<TWide>(k) % k2);
+            const long double phase =
+                exponent.imag() + 2 * Pi * turns / static_cast<long double>(2 * period);
+            const long double weight = k <= lastPoint ? 2 : 1; // k and -k, or the middle once
+            TComplex term = std::polar(size * weight, phase);
+            // Shift from the centre to `first`, then one step per value.
+            const TComplex step = std::polar(1.0L, -t);
+            term *= std::polar(1.0L, -t * static_cast<long double>(first - centre));
+            for (std::int64_t i = 0; i < width; ++i) {
+                sum[static_cast<std::size_t>(i)] += term.real();
+                term *= step;
+            }
+            const long double rest =
+                t <= lobeEdge ? std::max(size, edgeTail) : std::pow(lobeBound(t), n);
+            if (rest < tolerance)
+                break;
+        }
+        for (std::int64_t i = 0; i < width; ++i) {
+            const long double value =
+                sum[static_cast<std::size_t>(i)] / static_cast<long double>(period);
+            out[i] = value <= 0 ? 0 : value * std::exp(logScale(first + i));
+        }
+    }
+};
+
+void ComputeFar(const TProblem& problem, TPercents& percent)
+{
+    const std::int64_t span = problem.Dice * (problem.Sides - 1);
+    const std::int64_t low = std::max<std::int64_t>(problem.Low, 0);
+    const std::int64_t high = std::min(problem.High, span);
+    // Folded onto the lower half, the window's values form one run ending at
+    // most at M/2.
+    std::int64_t first = std::numeric_limits<std::int64_t>::max(), last = 0;
+    for (std::int64_t u = low; u <= high; ++u) {
+        const std::int64_t v = std::min(u, span - u);
+        first = std::min(first, v);
+        last = std::max(last, v);
+    }
+    std::array<long double, TDamageSpread::BarCount> folded{};
+    TFarSpread(problem.Dice, problem.Sides).Compute(first, last, folded.data());
+    for (std::int64_t u = low; u <= high; ++u) {
+        const std::int64_t total = u + problem.Dice + problem.Bonus;
+        percent[static_cast<std::size_t>(total - 1)] =
+            folded[static_cast<std::size_t>(std::min(u, span - u) - first)] * 100.0L;
+    }
+}
+
+void ComputePercents(std::int64_t dice, std::int64_t sides, std::int64_t bonus, TPercents& percent)
 {
     const TProblem problem{dice, sides, bonus, 1 - bonus - dice,
                            TDamageSpread::BarCount - bonus - dice};
     if (problem.High < 0 || problem.Low > dice * (sides - 1))
-        return true; // every total lies outside 1..60
+        return; // every total lies outside 1..60
     if (sides == 1) {
         percent[static_cast<std::size_t>(dice + bonus - 1)] = 100.0L;
-        return true;
+        return;
     }
-    if (const TCount total = OutcomeCount(dice, sides); total != 0)
-        return Convolve<TCount>(problem, 1, static_cast<long double>(total), percent);
-    return Convolve<long double>(problem, 1.0L / sides, 1.0L, percent);
+    if (const TCount total = OutcomeCount(dice, sides);
+        total != 0 && dice * problem.LargestWidth() <= MaxExactWork) {
+        ConvolveExactly(problem, total, percent);
+        return;
+    }
+    ComputeFar(problem, percent);
 }
 
 } // namespace
@@ -168,8 +459,8 @@ void TDamageSpread::SetDiceData(std::int32_t count, std::int32_t sides, std::int
     m_bonus = bonus;
 
     TPercents percent{};
-    if (count < 1 || sides < 1 || !ComputePercents(count, sides, bonus, percent))
-        percent.fill(0);
+    if (count >= 1 && sides >= 1)
+        ComputePercents(count, sides, bonus, percent);
 
     double highest = 0;
     for (std::size_t k = 0; k < m_bars.size(); ++k) {
