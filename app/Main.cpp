@@ -1,7 +1,9 @@
 #include "app/Main.h"
 
+#include "app/AtomicFile.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
+#include "expr/Exception.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
 #include "views/WeaponListView.h"
@@ -10,6 +12,7 @@
 #include "views/WeaponSpeedGrid.h"
 #include "weapons/NumberFormat.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -21,7 +24,6 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -51,6 +53,18 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const QString& objectNam
         label->setObjectName(objectName);
     }
     return label;
+}
+
+// The evaluator's own message says what went wrong but not in which of the
+// user's two formulas, nor for which weapon; `caption` adds both on a line
+// of its own above it.
+void NamingTheFormula(const QString& caption, const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const EMathError& e) {
+        throw EMathError((caption + QLatin1Char('\n')).toStdString() + e.what());
+    }
 }
 
 QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
@@ -83,7 +97,7 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     setMinimumSize(635, 350);
     CreateControls();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        setGeometry(DefaultWindowRect(size(), minimumSize(), screen->availableGeometry()));
     }
 
     setWindowTitle(windowTitle() + tr("Ver1.02"));
@@ -316,8 +330,8 @@ void TMainForm::RestorePlacement(const std::optional<TWindowPlacement>& placemen
     // A place that is no longer usable (a screen since removed, a file edited
     // by hand) falls back to the design's centred window; the other two
     // values still count.
-    if (IsUsablePlacement(*placement, minimumSize(), screens)) {
-        setGeometry(placement->Rect());
+    if (const std::optional<QRect> fitted = FitPlacement(*placement, minimumSize(), screens)) {
+        setGeometry(*fitted);
     }
     if (placement->Splitter > 0 && placement->Splitter < width()) {
         m_splitter->setSizes(
@@ -360,18 +374,16 @@ QImage TMainForm::PageImage() const
 
 bool TMainForm::SavePageAsPng(const QString& path)
 {
-    const QImage image = PageImage();
-    QSaveFile file(path);
+    // Encoded in memory first, so the file is written in one piece or not at all.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     QString error;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
+    if (!writer.write(PageImage())) {
+        error = writer.errorString();
     } else {
-        QImageWriter writer(&file, "png");
-        if (!writer.write(image)) {
-            error = writer.errorString();
-        } else if (!file.commit()) {
-            error = file.errorString();
-        }
+        error = WriteFileWhole(path, png);
     }
     if (error.isEmpty()) {
         return true;
@@ -411,7 +423,8 @@ void TMainForm::SavePageAsPngClick()
 
 void TMainForm::LoadOptions()
 {
-    m_option = m_optionStore.Load();
+    m_option = TOptionRecord();
+    RunShowingErrors([this] { m_option = m_optionStore.Load(); });
 }
 
 void TMainForm::SaveOptions()
@@ -562,7 +575,8 @@ bool TMainForm::DamageRefresh()
     data.LowDamage = m_weapon.LowDamage;
     data.HighDamage = m_weapon.HighDamage;
     data.AverageDamage = m_weapon.AverageDamage;
-    m_calculator->SetStats(m_stats);
+    NamingTheFormula(tr("ダメージの計算式（%1）:").arg(QString::fromStdString(m_weapon.Name)),
+                     [this] { m_calculator->SetStats(m_stats); });
 
     m_weaponDataGrid->SetDamageTable(m_calculator->Table());
     m_weaponDataGrid->SetHQDamgeAve(m_calculator->HQAve());
@@ -593,8 +607,10 @@ void TMainForm::SpeedRefresh()
     m_speedData.INT = m_stats.INT;
     m_speedData.STR = m_stats.STR;
     m_speedData.DEX = m_stats.DEX;
-    m_weaponSpeedGrid->SetWeaponSpeedData(m_speedData);
-    NextSwingRefresh();
+    NamingTheFormula(tr("速度の計算式（%1）:").arg(QString::fromStdString(m_weapon.Name)), [this] {
+        m_weaponSpeedGrid->SetWeaponSpeedData(m_speedData);
+        NextSwingRefresh();
+    });
 }
 
 void TMainForm::NextSwingRefresh()

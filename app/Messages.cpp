@@ -3,6 +3,7 @@
 #include "expr/Exception.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 #include <exception>
@@ -42,4 +43,29 @@ bool RunShowingErrors(const std::function<void()>& action)
         ShowMessage(QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+QString FileKindWords(TFileKind kind)
+{
+    const auto words = [](const char* text) {
+        return QCoreApplication::translate("Messages", text);
+    };
+    switch (kind) {
+    case TFileKind::Directory:
+        return words("フォルダです");
+    case TFileKind::Fifo:
+        return words("名前付きパイプです");
+    case TFileKind::CharacterDevice:
+        return words("キャラクタデバイスです");
+    case TFileKind::BlockDevice:
+        return words("ブロックデバイスです");
+    case TFileKind::Socket:
+        return words("ソケットです");
+    case TFileKind::Other:
+        return words("通常のファイルではありません");
+    case TFileKind::Missing:
+    case TFileKind::Regular:
+        break;
+    }
+    return QString();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "weapons/FileKind.h"
+
 #include <QString>
 
 #include <functional>
@@ -14,3 +16,7 @@ void SetMessageSink(std::function<void(const QString&)> sink);
 // ShowMessage and reported by returning false, so no error escapes into the
 // event loop and the program goes on with what it showed before.
 bool RunShowingErrors(const std::function<void()>& action);
+
+// What a path that is no regular file names, as a short sentence
+// ("名前付きパイプです"); empty for a missing or regular file.
+QString FileKindWords(TFileKind kind);

@@ -1,12 +1,14 @@
 #include "app/OptionStore.h"
 
+#include "app/AtomicFile.h"
+#include "app/Messages.h"
 #include "expr/Exception.h"
+#include "weapons/FileKind.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 TOptionStore::TOptionStore(const QString& dataDir, const QString& configDir, bool besideData)
@@ -40,8 +42,19 @@ TOptionRecord TOptionStore::Load()
         sources << DataFilePath();
     }
     for (const QString& path : sources) {
-        if (!QFileInfo(path).isFile()) {
+        const TFileKind kind = FileKindOf(QFile::encodeName(path).toStdString());
+        // A folder in the file's place cannot hold settings nor keep the
+        // program waiting; saving moves on to the configuration folder then.
+        if (kind == TFileKind::Missing || kind == TFileKind::Directory) {
             continue;
+        }
+        // Opening a named pipe waits for a writer and a device may never end,
+        // so only a regular file is opened; anything else leaves the defaults.
+        if (kind != TFileKind::Regular) {
+            const QString message = QCoreApplication::translate(
+                                        "TOptionStore", "設定ファイルを読み込めません（%1）: %2")
+                                        .arg(FileKindWords(kind), QDir::toNativeSeparators(path));
+            throw EFileError(message.toStdString());
         }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -53,16 +66,6 @@ TOptionRecord TOptionStore::Load()
         break;
     }
     return ReadOptionRecord(m_ini);
-}
-
-bool TOptionStore::WriteWhole(const QString& path, const QByteArray& bytes, QString& error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 QString TOptionStore::Save(const TOptionRecord& record,
@@ -82,12 +85,12 @@ QString TOptionStore::Save(const TOptionRecord& record,
     }
     QStringList problems;
     for (const QString& path : targets) {
-        QString error;
         if (path == ConfigFilePath() && !QDir().mkpath(m_configDir)) {
             problems << QDir::toNativeSeparators(m_configDir);
             continue;
         }
-        if (WriteWhole(path, bytes, error)) {
+        const QString error = WriteFileWhole(path, bytes);
+        if (error.isEmpty()) {
             return path;
         }
         problems << QDir::toNativeSeparators(path) + QStringLiteral(": ") + error;

@@ -32,7 +32,9 @@ public:
     QString ConfigFilePath() const;
 
     // Reads the configuration folder's file if there is one, else the data
-    // folder's; a missing or unreadable file gives the defaults.
+    // folder's; a missing or unreadable file or a folder gives the defaults.
+    // Anything else that is no regular file (a named pipe, a device) is not opened:
+    // raises EFileError naming it and what it is, and the defaults stand.
     TOptionRecord Load();
     // The window's place as the file last read left it.
     std::optional<TWindowPlacement> LoadedPlacement() const { return ReadWindowPlacement(m_ini); }
@@ -49,8 +51,6 @@ public:
     QString LoadedFrom() const { return m_loadedFrom; }
 
 private:
-    static bool WriteWhole(const QString& path, const QByteArray& bytes, QString& error);
-
     QString m_dataDir;
     QString m_configDir;
     bool m_besideData = true;

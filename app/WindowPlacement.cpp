@@ -1,5 +1,6 @@
 #include "app/WindowPlacement.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -13,6 +14,15 @@ std::optional<std::int32_t> Integer(const TIniFile& ini, const char* key)
 {
     const std::optional<std::string> text = ini.Value(Section, key);
     return text ? TIniFile::ParseInteger(*text) : std::nullopt;
+}
+
+// One side of the window against the same side of the screen.
+void FitSide(int& start, int& length, int screenStart, int screenLength, int minimum)
+{
+    if (length > screenLength) {
+        length = std::max(screenLength, minimum);
+        start = screenStart;
+    }
 }
 
 } // namespace
@@ -66,4 +76,39 @@ bool IsUsablePlacement(const TWindowPlacement& placement, QSize minimum,
         }
     }
     return false;
+}
+
+std::optional<QRect> FitPlacement(const TWindowPlacement& placement, QSize minimum,
+                                  const QList<QRect>& screens)
+{
+    if (!IsUsablePlacement(placement, minimum, screens)) {
+        return std::nullopt;
+    }
+    const QRect strip(placement.Left, placement.Top, placement.Width, GrabHeight);
+    QRect home;
+    qint64 homeShare = -1;
+    for (const QRect& screen : screens) {
+        const QRect shared = strip.intersected(screen);
+        const qint64 share = qint64(shared.width()) * shared.height();
+        if (share > homeShare) {
+            home = screen;
+            homeShare = share;
+        }
+    }
+    int left = placement.Left, top = placement.Top;
+    int width = placement.Width, height = placement.Height;
+    FitSide(left, width, home.left(), home.width(), minimum.width());
+    FitSide(top, height, home.top(), home.height(), minimum.height());
+    return QRect(left, top, width, height);
+}
+
+QRect DefaultWindowRect(QSize design, QSize minimum, const QRect& screen)
+{
+    const QSize size = design.boundedTo(screen.size()).expandedTo(minimum);
+    QRect rect(QPoint(0, 0), size);
+    rect.moveCenter(screen.center());
+    // A window larger than the screen keeps its top left corner on it.
+    rect.moveTopLeft(
+        QPoint(std::max(rect.left(), screen.left()), std::max(rect.top(), screen.top())));
+    return rect;
 }

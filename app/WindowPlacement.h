@@ -39,3 +39,16 @@ void WriteWindowPlacement(const TWindowPlacement& placement, TIniFile& ini);
 // grab it, would leave the user a window they cannot use or cannot find.
 bool IsUsablePlacement(const TWindowPlacement& placement, QSize minimum,
                        const QList<QRect>& screens);
+
+// Where the window goes for a stored placement: nothing when it is not usable
+// (see above), so the default applies. Otherwise the placement as it was,
+// except that a side longer than the screen holding most of the top strip is
+// shrunk to that screen (never below `minimum`) and moved onto it: a window
+// far larger than any screen costs memory by the hundred megabytes and can
+// exceed what the paint engine can draw on.
+std::optional<QRect> FitPlacement(const TWindowPlacement& placement, QSize minimum,
+                                  const QList<QRect>& screens);
+
+// The first window: the design's size, shrunk to `screen` where it is larger
+// (never below `minimum`, as with a large scale on a small screen), centred on it.
+QRect DefaultWindowRect(QSize design, QSize minimum, const QRect& screen);

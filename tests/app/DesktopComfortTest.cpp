@@ -23,25 +23,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace {
-
-// The figures of one weapon at all stats 100 and the standard settings,
-// computed by the core without the window.
-TWeaponDamges Expected(const TWDataCSVTable& weapon)
-{
-    TWeaponDamges calc(TWeaponDataAndPCData{});
-    calc.SetDamageMethod(DefaultDamageMethod);
-    calc.SetRoundingMode(RoundUp);
-    calc.WeaponData() = {weapon.HighDamage, weapon.LowDamage, weapon.AverageDamage, weapon.Type,
-                         weapon.Name};
-    TWeaponDataAndPCData pc;
-    pc.STR = pc.DEX = pc.INT = pc.Tactics = pc.Anatomy = pc.Lumberjack = 100;
-    calc.SetStats(pc);
-    return calc;
-}
 
 // The speed grid's rows for the standard formula, merged by hand: a DEX row
 // of ranges above a delay row, eight cells a row, column 0 taken from the
@@ -114,6 +101,9 @@ private slots:
     void maximisedWindowComesBackMaximised();
     void unusableWindowPlacesAreIgnored_data();
     void unusableWindowPlacesAreIgnored();
+    void aHugeStoredWindowIsShrunkOntoTheScreen();
+    void aFullDiskLeavesEveryWrittenFileWhole_data();
+    void aFullDiskLeavesEveryWrittenFileWhole();
 
 private:
     std::unique_ptr<TMainForm> ShownForm();
@@ -196,7 +186,7 @@ void DesktopComfortTest::ctrlCOnTheGridsCopiesTabSeparatedTables()
     auto form = ShownForm();
     const TWDataCSVTable katana = SelectWeapon(*form, QStringLiteral("Katana"));
     QCOMPARE(katana.Name, std::string("Katana"));
-    const TWeaponDamges calc = Expected(katana);
+    const TWeaponDamges calc = Expected(katana, TStats{}, TOptionRecord());
     QClipboard* clipboard = QGuiApplication::clipboard();
     auto* pages = Child<QTabWidget>(*form, "PageControl");
 
@@ -345,7 +335,7 @@ void DesktopComfortTest::typingAWeaponNamePicksAndRecomputes()
     QVERIFY(list->GetWeaponData(weapon));
     QCOMPARE(weapon.Name, std::string("Skinning Knife"));
     QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("Skinning Knife"));
-    const TWeaponDamges calc = Expected(weapon);
+    const TWeaponDamges calc = Expected(weapon, TStats{}, TOptionRecord());
     QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(), General(calc.HQAve()));
     QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->CellText(7, 18),
              General(calc.Table()[5][5][2]));
@@ -433,6 +423,52 @@ void DesktopComfortTest::unusableWindowPlacesAreIgnored()
     QCOMPARE(form->geometry(), used ? QRect(10, 20, 700, 400) : design);
     QVERIFY(!form->isMaximized());
     QVERIFY(m_messages.isEmpty());
+}
+
+void DesktopComfortTest::aHugeStoredWindowIsShrunkOntoTheScreen()
+{
+    WriteFile(IniPath(), StandardSettings.toUtf8() +
+                             "[Window]\nLeft=10\nTop=20\nWidth=100000\nHeight=100000\n");
+    // Shown and painted: a window this size once crashed in its first paint.
+    auto form = ShownForm();
+    QVERIFY(!form->grab().isNull());
+    QCOMPARE(form->size(), QSize(800, 800));
+}
+
+void DesktopComfortTest::aFullDiskLeavesEveryWrittenFileWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("settings at close")
+        << QStringLiteral("Option.ini") << QStringLiteral("Option.iniを保存できませんでした。");
+    QTest::newRow("page picture") << QStringLiteral("page.png")
+                                  << QStringLiteral("PNGファイルを保存できませんでした。");
+}
+
+void DesktopComfortTest::aFullDiskLeavesEveryWrittenFileWhole()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QString path = m_dataDir->filePath(name);
+    const QByteArray old = "[Base]\nDecimal=2\n";
+    WriteFile(path, old);
+    auto form = MakeForm();
+    // 100 bytes take the old file but neither the new settings nor a picture.
+    const QString said = MessagesOfChild(
+        [&] {
+            if (name == QLatin1String("Option.ini")) {
+                form->close();
+            } else {
+                form->SavePageAsPng(path);
+            }
+        },
+        100);
+    QCOMPARE(ReadFile(path), old);
+    QCOMPARE(QDir(m_dataDir->path()).entryList(QDir::Files), QStringList({name, "WData.csv"}));
+    QVERIFY2(said.startsWith(message), qPrintable(said));
+    QVERIFY2(said.contains(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                           QString::fromLocal8Bit(std::strerror(EFBIG))),
+             qPrintable(said));
 }
 
 int main(int argc, char** argv)

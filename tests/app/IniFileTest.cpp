@@ -264,6 +264,43 @@ TEST(WindowPlacement, UsableOnAnyScreenOnlyWithItsTopStripReachable)
     EXPECT_FALSE(IsUsablePlacement({100, 50, 832, 478}, minimum, {})) << "no screen at all";
 }
 
+TEST(WindowPlacement, ShrunkOntoTheScreenHoldingItsTopStripOrCentredAtFirst)
+{
+    const QList<QRect> two = {QRect(0, 0, 1366, 738), QRect(-1920, -300, 1920, 1050)};
+    const QList<QRect> tiny = {QRect(0, 0, 600, 300)};
+    // Without a stored placement: the first window on the first screen.
+    struct TCase
+    {
+        const char* Name;
+        QList<QRect> Screens;
+        std::optional<TWindowPlacement> Stored;
+        std::optional<QRect> Expected;
+    } const cases[] = {
+        {"fits: kept", two, TWindowPlacement{100, 50, 1366, 478}, QRect(100, 50, 1366, 478)},
+        {"one pixel wider", two, TWindowPlacement{5, 9, 1367, 478}, QRect(0, 9, 1366, 478)},
+        {"one pixel taller", two, TWindowPlacement{5, 0, 832, 739}, QRect(5, 0, 832, 738)},
+        {"huge", two, TWindowPlacement{10, 20, 100000, 100000}, QRect(0, 0, 1366, 738)},
+        {"most of the strip on the left screen", two, TWindowPlacement{-50000, 0, 100000, 478},
+         QRect(-1920, 0, 1920, 478)},
+        {"huge off every screen", two, TWindowPlacement{5000, 5000, 100000, 100000}, std::nullopt},
+        {"screen below the minimum", tiny, TWindowPlacement{0, 0, 1000, 1000},
+         QRect(0, 0, 635, 350)},
+        {"first window, laptop", two, std::nullopt, QRect(267, 130, 832, 478)},
+        {"first window, 1280 x 900 at twice the scale",
+         {QRect(0, 0, 640, 450)},
+         std::nullopt,
+         QRect(0, 0, 640, 450)},
+        {"first window, screen below the minimum", tiny, std::nullopt, QRect(0, 0, 635, 350)},
+    };
+    const QSize minimum(635, 350);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(c.Stored ? FitPlacement(*c.Stored, minimum, c.Screens)
+                           : DefaultWindowRect(QSize(832, 478), minimum, c.Screens[0]),
+                  c.Expected);
+    }
+}
+
 TEST(WindowPlacement, FollowsTheSettingsAndReadsBack)
 {
     TIniFile ini;

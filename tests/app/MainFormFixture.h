@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "weapons/NumberFormat.h"
+#include "weapons/WeaponD.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -12,7 +13,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 inline const QString DataSource = QStringLiteral(QUILLMARCH_SOURCE_DIR "/data/WData.csv");
 
@@ -22,6 +29,39 @@ inline const QString StandardSettings =
                    "DamageMethod=(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus\n"
                    "[SpreadChart]\n3D=0\n"
                    "[WeaponSpeed]\nMethod=(15000/((25+2.5*DEXR)*SPEED))\n");
+
+struct TStats
+{
+    int STR = 100, DEX = 100, INT = 100, Tactics = 100, Anatomy = 100, Lumberjack = 100;
+};
+
+// The damage figures the core gives for one weapon, computed without the window.
+inline TWeaponDamges Expected(const TWDataCSVTable& weapon, const TStats& stats,
+                              const TOptionRecord& option)
+{
+    TWeaponDamges calc(TWeaponDataAndPCData{});
+    calc.SetDamageMethod(option.Base.DamageMethod);
+    calc.SetRoundingMode(option.Base.Decimal);
+    calc.SetAnatomyOption(option.Base.Anatomy);
+    calc.WeaponData() = {weapon.HighDamage, weapon.LowDamage, weapon.AverageDamage, weapon.Type,
+                         weapon.Name};
+    TWeaponDataAndPCData pc;
+    pc.STR = stats.STR;
+    pc.DEX = stats.DEX;
+    pc.INT = stats.INT;
+    pc.Tactics = stats.Tactics;
+    pc.Anatomy = stats.Anatomy;
+    pc.Lumberjack = stats.Lumberjack;
+    calc.SetStats(pc);
+    return calc;
+}
+
+inline void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
 
 inline QString General(double value)
 {
@@ -61,6 +101,36 @@ protected:
     }
 
     void TearDownMessages() { SetMessageSink({}); }
+
+    // Runs `action` in a child process whose files cannot grow beyond
+    // `fileSizeLimit` (writes fail with EFBIG, as on a full disk) and returns
+    // the messages it showed. The child is killed after 20 seconds, so an
+    // action that blocks fails the test instead of hanging it.
+    QString MessagesOfChild(const std::function<void()>& action,
+                            rlim_t fileSizeLimit = RLIM_INFINITY)
+    {
+        int ends[2];
+        if (::pipe(ends) != 0) {
+            return QStringLiteral("no pipe");
+        }
+        if (fork() == 0) {
+            alarm(20);
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            action();
+            const QByteArray said = m_messages.join(QLatin1Char('\n')).toUtf8();
+            _exit(::write(ends[1], said.constData(), said.size()) == said.size() ? 0 : 1);
+        }
+        ::close(ends[1]);
+        QFile pipe;
+        pipe.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+        const QString said = QString::fromUtf8(pipe.readAll());
+        int status = 0;
+        wait(&status);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? said
+                                                             : QStringLiteral("child failed");
+    }
 
     std::unique_ptr<TMainForm> MakeForm()
     {

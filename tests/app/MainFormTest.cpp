@@ -11,9 +11,11 @@
 #include "views/WeaponRankingView.h"
 #include "views/WeaponSpeedGrid.h"
 #include "weapons/DamageSpread.h"
+#include "weapons/FileKind.h"
 #include "weapons/NumberFormat.h"
 #include "weapons/RaderGeometry.h"
 #include "weapons/TextEncoding.h"
+#include "weapons/WeaponTable.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -39,41 +41,9 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
-
-struct TStats
-{
-    int STR = 100, DEX = 100, INT = 100, Tactics = 100, Anatomy = 100, Lumberjack = 100;
-};
-
-// The damage figures the core gives for one weapon, computed without the window.
-TWeaponDamges Expected(const TWDataCSVTable& weapon, const TStats& stats,
-                       const TOptionRecord& option)
-{
-    TWeaponDamges calc(TWeaponDataAndPCData{});
-    calc.SetDamageMethod(option.Base.DamageMethod);
-    calc.SetRoundingMode(option.Base.Decimal);
-    calc.SetAnatomyOption(option.Base.Anatomy);
-    calc.WeaponData() = {weapon.HighDamage, weapon.LowDamage, weapon.AverageDamage, weapon.Type,
-                         weapon.Name};
-    TWeaponDataAndPCData pc;
-    pc.STR = stats.STR;
-    pc.DEX = stats.DEX;
-    pc.INT = stats.INT;
-    pc.Tactics = stats.Tactics;
-    pc.Anatomy = stats.Anatomy;
-    pc.Lumberjack = stats.Lumberjack;
-    calc.SetStats(pc);
-    return calc;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Runs `action` on the modal dialog once it is shown.
 void OnDialog(const std::function<void(TOptionDlg&)>& action)
@@ -128,6 +98,9 @@ private slots:
     void aFormulaFaultIsShownOnceAndKeepsTheRanking_data();
     void aFormulaFaultIsShownOnceAndKeepsTheRanking();
     void nextFasterSwingAtRangeBorders();
+    void eachRowComputesItsOwnWeaponWhateverItsIndex();
+    void aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting_data();
+    void aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting();
 
 private:
     TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
@@ -201,7 +174,8 @@ void MainFormTest::startsWithDesignTextsAndDefaults()
 {
     auto form = MakeForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("QuillmarchVer1.02"));
-    QCOMPARE(form->size(), QSize(832, 478));
+    // The design's 832 x 478, narrowed to the 800 x 800 test screen and centred on it.
+    QCOMPARE(form->geometry(), QRect(0, 161, 800, 478));
     QCOMPARE(form->minimumSize(), QSize(635, 350));
     QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("WeaponName"));
     QCOMPARE(Child<QLabel>(*form, "LabelHQLow")->text(), QStringLiteral("HQLow"));
@@ -610,7 +584,7 @@ void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
     const QString written = QString::fromUtf8(ReadFile(path));
     QVERIFY2(written.startsWith(StandardSettings), qPrintable(written));
     QVERIFY2(QRegularExpression(QStringLiteral("^\\[Window\\]\nLeft=-?\\d+\nTop=-?\\d+\n"
-                                               "Width=832\nHeight=478\nMaximized=0\n"
+                                               "Width=800\nHeight=478\nMaximized=0\n"
                                                "Splitter=\\d+\n$"))
                  .match(written.mid(StandardSettings.size()))
                  .hasMatch(),
@@ -1050,15 +1024,25 @@ void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking_data()
     QTest::addColumn<bool>("picked");
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("speed");
+    QTest::addColumn<QString>("shown");
     const QString damage = QString::fromLatin1(DefaultDamageMethod);
     const QString speed = QString::fromLatin1(DefaultSpeedMethod);
+    const QString zero = QStringLiteral("Floating point division by zero");
     for (const bool picked : {false, true}) {
         const char* const who = picked ? "picked" : "no pick";
+        // A fault for the weapon shown names the formula and the weapon.
+        const auto named = [&](const char* formula) {
+            return picked ? QString::fromUtf8(formula) + QStringLiteral("（Katana）:\n") + zero
+                          : zero;
+        };
         QTest::addRow("%s, damage divides by zero", who)
-            << picked << QStringLiteral("Damage/(STR-100)") << speed;
-        QTest::addRow("%s, damage refused", who) << picked << QStringLiteral("Damage*(2") << speed;
+            << picked << QStringLiteral("Damage/(STR-100)") << speed << named("ダメージの計算式");
+        QTest::addRow("%s, damage refused", who)
+            << picked << QStringLiteral("Damage*(2") << speed
+            << QStringLiteral("Number of bracket is miss-matching. Review your expression.\n"
+                              "標準の計算式を使います。");
         QTest::addRow("%s, delay divides by zero", who)
-            << picked << damage << QStringLiteral("15000/(STR-100)");
+            << picked << damage << QStringLiteral("15000/(STR-100)") << named("速度の計算式");
     }
 }
 
@@ -1067,6 +1051,7 @@ void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking()
     QFETCH(bool, picked);
     QFETCH(QString, damage);
     QFETCH(QString, speed);
+    QFETCH(QString, shown);
     auto form = MakeForm();
     if (picked) {
         SelectWeapon(*form, QStringLiteral("Katana"));
@@ -1079,6 +1064,7 @@ void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking()
     record.WeaponSpeed.Method = speed.toStdString();
     form->SetOptionRecord(record);
     QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0], shown);
     // A refused formula is replaced by the standard one, which still ranks;
     // one that fails at these stats leaves the last good rows.
     QCOMPARE(view->ToTabSeparatedText(), before);
@@ -1122,6 +1108,57 @@ void MainFormTest::nextFasterSwingAtRangeBorders()
     }
     QCOMPARE(grid->MarkedRange(), nullptr);
     QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::eachRowComputesItsOwnWeaponWhateverItsIndex()
+{
+    // A row deleted by hand and an Index typed twice: the Index no longer
+    // tells the line, so only the row itself can.
+    const QByteArray csv = "Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n"
+                           "0,Broadsword,5,29,17,45,Swords,2,13,3,2d13+3\n"
+                           "2,Hatchet,2,17,9.5,41,AXE,1,16,1,1d16+1\n"
+                           "2,Mace,8,32,20,40,Mace,3,9,5,3d9+5\n"
+                           "5,Bow,9,41,25,30,Archery,4,9,5,4d9+5\n";
+    WriteFile(m_dataDir->filePath(QStringLiteral("WData.csv")), csv);
+    TWeaponTable table;
+    table.LoadFromBytes(csv.toStdString());
+    auto form = MakeForm();
+    for (int line = 1; line <= table.Count(); ++line) {
+        const TWDataCSVTable& weapon = table.Weapon(line);
+        SelectWeapon(*form, QString::fromStdString(weapon.Name));
+        CheckFigures(*form, weapon, TStats{});
+    }
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("settings") << QStringLiteral("Option.ini")
+                              << QStringLiteral(
+                                     "設定ファイルを読み込めません（名前付きパイプです）: ");
+    QTest::newRow("weapon table") << QStringLiteral("WData.csv")
+                                  << QStringLiteral("CSVFileのエラーです。");
+}
+
+void MainFormTest::aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QString path = m_dataDir->filePath(name);
+    QFile::remove(path);
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    // Opening the pipe would wait for a writer that never comes; the child is
+    // killed then, and the test fails instead of hanging.
+    const QString said = MessagesOfChild([this] {
+        auto form = MakeForm();
+        form->close();
+    });
+    QVERIFY2(said.startsWith(message), qPrintable(said));
+    QVERIFY2(said.contains(name), qPrintable(said));
+    // Saving at close went elsewhere and left the pipe in its place.
+    QCOMPARE(FileKindOf(QFile::encodeName(path).toStdString()), TFileKind::Fifo);
 }
 
 int main(int argc, char** argv)
