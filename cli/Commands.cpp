@@ -4,14 +4,15 @@
 #include "cli/TextLayout.h"
 #include "expr/MathsParser.h"
 #include "weapons/DamageSpread.h"
+#include "weapons/FileKind.h"
 #include "weapons/NumberFormat.h"
 #include "weapons/RaderChartData.h"
 #include "weapons/WeaponTable.h"
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cstdio>
-#include <filesystem>
 #include <ostream>
 
 namespace {
@@ -20,17 +21,64 @@ using Json = nlohmann::ordered_json;
 
 // Text from a weapons file or the command line need not be valid UTF-8; a
 // stray byte must not cost the whole answer.
+std::string Dumped(const Json& json)
+{
+    return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 void WriteJson(std::ostream& out, const Json& json)
 {
-    out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+    out << Dumped(json) << '\n';
+}
+
+// A long list is written element by element, as the one document dumped
+// whole would read, instead of being built whole first. Its elements share
+// their keys: one object is made and only its values are replaced, so a
+// million elements cost no million objects.
+class TJsonArrayWriter
+{
+public:
+    explicit TJsonArrayWriter(std::ostream& out) : m_out(out) { m_out << '['; }
+    void Add(const Json& element)
+    {
+        if (!m_empty)
+            m_out << ',';
+        m_empty = false;
+        m_out << Dumped(element);
+    }
+    void Close() { m_out << ']'; }
+
+private:
+    std::ostream& m_out;
+    bool m_empty = true;
+};
+
+// Assigning a std::string would make the value a new string; this keeps its storage.
+void SetText(Json& value, const std::string& text)
+{
+    if (value.is_string())
+        value.get_ref<Json::string_t&>() = text;
+    else
+        value = text;
+}
+
+// A directory, FIFO or device is refused by what it is before anything
+// opens it: opening a FIFO would wait for a writer that may never come.
+// Returns Regular or Missing.
+TFileKind CheckWeaponsFileKind(const std::string& file)
+{
+    const TFileKind kind = FileKindOf(file);
+    if (kind != TFileKind::Regular && kind != TFileKind::Missing)
+        throw EArgumentError("The weapons file is " + std::string(FileKindText(kind)) + ": " +
+                             file);
+    return kind;
 }
 
 // Unlike the weapons command, a command that needs a weapon cannot go on
 // without the file, so its absence is an error of the arguments.
 void LoadWeapons(const std::string& file, TWeaponTable& table)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
+    if (CheckWeaponsFileKind(file) == TFileKind::Missing)
         throw EArgumentError("The weapons file does not exist: " + file);
     table.LoadFromFile(file);
 }
@@ -48,17 +96,19 @@ TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
 
 // RFC 4180: a field holding a separator, a quote or a line break goes
 // between quotes, its quotes doubled.
-std::string CsvField(const std::string& text)
+void AppendCsvField(std::string& line, const std::string& text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        line += text;
+        return;
+    }
+    line += '"';
     for (const char c : text) {
         if (c == '"')
-            quoted += '"';
-        quoted += c;
+            line += '"';
+        line += c;
     }
-    return quoted + '"';
+    line += '"';
 }
 
 std::string RangeText(const TSpeedRange& range)
@@ -256,57 +306,82 @@ void RunRadar(const TRadarRequest& request, std::ostream& out)
 
 void RunWeapons(const TWeaponsRequest& request, std::ostream& out)
 {
-    // The program itself goes on with an empty list after a bad file, so
-    // the failure is part of the answer, not an error of the command.
     TWeaponTable table;
-    std::string message;
-    bool failed = false;
     try {
+        CheckWeaponsFileKind(request.File);
         table.LoadFromFile(request.File);
     } catch (const Exception& error) {
-        table.Clear();
-        message = error.what();
-        failed = true;
+        // A script reading the JSON still gets a document, the failure in its
+        // message; the exit code and standard error tell it as for any command.
+        if (request.Json)
+            out << "{\"weapons\":[],\"count\":0,\"message\":" << Dumped(Json(error.what()))
+                << "}\n";
+        throw;
     }
 
     if (request.Json) {
-        Json weapons = Json::array();
+        out << "{\"weapons\":";
+        TJsonArrayWriter weapons(out);
+        Json element = {{"index", 0},      {"name", ""}, {"low", 0},   {"high", 0},
+                        {"average", 0},    {"speed", 0}, {"type", ""}, {"dice_count", 0},
+                        {"dice_sides", 0}, {"bonus", 0}, {"note", ""}};
+        // Looked up once: the object gains no key, so its values stay in place.
+        Json &index = element["index"], &name = element["name"], &low = element["low"],
+             &high = element["high"], &average = element["average"], &speed = element["speed"],
+             &type = element["type"], &diceCount = element["dice_count"],
+             &diceSides = element["dice_sides"], &bonus = element["bonus"], &note = element["note"];
         for (int line = 1; line <= table.Count(); ++line) {
             const TWDataCSVTable& w = table.Weapon(line);
-            weapons.push_back({{"index", w.Index},
-                               {"name", w.Name},
-                               {"low", w.LowDamage},
-                               {"high", w.HighDamage},
-                               {"average", w.AverageDamage},
-                               {"speed", w.Speed},
-                               {"type", w.Type},
-                               {"dice_count", w.DiceCount},
-                               {"dice_sides", w.DiceSides},
-                               {"bonus", w.DamageBonus},
-                               {"note", w.DamageNote}});
+            index = w.Index;
+            SetText(name, w.Name);
+            low = w.LowDamage;
+            high = w.HighDamage;
+            average = w.AverageDamage;
+            speed = w.Speed;
+            SetText(type, w.Type);
+            diceCount = w.DiceCount;
+            diceSides = w.DiceSides;
+            bonus = w.DamageBonus;
+            SetText(note, w.DamageNote);
+            weapons.Add(element);
         }
-        WriteJson(out, Json{{"weapons", std::move(weapons)},
-                            {"count", table.Count()},
-                            {"message", failed ? Json(message) : Json(nullptr)}});
+        weapons.Close();
+        out << ",\"count\":" << table.Count() << ",\"message\":null}\n";
         return;
     }
 
-    TTextTable list;
-    list.SetAlignment({TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
-                       TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
-                       TAlign::Left});
-    list.AddRow({"Index", "Name", "Low", "High", "Average", "Speed", "Type", "Dice", "Sides",
-                 "Bonus", "Note"});
+    constexpr std::size_t Columns = 11;
+    const std::array<std::string, Columns> header{"Index",   "Name",  "Low",  "High",
+                                                  "Average", "Speed", "Type", "Dice",
+                                                  "Sides",   "Bonus", "Note"};
+    std::array<std::string, Columns> cells;
+    const auto fill = [&](const TWDataCSVTable& w) {
+        cells = {std::to_string(w.Index),
+                 w.Name,
+                 FormatGeneral(w.LowDamage),
+                 FormatGeneral(w.HighDamage),
+                 FormatGeneral(w.AverageDamage),
+                 std::to_string(w.Speed),
+                 w.Type,
+                 std::to_string(w.DiceCount),
+                 std::to_string(w.DiceSides),
+                 std::to_string(w.DamageBonus),
+                 w.DamageNote};
+    };
+    TColumnLayout list({TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
+                        TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
+                        TAlign::Left});
+    list.Measure(header);
     for (int line = 1; line <= table.Count(); ++line) {
-        const TWDataCSVTable& w = table.Weapon(line);
-        list.AddRow({std::to_string(w.Index), w.Name, FormatGeneral(w.LowDamage),
-                     FormatGeneral(w.HighDamage), FormatGeneral(w.AverageDamage),
-                     std::to_string(w.Speed), w.Type, std::to_string(w.DiceCount),
-                     std::to_string(w.DiceSides), std::to_string(w.DamageBonus), w.DamageNote});
+        fill(table.Weapon(line));
+        list.Measure(cells);
     }
-    out << list.Render() << table.Count() << (table.Count() == 1 ? " weapon" : " weapons") << '\n';
-    if (failed)
-        out << message << '\n';
+    list.Write(out, header);
+    for (int line = 1; line <= table.Count(); ++line) {
+        fill(table.Weapon(line));
+        list.Write(out, cells);
+    }
+    out << table.Count() << (table.Count() == 1 ? " weapon" : " weapons") << '\n';
 }
 
 TRankColumn ParseRankColumn(std::string_view key)
@@ -335,52 +410,72 @@ void RunRank(const TRankRequest& request, std::ostream& out)
 
     switch (request.Format) {
     case TRankFormat::Json: {
-        Json weapons = Json::array();
+        TJsonArrayWriter weapons(out);
+        Json element = {{"index", 0},           {"name", ""},   {"type", ""},      {"speed", 0},
+                        {"delay", 0},           {"average", 0}, {"hq_average", 0}, {"dps", nullptr},
+                        {"top_probability", 0}, {"overall", 0}};
+        Json &index = element["index"], &name = element["name"], &type = element["type"],
+             &speed = element["speed"], &delay = element["delay"], &average = element["average"],
+             &hqAverage = element["hq_average"], &dps = element["dps"],
+             &topProbability = element["top_probability"], &overall = element["overall"];
         for (const TWeaponRank& row : rows) {
-            weapons.push_back(
-                {{"index", table.Weapon(row.Slot).Index},
-                 {"name", row.Name},
-                 {"type", row.Type},
-                 {"speed", row.Speed},
-                 {"delay", row.Delay},
-                 {"average", row.Average},
-                 {"hq_average", row.HQAverage},
-                 {"dps", row.DamagePerSecond ? Json(*row.DamagePerSecond) : Json(nullptr)},
-                 {"top_probability", row.TopProbability},
-                 {"overall", row.Overall}});
+            index = table.Weapon(row.Slot).Index;
+            SetText(name, row.Name);
+            SetText(type, row.Type);
+            speed = row.Speed;
+            delay = row.Delay;
+            average = row.Average;
+            hqAverage = row.HQAverage;
+            dps = row.DamagePerSecond ? Json(*row.DamagePerSecond) : Json(nullptr);
+            topProbability = row.TopProbability;
+            overall = row.Overall;
+            weapons.Add(element);
         }
-        WriteJson(out, weapons);
+        weapons.Close();
+        out << '\n';
         return;
     }
-    case TRankFormat::Csv:
+    case TRankFormat::Csv: {
+        std::string line;
         out << "index,name,type,speed,delay,average,hq_average,dps,top_probability,overall\n";
         for (const TWeaponRank& row : rows) {
-            out << table.Weapon(row.Slot).Index;
+            line = std::to_string(table.Weapon(row.Slot).Index);
             for (int c = 0; c < RankColumnCount; ++c) {
                 const auto column = static_cast<TRankColumn>(c);
+                line += ',';
                 // A missing figure is an empty field, not the page's "-".
-                const bool missing = column == TRankColumn::DamagePerSecond && !row.DamagePerSecond;
-                out << ',' << (missing ? std::string() : CsvField(RankCellText(row, column)));
+                if (column != TRankColumn::DamagePerSecond || row.DamagePerSecond)
+                    AppendCsvField(line, RankCellText(row, column));
             }
-            out << '\n';
+            line += '\n';
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
         }
         return;
+    }
     case TRankFormat::Text:
         break;
     }
 
-    TTextTable grid;
     std::vector<TAlign> alignment;
     for (int c = 0; c < RankColumnCount; ++c)
         alignment.push_back(IsTextColumn(static_cast<TRankColumn>(c)) ? TAlign::Left
                                                                       : TAlign::Right);
-    grid.SetAlignment(std::move(alignment));
-    grid.AddRow({"Name", "Type", "Speed", "Delay", "Average", "HQ", "DPS", "Top %", "Overall"});
-    for (const TWeaponRank& row : rows) {
-        std::vector<std::string> cells;
+    TColumnLayout grid(std::move(alignment));
+    const std::array<std::string, RankColumnCount> header{
+        "Name", "Type", "Speed", "Delay", "Average", "HQ", "DPS", "Top %", "Overall"};
+    std::array<std::string, RankColumnCount> cells;
+    const auto fill = [&](const TWeaponRank& row) {
         for (int c = 0; c < RankColumnCount; ++c)
-            cells.push_back(RankCellText(row, static_cast<TRankColumn>(c)));
-        grid.AddRow(std::move(cells));
+            cells[static_cast<std::size_t>(c)] = RankCellText(row, static_cast<TRankColumn>(c));
+    };
+    grid.Measure(header);
+    for (const TWeaponRank& row : rows) {
+        fill(row);
+        grid.Measure(cells);
     }
-    out << grid.Render();
+    grid.Write(out, header);
+    for (const TWeaponRank& row : rows) {
+        fill(row);
+        grid.Write(out, cells);
+    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <iosfwd>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +18,28 @@ enum class TAlign
 };
 
 // Rows of cells printed as aligned columns, two blanks apart, without
-// trailing blanks. Every row may have its own number of cells.
+// trailing blanks. Every row may have its own number of cells. The widths
+// are taken from every row before the first is written, so a table of a
+// million weapons is measured in one pass and written in a second, each row
+// formatted anew, instead of being held whole.
+class TColumnLayout
+{
+public:
+    explicit TColumnLayout(std::vector<TAlign> alignment = {}) : m_alignment(std::move(alignment))
+    {
+    }
+    void Measure(std::span<const std::string> cells);
+    // Only rows given to Measure may be written.
+    void Write(std::ostream& out, std::span<const std::string> cells);
+
+private:
+    std::vector<TAlign> m_alignment;
+    std::vector<std::size_t> m_widths;
+    // Kept between rows, so writing one allocates nothing.
+    std::string m_line;
+};
+
+// The same for a table small enough to hold.
 class TTextTable
 {
 public:

@@ -1,8 +1,10 @@
 #include "cli/Cli.h"
 #include "cli/TextLayout.h"
+#include "weapons/FileKind.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@ namespace {
 using nlohmann::json;
 
 const std::string WeaponsFile = std::string(QUILLMARCH_SOURCE_DIR) + "/data/WData.csv";
+const std::string TableHeader = "Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n";
 
 struct TRun
 {
@@ -292,61 +296,117 @@ TEST(CliWeapons, BundledTableAsLoaded)
     EXPECT_EQ(answer["weapons"][40]["name"], "Heavy Crossbow");
 }
 
-TEST(CliWeapons, MissingFileIsAnAnswerNotAnError)
-{
-    const TRun run = RunArgs({"weapons", "--file", "/nonexistent/WData.csv", "--json"});
-    EXPECT_EQ(run.Code, 0);
-    EXPECT_TRUE(run.Err.empty());
-    const json answer = json::parse(run.Out);
-    EXPECT_EQ(answer["count"], 0);
-    EXPECT_TRUE(answer["weapons"].empty());
-    EXPECT_EQ(answer["message"], "WData.csvファイルが存在しません。");
-
-    const TRun plain = RunArgs({"weapons", "--file", "/nonexistent/WData.csv"});
-    EXPECT_EQ(plain.Code, 0);
-    EXPECT_NE(plain.Out.find("0 weapons\nWData.csvファイルが存在しません。"), std::string::npos)
-        << plain.Out;
-}
-
-// A weapons file in the test's temporary directory, removed afterwards.
+// A weapons file in the test's temporary directory, or a directory or FIFO
+// in its place, removed afterwards.
 class TTemporaryFile
 {
 public:
-    explicit TTemporaryFile(const std::string& text)
-        : m_path(std::filesystem::temp_directory_path() /
-                 ("quillmarch-cli-test-" + std::to_string(::getpid()) + ".csv"))
+    explicit TTemporaryFile(const std::string& text) : m_path(NewPath())
     {
         std::ofstream(m_path, std::ios::binary) << text;
+    }
+    explicit TTemporaryFile(TFileKind kind) : m_path(NewPath())
+    {
+        if (kind == TFileKind::Directory)
+            std::filesystem::create_directory(m_path);
+        else if (kind != TFileKind::Fifo || ::mkfifo(m_path.c_str(), 0600) != 0)
+            throw std::runtime_error("cannot make " + m_path.string());
     }
     ~TTemporaryFile() { std::filesystem::remove(m_path); }
     std::string Path() const { return m_path.string(); }
 
 private:
+    static std::filesystem::path NewPath()
+    {
+        static int made = 0;
+        return std::filesystem::temp_directory_path() /
+               ("quillmarch-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++made) +
+                ".csv");
+    }
+
     std::filesystem::path m_path;
 };
 
-TEST(CliWeapons, BrokenFileIsReportedByEachCommandInItsWay)
+TEST(CliWeapons, UnreadableTableFailsButStillAnswersInJson)
 {
-    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n"
-                              "0,Club,8,24,16,4x,Mace,4,5,4,4d5+4\n");
-    const TRun list = RunArgs({"weapons", "--file", file.Path(), "--json"});
-    EXPECT_EQ(list.Code, 0);
-    const json answer = json::parse(list.Out);
-    EXPECT_EQ(answer["count"], 0);
-    EXPECT_TRUE(answer["weapons"].empty());
-    ASSERT_TRUE(answer["message"].is_string());
-    EXPECT_EQ(answer["message"].get<std::string>().rfind("CSVFileのエラーです。", 0), 0u);
+    const TTemporaryFile broken(TableHeader + "0,Club,8,24,16,4x,Mace,4,5,4,4d5+4\n");
+    struct TCase
+    {
+        const char* Name;
+        std::string File;
+        const char* Message;
+    } const cases[] = {
+        {"missing", "/nonexistent/WData.csv", "WData.csvファイルが存在しません。"},
+        {"broken line", broken.Path(), "CSVFileのエラーです。\n2行目: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TRun list = RunArgs({"weapons", "--file", c.File, "--json"});
+        EXPECT_EQ(list.Code, 1);
+        EXPECT_EQ(list.Err.rfind(std::string("EFileError: ") + c.Message, 0), 0u) << list.Err;
+        const json answer = json::parse(list.Out);
+        EXPECT_EQ(answer["count"], 0);
+        EXPECT_TRUE(answer["weapons"].empty());
+        ASSERT_TRUE(answer["message"].is_string());
+        EXPECT_EQ("EFileError: " + answer["message"].get<std::string>() + "\n", list.Err);
 
-    const TRun damage =
-        RunArgs({"damage", "--weapons", file.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"});
+        const TRun plain = RunArgs({"weapons", "--file", c.File});
+        EXPECT_EQ(plain.Code, 1);
+        EXPECT_EQ(plain.Out, "");
+        EXPECT_EQ(plain.Err, list.Err);
+    }
+
+    const TRun damage = RunArgs(
+        {"damage", "--weapons", broken.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"});
     EXPECT_EQ(damage.Code, 1);
     EXPECT_TRUE(damage.Out.empty());
     EXPECT_EQ(damage.Err.rfind("EFileError: CSVFileのエラーです。", 0), 0u) << damage.Err;
 }
 
+TEST(CliWeapons, DirectoryOrPipeIsRefusedBeforeItIsOpened)
+{
+    struct TCase
+    {
+        TFileKind Kind;
+        const char* What;
+    } const kinds[] = {{TFileKind::Directory, "a directory"},
+                       {TFileKind::Fifo, "a named pipe (FIFO)"}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.What);
+        const TTemporaryFile node(kind.Kind);
+        const std::string message =
+            "The weapons file is " + std::string(kind.What) + ": " + node.Path();
+        const std::vector<std::vector<std::string>> commands{
+            {"weapons", "--file", node.Path()},
+            {"weapons", "--file", node.Path(), "--json"},
+            {"rank", "--weapons", node.Path(), "--stats", "1,2,3,4,5,6"},
+            {"damage", "--weapons", node.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"},
+            {"speed", "--weapons", node.Path(), "--weapon", "Club", "--stats", "0,0,0"},
+        };
+        for (const auto& args : commands) {
+            SCOPED_TRACE(args[0] + " " + args.back());
+            // In a child that an alarm ends, should a FIFO ever be opened
+            // and wait for its writer.
+            EXPECT_EXIT(
+                {
+                    ::alarm(10);
+                    const TRun run = RunArgs(args);
+                    const bool json = args.back() == "--json";
+                    const bool ok =
+                        run.Code == 1 &&
+                        run.Err == message + "\nRun with --help for more information.\n" &&
+                        (json ? json::parse(run.Out)["message"] == message : run.Out.empty());
+                    std::cerr << "exit " << run.Code << "\n" << run.Out << run.Err;
+                    std::_Exit(ok ? 0 : 2);
+                },
+                testing::ExitedWithCode(0), "");
+        }
+    }
+}
+
 TEST(CliWeapons, HeaderOnlyFileHasNoWeaponsAndNoMessage)
 {
-    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n");
+    const TTemporaryFile file(TableHeader);
     const json answer = RunJson({"weapons", "--file", file.Path(), "--json"});
     EXPECT_EQ(answer, json::parse(R"({"weapons":[],"count":0,"message":null})"));
     const TRun damage =
@@ -567,6 +627,13 @@ TEST(CliRank, WeaponsWithoutDamagePerSecondGoLast)
     // Last row: "-" under "DPS", right-aligned.
     const std::size_t dpsEnd = lines[0].find("DPS") + 3;
     EXPECT_EQ(lines.back().substr(dpsEnd - 2, 2), " -") << lines.back();
+
+    // The CSV leaves the field empty instead.
+    std::vector<std::string> csvArgs = args;
+    csvArgs.push_back("--csv");
+    const TRun csv = RunArgs(csvArgs);
+    ASSERT_EQ(csv.Code, 0) << csv.Err;
+    EXPECT_EQ(Lines(csv.Out).back(), "40,Heavy Crossbow,Archery,10,-3,30,36,,6.00,37");
 }
 
 // A minimal RFC 4180 reader: quoted fields with doubled quotes, no line
@@ -624,9 +691,8 @@ TEST(CliRank, CsvCarriesTheJsonFigures)
 TEST(CliRank, CsvQuotesNamesWithQuotes)
 {
     // The table itself splits on every comma, so a quote is what a name can hold.
-    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n"
-                              "0,Club,8,24,16,40,Mace,4,5,4,4d5+4\n"
-                              "1,Old \"Blade\",5,26,15.5,58,Swords,3,8,2,3d8+2\n");
+    const TTemporaryFile file(TableHeader + "0,Club,8,24,16,40,Mace,4,5,4,4d5+4\n"
+                                            "1,Old \"Blade\",5,26,15.5,58,Swords,3,8,2,3d8+2\n");
     const TRun csv = RunArgs({"rank", "--weapons", file.Path(), "--stats", "100,100,0,100,0,0",
                               "--csv", "--sort", "name"});
     ASSERT_EQ(csv.Code, 0) << csv.Err;
@@ -641,13 +707,18 @@ TEST(CliRank, CsvQuotesNamesWithQuotes)
 
 TEST(CliRank, EmptyTableGivesHeadersOnly)
 {
-    const TTemporaryFile file("Index,Name,Low,High,Average,Speed,Type,Dice,Sides,Bonus,Note\n");
+    const TTemporaryFile file(TableHeader);
     const std::vector<std::string> args{"rank", "--weapons", file.Path(), "--stats", "1,2,3,4,5,6"};
-    EXPECT_EQ(RunJson({"rank", "--weapons", file.Path(), "--stats", "1,2,3,4,5,6", "--json"}),
-              json::array());
-    const TRun csv = RunArgs({"rank", "--weapons", file.Path(), "--stats", "1,2,3,4,5,6", "--csv"});
+    const auto with = [&](const char* format) {
+        std::vector<std::string> formatted = args;
+        formatted.push_back(format);
+        return formatted;
+    };
+    EXPECT_EQ(RunJson(with("--json")), json::array());
+    const TRun csv = RunArgs(with("--csv"));
     EXPECT_EQ(csv.Code, 0);
-    EXPECT_EQ(Lines(csv.Out).size(), 1u);
+    EXPECT_EQ(csv.Out,
+              "index,name,type,speed,delay,average,hq_average,dps,top_probability,overall\n");
     const TRun text = RunArgs(args);
     EXPECT_EQ(text.Code, 0);
     EXPECT_EQ(text.Out, "Name  Type  Speed  Delay  Average  HQ  DPS  Top %  Overall\n");
