@@ -350,23 +350,19 @@ void RunWeapons(const TWeaponsRequest& request, std::ostream& out)
         return;
     }
 
-    constexpr std::size_t Columns = 11;
-    const std::array<std::string, Columns> header{"Index",   "Name",  "Low",  "High",
+    const std::array<std::string_view, 11> header{"Index",   "Name",  "Low",  "High",
                                                   "Average", "Speed", "Type", "Dice",
                                                   "Sides",   "Bonus", "Note"};
-    std::array<std::string, Columns> cells;
+    // The texts are shown as they stand; only the numbers are formatted.
+    std::array<std::string, 8> numbers;
+    std::array<std::string_view, 11> cells;
     const auto fill = [&](const TWDataCSVTable& w) {
-        cells = {std::to_string(w.Index),
-                 w.Name,
-                 FormatGeneral(w.LowDamage),
-                 FormatGeneral(w.HighDamage),
-                 FormatGeneral(w.AverageDamage),
-                 std::to_string(w.Speed),
-                 w.Type,
-                 std::to_string(w.DiceCount),
-                 std::to_string(w.DiceSides),
-                 std::to_string(w.DamageBonus),
-                 w.DamageNote};
+        numbers = {std::to_string(w.Index),     FormatGeneral(w.LowDamage),
+                   FormatGeneral(w.HighDamage), FormatGeneral(w.AverageDamage),
+                   std::to_string(w.Speed),     std::to_string(w.DiceCount),
+                   std::to_string(w.DiceSides), std::to_string(w.DamageBonus)};
+        cells = {numbers[0], w.Name,     numbers[1], numbers[2], numbers[3],  numbers[4],
+                 w.Type,     numbers[5], numbers[6], numbers[7], w.DamageNote};
     };
     TColumnLayout list({TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
                         TAlign::Right, TAlign::Left, TAlign::Right, TAlign::Right, TAlign::Right,
@@ -461,12 +457,22 @@ void RunRank(const TRankRequest& request, std::ostream& out)
         alignment.push_back(IsTextColumn(static_cast<TRankColumn>(c)) ? TAlign::Left
                                                                       : TAlign::Right);
     TColumnLayout grid(std::move(alignment));
-    const std::array<std::string, RankColumnCount> header{
+    const std::array<std::string_view, RankColumnCount> header{
         "Name", "Type", "Speed", "Delay", "Average", "HQ", "DPS", "Top %", "Overall"};
-    std::array<std::string, RankColumnCount> cells;
+    std::array<std::string, RankColumnCount> texts;
+    std::array<std::string_view, RankColumnCount> cells;
     const auto fill = [&](const TWeaponRank& row) {
-        for (int c = 0; c < RankColumnCount; ++c)
-            cells[static_cast<std::size_t>(c)] = RankCellText(row, static_cast<TRankColumn>(c));
+        // Name and type are shown as they stand, so they are not copied.
+        cells[static_cast<std::size_t>(TRankColumn::Name)] = row.Name;
+        cells[static_cast<std::size_t>(TRankColumn::Type)] = row.Type;
+        for (int c = 0; c < RankColumnCount; ++c) {
+            const auto column = static_cast<TRankColumn>(c);
+            const auto i = static_cast<std::size_t>(c);
+            if (!IsTextColumn(column)) {
+                texts[i] = RankCellText(row, column);
+                cells[i] = texts[i];
+            }
+        }
     };
     grid.Measure(header);
     for (const TWeaponRank& row : rows) {

@@ -61,7 +61,7 @@ std::size_t DisplayWidth(std::string_view utf8)
     return width;
 }
 
-void TColumnLayout::Measure(std::span<const std::string> cells)
+void TColumnLayout::Measure(std::span<const std::string_view> cells)
 {
     if (m_widths.size() < cells.size())
         m_widths.resize(cells.size(), 0);
@@ -69,7 +69,7 @@ void TColumnLayout::Measure(std::span<const std::string> cells)
         m_widths[c] = std::max(m_widths[c], DisplayWidth(cells[c]));
 }
 
-void TColumnLayout::Write(std::ostream& out, std::span<const std::string> cells)
+void TColumnLayout::Write(std::ostream& out, std::span<const std::string_view> cells)
 {
     m_line.clear();
     for (std::size_t c = 0; c < cells.size(); ++c) {
@@ -90,11 +90,14 @@ void TColumnLayout::Write(std::ostream& out, std::span<const std::string> cells)
 
 std::string TTextTable::Render() const
 {
-    TColumnLayout layout(m_alignment);
+    std::vector<std::vector<std::string_view>> rows;
     for (const auto& row : m_rows)
+        rows.emplace_back(row.begin(), row.end());
+    TColumnLayout layout(m_alignment);
+    for (const auto& row : rows)
         layout.Measure(row);
     std::ostringstream text;
-    for (const auto& row : m_rows)
+    for (const auto& row : rows)
         layout.Write(text, row);
     return text.str();
 }

@@ -28,9 +28,9 @@ public:
     explicit TColumnLayout(std::vector<TAlign> alignment = {}) : m_alignment(std::move(alignment))
     {
     }
-    void Measure(std::span<const std::string> cells);
+    void Measure(std::span<const std::string_view> cells);
     // Only rows given to Measure may be written.
-    void Write(std::ostream& out, std::span<const std::string> cells);
+    void Write(std::ostream& out, std::span<const std::string_view> cells);
 
 private:
     std::vector<TAlign> m_alignment;
