@@ -894,12 +894,7 @@ std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, b
                      "変数名 " + quoted + " に使えるのは英字、数字と _ だけです。", japanese);
         }
         const std::string lower = AsciiLower(name);
-        std::vector<const char*> reserved;
-        for (const TFunction& function : kFunctions) {
-            reserved.push_back(function.Name);
-        }
-        reserved.push_back("pi");
-        for (const char* word : reserved) {
+        const auto refuseReserved = [&](const char* word) {
             if (lower.find(word) != std::string::npos) {
                 FailName("Variable name " + quoted + " contains the reserved name " +
                              InQuotes(word) + ".",
@@ -907,7 +902,11 @@ std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, b
                              " を含んでいます。",
                          japanese);
             }
+        };
+        for (const TFunction& function : kFunctions) {
+            refuseReserved(function.Name);
         }
+        refuseReserved("pi");
         for (std::size_t k = 0; k < i; ++k) {
             if (AsciiLower(names[k]) == lower) {
                 FailName("Variable name " + quoted + " is given to two variables.",

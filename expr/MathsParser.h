@@ -78,7 +78,8 @@ public:
     // Compiles at once. A rejected formula raises EMissMatchingBracket,
     // ESyntaxError or EConvertError and leaves the previous program in use:
     // - EMissMatchingBracket: the counts of opening and closing brackets differ;
-    // - ESyntaxError: an unknown name or character, a text of more than 256
+    // - ESyntaxError: an unknown name or character, pi written against a
+    //   number, a variable or pi ("2pi", "2 pi", "pix"), a text of more than 256
     //   characters once spaces are removed and brackets added, or more than 89
     //   literals and operations together;
     // - EConvertError: a number such as 1.2.3 ("'1.2.3' is not a valid floating
