@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 // Work on u = sum of (face - 1): each die adds 0 .. S-1, so u runs over
@@ -122,6 +123,13 @@ TCount OutcomeCount(std::int64_t dice, std::int64_t sides)
     return total;
 }
 
+// Long double trigonometry reduces large arguments slowly and exactly; a
+// phase of up to millions of turns loses nothing that matters here.
+long double Turned(long double x)
+{
+    return x - 2 * Pi * std::nearbyint(x / (2 * Pi));
+}
+
 // log(sinh(w) / w), even in w. The power series keeps relative precision near
 // 0, where the tilted terms nearly cancel; it converges as (|w|/pi)^2k.
 template <typename T> T LogSinhc(T w)
@@ -139,17 +147,46 @@ template <typename T> T LogSinhc(T w)
         6.7538472902174438450592e-21L, -6.5009241150343183971406e-22L,
         6.2731554867032860337479e-23L, -6.0671246912668067123975e-24L,
         5.8800093958891978052665e-25L, -5.7094578216040653017212e-26L};
-    if (std::abs(w) <= 1) {
-        const T w2 = w * w;
-        T sum = 0;
-        for (std::size_t k = std::size(Series); k-- > 0;)
-            sum = (sum + Series[k]) * w2;
-        return sum;
+    const long double a = std::real(w), b = std::imag(w);
+    if (a * a + b * b <= 1) {
+        // Horner in w^2, spelled out: complex products with their
+        // infinity checks cost more than the rest of a point together.
+        const long double x2 = a * a - b * b, y2 = 2 * a * b;
+        long double re = 0, im = 0;
+        for (std::size_t k = std::size(Series); k-- > 0;) {
+            const long double r = re + Series[k];
+            re = r * x2 - im * y2;
+            im = r * y2 + im * x2;
+        }
+        if constexpr (std::is_same_v<T, long double>)
+            return re;
+        else
+            return T(re, im);
     }
-    if (std::real(w) < 0)
-        w = -w;
-    // sinh(w) = e^w (1 - e^-2w) / 2, which neither overflows nor cancels.
-    return w - std::log(T(2)) + std::log(T(1) - std::exp(-2.0L * w)) - std::log(w);
+    // sinh(w) = e^w (1 - e^-2w) / 2 for Re w >= 0, which neither overflows
+    // nor cancels; the function is even.
+    const long double sign = a < 0 ? -1 : 1;
+    const long double x = sign * a, y = sign * b;
+    const long double fade = -std::expm1(-2 * x);
+    long double re = x - std::log(2.0L) - std::log(x * x + y * y) / 2;
+    if (y == 0) {
+        re += std::log(fade);
+        if constexpr (std::is_same_v<T, long double>)
+            return re;
+        else
+            return T(re, 0);
+    } else {
+        const long double turned = Turned(y);
+        const long double s = std::sin(turned), c = std::cos(turned);
+        const long double e = 1 - fade;
+        // 1 - e^-2w, its real part without cancellation.
+        const long double u = 2 * s * s + (c * c - s * s) * fade, v = 2 * e * s * c;
+        re += std::log(u * u + v * v) / 2;
+        if constexpr (std::is_same_v<T, long double>)
+            return re;
+        else
+            return T(re, y + std::atan2(v, u) - std::atan2(y, x));
+    }
 }
 
 // Derivatives of log(sinh x / x), for the saddle point only: a rough value
@@ -305,7 +342,7 @@ private:
     }
 
     // Tilted, one saddle per stretch of values; a stretch is kept narrow
-    // enough that its ends stay within e^-15 of its centre under the tilt,
+    // enough that its ends stay within e^-3 of its centre under the tilt,
     // so the rounding of the sum stays small against every value.
     void Fourier(std::int64_t first, std::int64_t last, long double* out) const
     {
@@ -314,7 +351,7 @@ private:
                                          static_cast<double>(m_sides));
             const double spread =
                 static_cast<double>(m_dice) * Tilted(theta0, static_cast<double>(m_sides)).Variance;
-            const auto half = static_cast<std::int64_t>(std::sqrt(30 * spread));
+            const auto half = static_cast<std::int64_t>(std::sqrt(6 * spread));
             const std::int64_t end = std::min(last, v + 2 * half);
             const std::int64_t centre = std::min(v + half, end);
             FourierStretch(v, end, centre, out + (v - first));
@@ -339,7 +376,8 @@ private:
         const TTilt tilt = Tilted(static_cast<double>(theta), sides);
         // N log m(theta) - theta u, with the linear part theta (M - 2u) / 2
         // taken from an exact integer.
-        const long double curved = n * CurvedLog(theta);
+        const long double atTheta = CurvedLog(theta);
+        const long double curved = n * atTheta;
         auto logScale = [&](std::int64_t u) {
             return curved + theta * static_cast<long double>(m_span - 2 * u) / 2;
         };
@@ -351,60 +389,81 @@ private:
         // Periods shorter than the support alias; a period of many standard
         // deviations leaves only terms far below rounding.
         const double deviation = std::sqrt(static_cast<double>(m_dice) * tilt.Variance);
-        const double wanted = 2 * (14 * deviation + static_cast<double>(last - first) + 20);
+        const double wanted = 2 * (10 * deviation + static_cast<double>(last - first) + 20);
         const std::int64_t period = wanted >= static_cast<double>(m_span) + 1
                                         ? m_span + 1
                                         : static_cast<std::int64_t>(std::ceil(wanted));
-        const auto k2 = static_cast<TWide>(2 * period);
-        const auto tilde = static_cast<TWide>((m_span - 2 * centre) % (2 * period));
 
         // Beyond the first lobe of the least frequent difference, |psi| is
-        // bounded by the ratio of the tilted sinh terms.
-        auto lobeBound = [&](long double t) {
+        // bounded by the ratio of the tilted sinh terms; before it, |psi|
+        // falls monotonically.
+        auto logLobeBound = [&](long double t) {
             const long double st = std::sin(t / 2);
             if (theta == 0)
-                return 1 / (static_cast<long double>(m_sides) * st);
+                return -std::log(static_cast<long double>(m_sides) * st);
             const long double sh = std::sinh(theta / 2);
-            return std::fabs(sh) /
-                   std::tanh(static_cast<long double>(m_sides) * std::fabs(theta) / 2) /
-                   std::sqrt(sh * sh + st * st);
+            return std::log(std::fabs(sh) /
+                            std::tanh(static_cast<long double>(m_sides) * std::fabs(theta) / 2)) -
+                   std::log(sh * sh + st * st) / 2;
         };
         const long double lobeEdge =
             Pi / static_cast<long double>(std::max<std::int64_t>(1, m_sides - 1));
-        const long double tolerance = 1e-22L / static_cast<long double>(period);
-        const long double edgeTail =
-            m_sides == 2 ? 0 : std::pow(std::min(1.0L, lobeBound(lobeEdge)), n);
+        const long double logTolerance = std::log(1e-19L / static_cast<long double>(period));
+        const long double logEdgeTail =
+            m_sides == 2 ? -1e30L : n * std::min(0.0L, logLobeBound(lobeEdge));
+
+        // Rotations by recurrence: the linear phase (M - 2 centre) t / 2,
+        // reduced exactly once, the step t from value to value, and the
+        // offset from the centre to `first`.
+        const long double delta = 2 * Pi / static_cast<long double>(period);
+        const auto linearTurns = static_cast<long double>((m_span - 2 * centre) % (2 * period));
+        const long double linear = Pi * linearTurns / static_cast<long double>(period);
+        const long double offset = -delta * static_cast<long double>(first - centre);
+        long double linRe = 1, linIm = 0, stepRe = 1, stepIm = 0, offRe = 1, offIm = 0;
+        const long double linC = std::cos(linear), linS = std::sin(linear);
+        const long double stepC = std::cos(delta), stepS = -std::sin(delta);
+        const long double offC = std::cos(offset), offS = std::sin(offset);
+        auto rotate = [](long double& re, long double& im, long double c, long double s) {
+            const long double r = re * c - im * s;
+            im = re * s + im * c;
+            re = r;
+        };
 
         const std::int64_t width = last - first + 1;
-        std::vector<long double> sum(static_cast<std::size_t>(width), 1.0L); // the k = 0 term
+        std::vector<double> termRe, termIm, turnRe, turnIm;
         const std::int64_t lastPoint = (period - 1) / 2;
         for (std::int64_t k = 1; k <= period / 2; ++k) {
-            const long double t =
-                2 * Pi * static_cast<long double>(k) / static_cast<long double>(period);
-            const TComplex z(theta, t);
-            const TComplex exponent = n * (CurvedLog(z) - CurvedLog(TComplex(theta)));
-            const long double size = std::exp(exponent.real());
-            // (M - 2 centre) k / 2 periods of the linear phase, reduced exactly.
-            const auto turns = static_cast<long double>(tilde * static_cast<TWide>(k) % k2);
-            const long double phase =
-                exponent.imag() + 2 * Pi * turns / static_cast<long double>(2 * period);
+            rotate(linRe, linIm, linC, linS);
+            rotate(stepRe, stepIm, stepC, stepS);
+            rotate(offRe, offIm, offC, offS);
+            const long double t = delta * static_cast<long double>(k);
+            const TComplex exponent = n * (CurvedLog(TComplex(theta, t)) - atTheta);
             const long double weight = k <= lastPoint ? 2 : 1; // k and -k, or the middle once
-            TComplex term = std::polar(size * weight, phase);
-            // Shift from the centre to `first`, then one step per value.
-            const TComplex step = std::polar(1.0L, -t);
-            term *= std::polar(1.0L, -t * static_cast<long double>(first - centre));
-            for (std::int64_t i = 0; i < width; ++i) {
-                sum[static_cast<std::size_t>(i)] += term.real();
-                term *= step;
-            }
+            const long double size = weight * std::exp(exponent.real());
+            const long double phase = Turned(exponent.imag());
+            long double re = size * std::cos(phase), im = size * std::sin(phase);
+            rotate(re, im, linRe, linIm);
+            rotate(re, im, offRe, offIm);
+            termRe.push_back(static_cast<double>(re));
+            termIm.push_back(static_cast<double>(im));
+            turnRe.push_back(static_cast<double>(stepRe));
+            turnIm.push_back(static_cast<double>(stepIm));
             const long double rest =
-                t <= lobeEdge ? std::max(size, edgeTail) : std::pow(lobeBound(t), n);
-            if (rest < tolerance)
+                t <= lobeEdge ? std::max(exponent.real(), logEdgeTail) : n * logLobeBound(t);
+            if (rest < logTolerance)
                 break;
         }
+        // Stretches end within e^-3 of their centre, so double sums lose
+        // less than a few units in 1e-14 of any value.
         for (std::int64_t i = 0; i < width; ++i) {
-            const long double value =
-                sum[static_cast<std::size_t>(i)] / static_cast<long double>(period);
+            double sum = 1; // the k = 0 term
+            for (std::size_t k = 0; k < termRe.size(); ++k) {
+                sum += termRe[k];
+                const double r = termRe[k] * turnRe[k] - termIm[k] * turnIm[k];
+                termIm[k] = termRe[k] * turnIm[k] + termIm[k] * turnRe[k];
+                termRe[k] = r;
+            }
+            const long double value = sum / static_cast<long double>(period);
             out[i] = value <= 0 ? 0 : value * std::exp(logScale(first + i));
         }
     }
