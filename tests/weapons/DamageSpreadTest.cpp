@@ -112,12 +112,18 @@ TEST(DamageSpread, TotalsOutsideTheBarsAreDropped)
     EXPECT_EQ(spread.HighProbability(), 0);
 }
 
-// Beyond 64-bit outcome counts the spread is carried as probabilities; a
-// plain convolution over every sum is the reference.
+// Beyond small exact counts each bar is computed on its own; a plain
+// convolution over every sum is the reference. The rows reach each way of
+// computing a bar: the binomial edge below S, inclusion-exclusion up to 34
+// dice, the tilted Fourier inversion in the middle and tails of more dice,
+// windows straddling the middle of the range and either end of it.
 TEST(DamageSpread, ManyDiceAgreeWithPlainConvolution)
 {
     const std::int32_t cases[][3] = {
-        {41, 3, -40}, {13, 40, -12}, {25, 5, -24}, {60, 2, -59}, {200, 2, -150}};
+        {41, 3, -40},     {13, 40, -12},    {25, 5, -24},     {60, 2, -59},
+        {200, 2, -150},   {34, 30, -480},   {34, 30, -40},    {3, 5000, -4990},
+        {2, 9000, -9000}, {1, 3000, -1500}, {120, 30, -1800}, {120, 30, -1000},
+        {50, 4, -100},    {36, 60, -30},    {90, 20, -100},   {300, 3, -580}};
     for (const auto& c : cases) {
         std::vector<long double> chance{1.0L};
         for (int die = 0; die < c[0]; ++die) {
@@ -171,6 +177,43 @@ TEST(DamageSpread, AbsurdDiceFinishAndStayInBounds)
     EXPECT_DOUBLE_EQ(spread.Bars()[59], 100.0 / Max);
     spread.SetDiceData(1, Max, -1000);
     EXPECT_DOUBLE_EQ(spread.Bars()[30], 100.0 / Max);
+}
+
+// Far beyond any convolution: the folding c(u) = c(M - u) must give mirrored
+// bars, and two dice of two sides per die of one give the binomial.
+TEST(DamageSpread, HugeDiceAreSymmetricAndBinomial)
+{
+    // The middle of the range stays within a 32-bit bonus.
+    const std::int64_t cases[][2] = {{100000, 2},     {91, 2050},      {1000, 1000},
+                                     {1431655765, 2}, {1073741790, 3}, {40, 100000000},
+                                     {3, 1400000000}};
+    for (const auto& [dice, sides] : cases) {
+        const std::int64_t span = dice * (sides - 1);
+        // Bars 1..60 cover u = span/2 - 29 .. span/2 + 30; the mirror bonus
+        // puts u' = span - u on the same bars in reverse.
+        const std::int64_t low = span / 2 - 29, high = low + 59;
+        const auto bonus = static_cast<std::int32_t>(1 - dice - low);
+        const auto mirror = static_cast<std::int32_t>(1 - dice - (span - high));
+        TDamageSpread spread, mirrored;
+        spread.SetDiceData(static_cast<std::int32_t>(dice), static_cast<std::int32_t>(sides),
+                           bonus);
+        mirrored.SetDiceData(static_cast<std::int32_t>(dice), static_cast<std::int32_t>(sides),
+                             mirror);
+        EXPECT_GT(spread.HighProbability(), 0) << dice << "d" << sides;
+        for (std::size_t k = 0; k < 60; ++k)
+            EXPECT_NEAR(spread.Bars()[k], mirrored.Bars()[59 - k], spread.Bars()[k] * 1e-12)
+                << dice << "d" << sides << " bar " << k + 1;
+        if (sides != 2)
+            continue;
+        for (std::size_t k = 0; k < 60; ++k) {
+            const long double u = static_cast<long double>(low) + k, n = dice;
+            const long double logChoose = std::lgamma(n + 1) - std::lgamma(u + 1) -
+                                          std::lgamma(n - u + 1) - n * std::log(2.0L);
+            const double expected = static_cast<double>(std::exp(logChoose) * 100);
+            EXPECT_NEAR(spread.Bars()[k], expected, expected * (dice > 1e6 ? 1e-8 : 1e-11))
+                << dice << "d2 bar " << k + 1;
+        }
+    }
 }
 
 } // namespace
