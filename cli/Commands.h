@@ -107,6 +107,8 @@ void RunDamage(const TDamageRequest& request, std::ostream& out);
 void RunSpeed(const TSpeedRequest& request, std::ostream& out);
 void RunSpread(const TSpreadRequest& request, std::ostream& out);
 void RunRadar(const TRadarRequest& request, std::ostream& out);
+// A table that cannot be read fails like any command; with --json the
+// answer is still written first, the failure in its "message".
 void RunWeapons(const TWeaponsRequest& request, std::ostream& out);
 // Nothing is written unless the whole table could be ranked.
 void RunRank(const TRankRequest& request, std::ostream& out);
