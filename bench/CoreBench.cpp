@@ -419,9 +419,9 @@ void Spread(benchmark::State& state)
         benchmark::DoNotOptimize(spread.HighProbability());
     }
 }
-// The last three lie far outside the weapon table: the most dice whose sums
-// all fit the chart, and many dice whose middle or lowest sums a large
-// negative bonus brings into it.
+// The rest lie far outside the weapon table: the most dice whose sums all fit
+// the chart, and many dice whose middle, tail or lowest sums a large negative
+// bonus brings into it.
 BENCHMARK(Spread)
     ->Args({2, 6, 0})
     ->Args({5, 10, 0})
@@ -429,7 +429,9 @@ BENCHMARK(Spread)
     ->Args({20, 3, 0})
     ->Args({60, 1000000, 0})
     ->Args({1000, 2, -1470})
-    ->Args({100000, 2, -99950});
+    ->Args({100000, 2, -99950})
+    ->Args({91, 2050, -65486})
+    ->Args({1000, 1000, -500440});
 
 // One entry per outcome, first die outermost, then the histogram.
 double Enumerate(int dice, int sides)

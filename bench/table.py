@@ -86,7 +86,9 @@ def main():
               f"{verdict(conv, met)} |")
     for name, label in (("Spread/60/1000000/0", "60d1000000 (outside the table)"),
                         ("Spread/1000/2/-1470", "1000d2-1470 (outside the table)"),
-                        ("Spread/100000/2/-99950", "100000d2-99950 (outside the table)")):
+                        ("Spread/100000/2/-99950", "100000d2-99950 (outside the table)"),
+                        ("Spread/91/2050/-65486", "91d2050-65486 (outside the table)"),
+                        ("Spread/1000/1000/-500440", "1000d1000-500440 (outside the table)")):
         if name in t:
             print(f"| {label} | {fmt(t[name])} | - | - | < 10 µs | "
                   f"{'yes' if t[name] < 10e3 else 'NO'} |")
