@@ -66,6 +66,17 @@ std::int32_t RoundingMode(const std::string& text)
     return mode;
 }
 
+// The same bounds the weapon table holds its rows to: a speed below 1 would
+// give negative delays, negative dice no distribution at all.
+std::int32_t AtLeast(const std::string& text, std::string_view option, std::int32_t lowest)
+{
+    const std::int32_t value = ParseInt32(text, option);
+    if (value < lowest)
+        throw EArgumentError(std::string(option) + ": \"" + text + "\" is below " +
+                             std::to_string(lowest));
+    return value;
+}
+
 TWeaponChoice WeaponChoice(const TRawArguments& raw)
 {
     return TWeaponChoice{raw.WeaponsFile, raw.WeaponName};
@@ -84,8 +95,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     auto* eval = app.add_subcommand("eval", "Evaluate a formula; prints the value with 17 "
                                             "significant digits (a negative zero as 0)");
     eval->add_option("--names", raw.Names,
-                     "Comma-separated names of the slots V1..V8, first slots first; an empty "
-                     "name disables its slot (default a,b,c,d,e,f,g,x)");
+                     "Comma-separated names of the slots V1..V8, first slots first; slots "
+                     "not named, or named empty, cannot be used (default a,b,c,d,e,f,g,x)");
     eval->add_option("--values", raw.Values,
                      "Comma-separated values of the slots V1..V8, first slots first (default 0)");
     eval->add_option("formula", raw.Formula, "The formula")->required();
@@ -204,15 +215,15 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         if (speed->count("--weapons") > 0)
             request.Weapon = WeaponChoice(raw);
         else
-            request.Speed = ParseInt32(raw.Speed, "--speed");
+            request.Speed = AtLeast(raw.Speed, "--speed", 1);
         request.Stats = ParseInt32List(raw.Stats, 3, "--stats");
         request.Formula = raw.SpeedFormula;
         request.Json = raw.Json;
         RunSpeed(request, out);
     } else if (spread->parsed()) {
         TSpreadRequest request;
-        request.Dice = ParseInt32(raw.Dice, "--dice");
-        request.Sides = ParseInt32(raw.Sides, "--sides");
+        request.Dice = AtLeast(raw.Dice, "--dice", 0);
+        request.Sides = AtLeast(raw.Sides, "--sides", 0);
         request.Bonus = ParseInt32(raw.Bonus, "--bonus");
         request.Json = raw.Json;
         RunSpread(request, out);
@@ -220,7 +231,7 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         TRadarRequest request;
         request.Damage = ParseInt32(raw.Damage, "--damage");
         request.TopProbability = ParseFinite(raw.TopProbability, "--top-probability");
-        request.Speed = ParseInt32(raw.Speed, "--speed");
+        request.Speed = AtLeast(raw.Speed, "--speed", 1);
         request.Type = raw.Type;
         request.Json = raw.Json;
         RunRadar(request, out);

@@ -18,7 +18,7 @@
 struct TEvalRequest
 {
     // Empty: the evaluator's own names. Otherwise up to 8, filling the
-    // first slots; an empty name disables its slot.
+    // first slots; the slots not named, or named empty, cannot be used.
     std::vector<std::string> Names;
     std::vector<double> Values;
     std::string Formula;
