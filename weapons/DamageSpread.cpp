@@ -29,7 +29,6 @@ namespace {
 
 using TCount = std::uint64_t;
 using TComplex = std::complex<long double>;
-__extension__ typedef unsigned __int128 TWide;
 
 constexpr std::int64_t MaxExactWork = 6000;
 constexpr int MaxInclusionExclusionDice = 34;
