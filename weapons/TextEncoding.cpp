@@ -117,6 +117,21 @@ bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& b
     return false;
 }
 
+bool TryDecodeToUtf8InPlace(std::string& text, std::size_t& badOffset)
+{
+    const bool hasBom = std::string_view(text).substr(0, 3) == "\xEF\xBB\xBF";
+    if (FirstInvalidUtf8(std::string_view(text).substr(hasBom ? 3 : 0)) == std::string_view::npos) {
+        if (hasBom)
+            text.erase(0, 3);
+        return true;
+    }
+    std::string utf8;
+    if (!TryDecodeToUtf8(text, utf8, badOffset))
+        return false;
+    text.swap(utf8);
+    return true;
+}
+
 std::string DecodeToUtf8(const std::string& bytes)
 {
     std::string utf8;

@@ -12,6 +12,9 @@ std::string DecodeToUtf8(const std::string& bytes);
 // offset of the byte where decoding stopped (so a reader can name the line).
 // With a byte-order mark the rest must be UTF-8.
 bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& badOffset);
+// The same in place, so a large file that is UTF-8 already is not copied.
+// On failure `text` is left as it was.
+bool TryDecodeToUtf8InPlace(std::string& text, std::size_t& badOffset);
 // For writing a file that a Windows program of the same family can read back.
 // Raises EConvertError for text that Shift_JIS cannot hold.
 std::string EncodeUtf8ToShiftJis(const std::string& utf8);

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string_view>
 
 namespace {
@@ -241,23 +240,34 @@ void TWeaponTable::LoadFromFile(const std::string& path)
         RaiseCsvError("通常のファイルではありません: " + path + " (" +
                       std::string(FileKindText(kind)) + ")");
 
-    std::ifstream file(path, std::ios::binary);
+    // Read whole into a buffer of the file's size, so the text is held once.
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
         RaiseCsvError("ファイルを読み込めません: " + path);
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    if (file.bad())
+    const std::streamoff size = file.tellg();
+    std::string bytes;
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        file.seekg(0);
+        file.read(bytes.data(), size);
+    }
+    if (size < 0 || file.bad() || (size > 0 && file.gcount() != size))
         RaiseCsvError("ファイルを読み込めません: " + path);
-    LoadFromBytes(contents.str());
+    file.close();
+    LoadFromOwnBytes(std::move(bytes));
 }
 
 void TWeaponTable::LoadFromBytes(const std::string& bytes)
 {
+    LoadFromOwnBytes(bytes);
+}
+
+void TWeaponTable::LoadFromOwnBytes(std::string text)
+{
     Clear();
-    std::string text;
     std::size_t badOffset = 0;
-    if (!TryDecodeToUtf8(bytes, text, badOffset)) {
-        RaiseCsvError(std::to_string(LineOfOffset(bytes, badOffset)) +
+    if (!TryDecodeToUtf8InPlace(text, badOffset)) {
+        RaiseCsvError(std::to_string(LineOfOffset(text, badOffset)) +
                       "行目: UTF-8 でも Shift_JIS でもない文字があります");
     }
 

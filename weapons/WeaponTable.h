@@ -55,6 +55,10 @@ public:
     void Clear();
 
 private:
+    // Takes the bytes over: a table of a million lines is read without a
+    // second copy of its text.
+    void LoadFromOwnBytes(std::string bytes);
+
     std::vector<TWDataCSVTable> m_slots;
     int m_count = 0;
 };
