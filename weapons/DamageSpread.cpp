@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <limits>
-#include <type_traits>
 #include <vector>
 
 // Work on u = sum of (face - 1): each die adds 0 .. S-1, so u runs over
@@ -28,11 +26,13 @@
 namespace {
 
 using TCount = std::uint64_t;
-using TComplex = std::complex<long double>;
 
 constexpr std::int64_t MaxExactWork = 6000;
 constexpr int MaxInclusionExclusionDice = 34;
 constexpr long double MaxCancellation = 1e6L;
+// Sums this low are narrow under the tilt, which would cost the Fourier
+// inversion many short stretches; there inclusion-exclusion rarely cancels.
+constexpr std::int64_t MaxLowSum = 300;
 // Below e^-760 a probability vanishes in a double percentage.
 constexpr long double NegligibleLog = -760.0L;
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
@@ -122,71 +122,98 @@ TCount OutcomeCount(std::int64_t dice, std::int64_t sides)
     return total;
 }
 
-// Long double trigonometry reduces large arguments slowly and exactly; a
-// phase of up to millions of turns loses nothing that matters here.
-long double Turned(long double x)
+// Taylor coefficients of log(sinh(w) / w) in w^2; the series converges as
+// (|w|/pi)^2k, so for |w| <= 1 the first 17 reach double precision.
+constexpr long double SinhcSeries[] = {
+    1.6666666666666666666667e-1L,   -5.5555555555555555555556e-3L,  3.5273368606701940035273e-4L,
+    -2.6455026455026455026455e-5L,  2.1377799155576933354711e-6L,   -1.8036702340053310070947e-7L,
+    1.5661391322766984142646e-8L,   -1.3884130493737299422536e-9L,  1.2504359176004996030116e-10L,
+    -1.1402575602296091432932e-11L, 1.0502923908637556407515e-12L,  -9.7548778415937016496706e-14L,
+    9.1234682308590978057802e-15L,  -8.5837197618956093496757e-16L, 8.1173180097277895770406e-17L,
+    -7.7105275141162733455936e-18L, 7.3528449327120026411457e-19L,  -7.0361012103906523097719e-20L,
+    6.7538472902174438450592e-21L,  -6.5009241150343183971406e-22L, 6.2731554867032860337479e-23L,
+    -6.0671246912668067123975e-24L, 5.8800093958891978052665e-25L,  -5.7094578216040653017212e-26L};
+constexpr std::size_t DoubleSeriesTerms = 17;
+
+// log(sinh(x) / x), even in x. The power series keeps relative precision near
+// 0; beyond, sinh(x) = e^x (1 - e^-2x) / 2 for x >= 0 neither overflows nor
+// cancels.
+long double LogSinhc(long double x)
 {
-    return x - 2 * Pi * std::nearbyint(x / (2 * Pi));
+    x = std::fabs(x);
+    if (x <= 1) {
+        const long double x2 = x * x;
+        long double sum = 0;
+        for (std::size_t k = std::size(SinhcSeries); k-- > 0;)
+            sum = (sum + SinhcSeries[k]) * x2;
+        return sum;
+    }
+    return x - std::log(2.0L) - std::log(x) + std::log(-std::expm1(-2 * x));
+}
+double LogSinhcD(double x)
+{
+    x = std::fabs(x);
+    if (x <= 1) {
+        const double x2 = x * x;
+        double sum = 0;
+        for (std::size_t k = DoubleSeriesTerms; k-- > 0;)
+            sum = (sum + static_cast<double>(SinhcSeries[k])) * x2;
+        return sum;
+    }
+    return x - std::log(2.0) - std::log(x) + std::log(-std::expm1(-2 * x));
 }
 
-// log(sinh(w) / w), even in w. The power series keeps relative precision near
-// 0, where the tilted terms nearly cancel; it converges as (|w|/pi)^2k.
-template <typename T> T LogSinhc(T w)
+// g(x + iy) - g(x) for g(w) = log(sinh(w) / w), with x fixed: what a
+// point t on the tilted contour adds to one factor of a die's
+// log-characteristic function. Each part is computed relative to its own
+// size, so N times its rounding stays near the rounding of the exponent
+// itself, and double suffices even for 2^31 dice.
+class TSinhcStep
 {
-    static constexpr long double Series[] = {
-        1.6666666666666666666667e-1L,  -5.5555555555555555555556e-3L,
-        3.5273368606701940035273e-4L,  -2.6455026455026455026455e-5L,
-        2.1377799155576933354711e-6L,  -1.8036702340053310070947e-7L,
-        1.5661391322766984142646e-8L,  -1.3884130493737299422536e-9L,
-        1.2504359176004996030116e-10L, -1.1402575602296091432932e-11L,
-        1.0502923908637556407515e-12L, -9.7548778415937016496706e-14L,
-        9.1234682308590978057802e-15L, -8.5837197618956093496757e-16L,
-        8.1173180097277895770406e-17L, -7.7105275141162733455936e-18L,
-        7.3528449327120026411457e-19L, -7.0361012103906523097719e-20L,
-        6.7538472902174438450592e-21L, -6.5009241150343183971406e-22L,
-        6.2731554867032860337479e-23L, -6.0671246912668067123975e-24L,
-        5.8800093958891978052665e-25L, -5.7094578216040653017212e-26L};
-    const long double a = std::real(w), b = std::imag(w);
-    if (a * a + b * b <= 1) {
-        // Horner in w^2, spelled out: complex products with their
-        // infinity checks cost more than the rest of a point together.
-        const long double x2 = a * a - b * b, y2 = 2 * a * b;
-        long double re = 0, im = 0;
-        for (std::size_t k = std::size(Series); k-- > 0;) {
-            const long double r = re + Series[k];
-            re = r * x2 - im * y2;
-            im = r * y2 + im * x2;
+public:
+    explicit TSinhcStep(double x)
+        : m_x(x), m_abs(std::fabs(x) < 1e-150 ? 0 : std::fabs(x)), m_atX(LogSinhcD(x)),
+          m_csch(m_abs == 0 || m_abs > 700 ? 0 : 1 / std::sinh(m_abs)), m_tanh(std::tanh(m_abs))
+    {
+    }
+
+    // sinY and cosY come from a phase reduced exactly by the caller.
+    void At(double y, double sinY, double cosY, double& re, double& im) const
+    {
+        if (m_x * m_x + y * y <= 1) {
+            // Horner in w^2, spelled out: std::complex products with their
+            // infinity checks cost more than the rest of a point together.
+            const double x2 = m_x * m_x - y * y, y2 = 2 * m_x * y;
+            re = 0;
+            im = 0;
+            for (std::size_t k = DoubleSeriesTerms; k-- > 0;) {
+                const double r = re + static_cast<double>(SinhcSeries[k]);
+                re = r * x2 - im * y2;
+                im = r * y2 + im * x2;
+            }
+            re -= m_atX;
+            return;
         }
-        if constexpr (std::is_same_v<T, long double>)
-            return re;
-        else
-            return T(re, im);
+        if (m_abs == 0) {
+            // sin(y) / y, a sign change being a phase of pi.
+            re = std::log(std::fabs(sinY) / y);
+            im = sinY < 0 ? static_cast<double>(Pi) : 0;
+            return;
+        }
+        // sinh(x + iy) / sinh(x) = cos y + i coth(x) sin y, whose squared
+        // modulus is 1 + sin^2 y / sinh^2 x; the phases of it and of
+        // 1 + iy/x in one atan2, scaled by cosh x against overflow. g is even,
+        // so a negative x mirrors the phase.
+        const double q = sinY * m_csch, r = y / m_abs;
+        re = (std::log1p(q * q) - std::log1p(r * r)) / 2;
+        im = std::atan2(m_abs * sinY - y * m_tanh * cosY, m_abs * m_tanh * cosY + y * sinY);
+        if (m_x < 0)
+            im = -im;
     }
-    // sinh(w) = e^w (1 - e^-2w) / 2 for Re w >= 0, which neither overflows
-    // nor cancels; the function is even.
-    const long double sign = a < 0 ? -1 : 1;
-    const long double x = sign * a, y = sign * b;
-    const long double fade = -std::expm1(-2 * x);
-    long double re = x - std::log(2.0L) - std::log(x * x + y * y) / 2;
-    if (y == 0) {
-        re += std::log(fade);
-        if constexpr (std::is_same_v<T, long double>)
-            return re;
-        else
-            return T(re, 0);
-    } else {
-        const long double turned = Turned(y);
-        const long double s = std::sin(turned), c = std::cos(turned);
-        const long double e = 1 - fade;
-        // 1 - e^-2w, its real part without cancellation.
-        const long double u = 2 * s * s + (c * c - s * s) * fade, v = 2 * e * s * c;
-        re += std::log(u * u + v * v) / 2;
-        if constexpr (std::is_same_v<T, long double>)
-            return re;
-        else
-            return T(re, y + std::atan2(v, u) - std::atan2(y, x));
-    }
-}
+
+private:
+    double m_x, m_abs, m_atX, m_csch, m_tanh;
+};
 
 // Derivatives of log(sinh x / x), for the saddle point only: a rough value
 // there costs some speed, never accuracy.
@@ -240,6 +267,36 @@ double Saddle(double mean, double sides)
     return theta;
 }
 
+// log(n!) - log(sqrt(2 pi n) (n/e)^n), small for every n, so that log C(n, k)
+// can be assembled from parts that do not cancel.
+long double StirlingError(long double n)
+{
+    if (n <= 35)
+        return std::lgamma(n + 1) - (n + 0.5L) * std::log(n) + n - 0.5L * std::log(2 * Pi);
+    const long double r = 1 / n, r2 = r * r;
+    return r *
+           (1.0L / 12 - r2 * (1.0L / 360 - r2 * (1.0L / 1260 - r2 * (1.0L / 1680 - r2 / 1188))));
+}
+
+// x log(x/m) + m - x, which near x = m is the small difference of large
+// terms; there the series in v = (x-m)/(x+m) keeps its relative precision.
+long double Deviance(long double x, long double m)
+{
+    const long double d = x - m;
+    if (std::fabs(d) < 0.1L * (x + m)) {
+        const long double v = d / (x + m), v2 = v * v;
+        long double sum = d * v, power = 2 * x * v;
+        for (int j = 1;; ++j) {
+            power *= v2;
+            const long double next = sum + power / (2 * j + 1);
+            if (next == sum)
+                return sum;
+            sum = next;
+        }
+    }
+    return x * std::log(x / m) + m - x;
+}
+
 class TFarSpread
 {
 public:
@@ -251,6 +308,10 @@ public:
     // Probabilities of u = first .. last, all at most M/2.
     void Compute(std::int64_t first, std::int64_t last, long double* out)
     {
+        if (m_sides == 2) {
+            TwoSides(first, last, out);
+            return;
+        }
         std::int64_t u = first;
         const std::int64_t binomialEnd = std::min(last, m_sides - 1);
         if (u <= binomialEnd) {
@@ -263,6 +324,8 @@ public:
         std::vector<bool> done(static_cast<std::size_t>(last - u + 1), false);
         if (m_dice <= MaxInclusionExclusionDice)
             InclusionExclusion(u, last, out, done);
+        else if (last <= MaxLowSum)
+            LowInclusionExclusion(u, last, out, done);
         for (std::int64_t v = u; v <= last;) {
             if (done[static_cast<std::size_t>(v - u)]) {
                 ++v;
@@ -340,6 +403,78 @@ private:
             }
     }
 
+    // C(N, u) / 2^N. One value from parts that stay small however many
+    // dice there are (a lgamma of 2^31 would keep only 9 digits), the rest
+    // by ratios of neighbours downwards, where the values only fall.
+    void TwoSides(std::int64_t first, std::int64_t last, long double* out) const
+    {
+        const auto n = static_cast<long double>(m_dice);
+        const auto k = static_cast<long double>(last);
+        const long double logTop =
+            last == 0
+                ? -n * std::log(2.0L)
+                : StirlingError(n) - StirlingError(k) - StirlingError(n - k) - Deviance(k, n / 2) -
+                      Deviance(n - k, n / 2) + std::log(n / (2 * Pi * k * (n - k))) / 2;
+        if (logTop < NegligibleLog - 40) {
+            std::fill(out, out + (last - first + 1), 0.0L);
+            return;
+        }
+        long double p = std::exp(logTop);
+        for (std::int64_t v = last; v >= first; --v) {
+            out[v - first] = p;
+            p *= static_cast<long double>(v) / (n - static_cast<long double>(v) + 1);
+        }
+    }
+
+    // Inclusion-exclusion for many dice and low sums, from the binomial edge
+    // b(s) = C(s+N-1, s) / S^N continued: c(v) = sum_j (-1)^j C(N,j) b(v-jS).
+    // The terms' ratios fall with j, so once they halve and are negligible
+    // the rest is too.
+    void LowInclusionExclusion(std::int64_t first, std::int64_t last, long double* out,
+                               std::vector<bool>& done) const
+    {
+        const auto n = static_cast<long double>(m_dice);
+        const auto top = static_cast<long double>(last);
+        // c(v) <= b(v) <= b(last); when that is negligible, so is the run.
+        // Otherwise N log S is below about a thousand times log N, and the
+        // lgammas keep 14 digits.
+        const long double logTop = std::lgamma(top + n) - std::lgamma(n) - std::lgamma(top + 1) -
+                                   n * std::log(static_cast<long double>(m_sides));
+        if (logTop < NegligibleLog - 40) {
+            std::fill(out, out + (last - first + 1), 0.0L);
+            std::fill(done.begin(), done.end(), true);
+            return;
+        }
+        // b(s) / b(last), for every s any term reaches.
+        const std::int64_t low = std::max<std::int64_t>(0, first - last / m_sides * m_sides);
+        std::array<long double, MaxLowSum + 1> edge;
+        edge[static_cast<std::size_t>(last - low)] = 1;
+        for (std::int64_t s = last; s > low; --s)
+            edge[static_cast<std::size_t>(s - 1 - low)] = edge[static_cast<std::size_t>(s - low)] *
+                                                          static_cast<long double>(s) /
+                                                          (static_cast<long double>(s) + n - 1);
+        const long double scale = std::exp(logTop);
+        for (std::int64_t v = first; v <= last; ++v) {
+            long double sum = 0, magnitude = 0, choose = 1, previous = 0;
+            for (std::int64_t j = 0; j * m_sides <= v; ++j) {
+                const long double term =
+                    choose * edge[static_cast<std::size_t>(v - j * m_sides - low)];
+                sum += j % 2 == 0 ? term : -term;
+                magnitude += term;
+                if (j > 0 && 2 * term <= previous && term <= 1e-21L * std::fabs(sum))
+                    break;
+                previous = term;
+                choose =
+                    choose * (n - static_cast<long double>(j)) / static_cast<long double>(j + 1);
+            }
+            const auto i = static_cast<std::size_t>(v - first);
+            if (sum > 0 && magnitude <= sum * MaxCancellation) {
+                out[i] = sum * scale;
+                done[i] = true;
+            }
+        }
+    }
+
     // Tilted, one saddle per stretch of values; a stretch is kept narrow
     // enough that its ends stay within e^-3 of its centre under the tilt,
     // so the rounding of the sum stays small against every value.
@@ -370,35 +505,57 @@ private:
 
     // log m(z) - (S-1)z/2, m the mean of e^(zk) over one die's faces: the
     // linear part is kept apart so that it can be combined exactly.
-    template <typename T> T CurvedLog(T z) const
+    long double CurvedLog(long double z) const
     {
-        return LogSinhc(static_cast<long double>(m_sides) * z / 2.0L) - LogSinhc(z / 2.0L);
+        return LogSinhc(static_cast<long double>(m_sides) * z / 2) - LogSinhc(z / 2);
+    }
+    // The same in double, for bounds.
+    double CurvedLogD(double z) const
+    {
+        return LogSinhcD(static_cast<double>(m_sides) * z / 2) - LogSinhcD(z / 2);
     }
 
     void FourierStretch(std::int64_t first, std::int64_t last, std::int64_t centre,
                         long double* out) const
     {
         const double sides = static_cast<double>(m_sides);
-        const auto n = static_cast<long double>(m_dice);
-        const long double theta =
-            Saddle(static_cast<double>(centre) / static_cast<double>(m_dice), sides);
-        const TTilt tilt = Tilted(static_cast<double>(theta), sides);
+        const double n = static_cast<double>(m_dice);
+        const double theta = Saddle(static_cast<double>(centre) / n, sides);
+        const TTilt tilt = Tilted(theta, sides);
         // N log m(theta) - theta u, with the linear part theta (M - 2u) / 2
         // taken from an exact integer.
-        const long double atTheta = CurvedLog(theta);
-        const long double curved = n * atTheta;
+        const auto thetaL = static_cast<long double>(theta);
+        const long double curved = static_cast<long double>(m_dice) * CurvedLog(thetaL);
         auto logScale = [&](std::int64_t u) {
-            return curved + theta * static_cast<long double>(m_span - 2 * u) / 2;
+            return curved + thetaL * static_cast<long double>(m_span - 2 * u) / 2;
         };
         // Chernoff: P(sum <= last) <= exp(logScale(last)).
         if (logScale(last) < NegligibleLog) {
             std::fill(out, out + (last - first + 1), 0.0L);
             return;
         }
-        // Periods shorter than the support alias; a period of many standard
-        // deviations leaves only terms far below rounding.
-        const double deviation = std::sqrt(static_cast<double>(m_dice) * tilt.Variance);
-        const double wanted = 2 * (10 * deviation + static_cast<double>(last - first) + 20);
+        // Truncation and aliasing both count against the smallest value's
+        // tilted probability, at least e^-3 / (2.5 deviations).
+        const double deviation = std::sqrt(n * tilt.Variance);
+        const double logTolerance = std::log(1e-17) - 3 - std::log(2.5 * deviation + 1);
+
+        // The period only has to carry every other copy of the tilted sum
+        // past where it is negligible; how far that is, Chernoff bounds of
+        // the tilted sum say, for a few exponents around the Gaussian's best.
+        const double atTheta = CurvedLogD(theta);
+        auto logMoment = [&](double eta) {
+            return n * (CurvedLogD(theta + eta) - atTheta) +
+                   eta * static_cast<double>(m_span - 2 * centre) / 2;
+        };
+        double above = static_cast<double>(m_span - centre), below = static_cast<double>(centre);
+        for (const double scale : {5.0, 9.0, 14.0}) {
+            const double eta = scale / deviation;
+            above = std::min(above, (logMoment(eta) - logTolerance) / eta);
+            below = std::min(below, (logMoment(-eta) - logTolerance) / eta);
+        }
+        const double wanted = std::max(above + static_cast<double>(centre - first),
+                                       below + static_cast<double>(last - centre)) +
+                              1;
         const std::int64_t period = wanted >= static_cast<double>(m_span) + 1
                                         ? m_span + 1
                                         : static_cast<std::int64_t>(std::ceil(wanted));
@@ -406,64 +563,55 @@ private:
         // Beyond the first lobe of the least frequent difference, |psi| is
         // bounded by the ratio of the tilted sinh terms; before it, |psi|
         // falls monotonically.
-        auto logLobeBound = [&](long double t) {
-            const long double st = std::sin(t / 2);
+        const double shrink = std::sinh(theta / 2);
+        const double lobeScale =
+            theta == 0 ? 0 : std::log(std::fabs(shrink) / std::tanh(sides * std::fabs(theta) / 2));
+        auto logLobeBound = [&](double sinHalf) {
             if (theta == 0)
-                return -std::log(static_cast<long double>(m_sides) * st);
-            const long double sh = std::sinh(theta / 2);
-            return std::log(std::fabs(sh) /
-                            std::tanh(static_cast<long double>(m_sides) * std::fabs(theta) / 2)) -
-                   std::log(sh * sh + st * st) / 2;
+                return -std::log(sides * sinHalf);
+            return lobeScale - std::log(shrink * shrink + sinHalf * sinHalf) / 2;
         };
-        const long double lobeEdge =
-            Pi / static_cast<long double>(std::max<std::int64_t>(1, m_sides - 1));
-        const long double logTolerance = std::log(1e-19L / static_cast<long double>(period));
-        const long double logEdgeTail =
-            m_sides == 2 ? -1e30L : n * std::min(0.0L, logLobeBound(lobeEdge));
+        const double lobeEdge = Pi / static_cast<double>(std::max<std::int64_t>(1, m_sides - 1));
+        const double logEdgeTail = n * std::min(0.0, logLobeBound(std::sin(lobeEdge / 2)));
 
-        // Rotations by recurrence: the linear phase (M - 2 centre) t / 2,
-        // reduced exactly once, the step t from value to value, and the
-        // offset from the centre to `first`.
-        const long double delta = 2 * Pi / static_cast<long double>(period);
-        const auto linearTurns = static_cast<long double>((m_span - 2 * centre) % (2 * period));
-        const long double linear = Pi * linearTurns / static_cast<long double>(period);
-        const long double offset = -delta * static_cast<long double>(first - centre);
-        long double linRe = 1, linIm = 0, stepRe = 1, stepIm = 0, offRe = 1, offIm = 0;
-        const long double linC = std::cos(linear), linS = std::sin(linear);
-        const long double stepC = std::cos(delta), stepS = -std::sin(delta);
-        const long double offC = std::cos(offset), offS = std::sin(offset);
-        auto rotate = [](long double& re, long double& im, long double c, long double s) {
-            const long double r = re * c - im * s;
-            im = re * s + im * c;
-            re = r;
-        };
-
-        const std::int64_t width = last - first + 1;
-        std::vector<double> termRe, termIm, turnRe, turnIm;
+        // Per point t = 2 pi k / period: the phases of S t / 2 and of the
+        // linear part (M - 2 first) t / 2 from integers reduced exactly, so
+        // that neither large S nor large sums cost digits.
+        const TSinhcStep numerator(sides * theta / 2), denominator(theta / 2);
+        const auto twicePeriod = static_cast<std::uint64_t>(period) * 2;
+        const std::uint64_t sideStep = static_cast<std::uint64_t>(m_sides) % twicePeriod;
+        const std::uint64_t lineStep = static_cast<std::uint64_t>(m_span - 2 * first) % twicePeriod;
+        std::uint64_t sideTurn = 0, lineTurn = 0;
+        const double step = Pi / static_cast<double>(period);
         const std::int64_t lastPoint = (period - 1) / 2;
+        std::vector<double> termRe, termIm, turnRe, turnIm;
         for (std::int64_t k = 1; k <= period / 2; ++k) {
-            rotate(linRe, linIm, linC, linS);
-            rotate(stepRe, stepIm, stepC, stepS);
-            rotate(offRe, offIm, offC, offS);
-            const long double t = delta * static_cast<long double>(k);
-            const TComplex exponent = n * (CurvedLog(TComplex(theta, t)) - atTheta);
-            const long double weight = k <= lastPoint ? 2 : 1; // k and -k, or the middle once
-            const long double size = weight * std::exp(exponent.real());
-            const long double phase = Turned(exponent.imag());
-            long double re = size * std::cos(phase), im = size * std::sin(phase);
-            rotate(re, im, linRe, linIm);
-            rotate(re, im, offRe, offIm);
-            termRe.push_back(static_cast<double>(re));
-            termIm.push_back(static_cast<double>(im));
-            turnRe.push_back(static_cast<double>(stepRe));
-            turnIm.push_back(static_cast<double>(stepIm));
-            const long double rest =
-                t <= lobeEdge ? std::max(exponent.real(), logEdgeTail) : n * logLobeBound(t);
+            sideTurn = (sideTurn + sideStep) % twicePeriod;
+            lineTurn = (lineTurn + lineStep) % twicePeriod;
+            const double half = step * static_cast<double>(k); // t / 2
+            const double sinHalf = std::sin(half), cosHalf = std::cos(half);
+            const double sideAngle = step * static_cast<double>(sideTurn);
+            double upRe, upIm, downRe, downIm;
+            numerator.At(sides * half, std::sin(sideAngle), std::cos(sideAngle), upRe, upIm);
+            denominator.At(half, sinHalf, cosHalf, downRe, downIm);
+            const double exponent = n * (upRe - downRe);
+            const double phase = n * (upIm - downIm) + step * static_cast<double>(lineTurn);
+            const double size = (k <= lastPoint ? 2 : 1) * std::exp(exponent); // k and -k
+            termRe.push_back(size * std::cos(phase));
+            termIm.push_back(size * std::sin(phase));
+            // e^-it, one value further.
+            turnRe.push_back(cosHalf * cosHalf - sinHalf * sinHalf);
+            turnIm.push_back(-2 * sinHalf * cosHalf);
+            const double rest =
+                2 * half <= lobeEdge ? std::max(exponent, logEdgeTail) : n * logLobeBound(sinHalf);
             if (rest < logTolerance)
                 break;
         }
         // Stretches end within e^-3 of their centre, so double sums lose
         // less than a few units in 1e-14 of any value.
+        const std::int64_t width = last - first + 1;
+        long double scale = std::exp(logScale(first)) / static_cast<long double>(period);
+        const long double rise = std::exp(-thetaL);
         for (std::int64_t i = 0; i < width; ++i) {
             double sum = 1; // the k = 0 term
             for (std::size_t k = 0; k < termRe.size(); ++k) {
@@ -472,8 +620,8 @@ private:
                 termIm[k] = termRe[k] * turnIm[k] + termIm[k] * turnRe[k];
                 termRe[k] = r;
             }
-            const long double value = sum / static_cast<long double>(period);
-            out[i] = value <= 0 ? 0 : value * std::exp(logScale(first + i));
+            out[i] = sum <= 0 ? 0 : sum * scale;
+            scale *= rise;
         }
     }
 };
