@@ -1,6 +1,7 @@
 #include "views/WeaponListView.h"
 
 #include "expr/Exception.h"
+#include "weapons/FileKind.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,7 +111,10 @@ void TWeaponListView::LoadIcons(const QString& dataDir)
     for (std::size_t i = 0; i < IconFiles.size(); ++i) {
         QImage image;
         const QString path = dir.filePath(QString::fromLatin1(IconFiles[i]));
-        if (!QFile::exists(path) || !image.load(path)) {
+        // Only a regular file is opened: a named pipe in its place would
+        // wait for a writer before the window ever appears.
+        if (FileKindOf(QFile::encodeName(path).toStdString()) != TFileKind::Regular ||
+            !image.load(path)) {
             // A white square keeps the type's slot when its bitmap is missing.
             image = QImage(IconSize, IconSize, QImage::Format_RGB32);
             image.fill(Qt::white);

@@ -1140,6 +1140,8 @@ void MainFormTest::aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting_data()
                                      "設定ファイルを読み込めません（名前付きパイプです）: ");
     QTest::newRow("weapon table") << QStringLiteral("WData.csv")
                                   << QStringLiteral("CSVFileのエラーです。");
+    // A missing icon is a white square, and so is one that is no file.
+    QTest::newRow("type icon") << QStringLiteral("SS.bmp") << QString();
 }
 
 void MainFormTest::aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting()
@@ -1155,8 +1157,12 @@ void MainFormTest::aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting()
         auto form = MakeForm();
         form->close();
     });
-    QVERIFY2(said.startsWith(message), qPrintable(said));
-    QVERIFY2(said.contains(name), qPrintable(said));
+    if (message.isEmpty()) {
+        QCOMPARE(said, QString());
+    } else {
+        QVERIFY2(said.startsWith(message), qPrintable(said));
+        QVERIFY2(said.contains(name), qPrintable(said));
+    }
     // Saving at close went elsewhere and left the pipe in its place.
     QCOMPARE(FileKindOf(QFile::encodeName(path).toStdString()), TFileKind::Fifo);
 }
