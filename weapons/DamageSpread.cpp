@@ -1,6 +1,7 @@
 #include "weapons/DamageSpread.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -246,11 +247,13 @@ TTilt Tilted(double theta, double sides)
 // The tilt whose mean is `mean` (at most (S-1)/2, so the tilt is <= 0).
 double Saddle(double mean, double sides)
 {
-    double low = -1, high = 0;
-    while (Tilted(low, sides).Mean > mean && low > -1e4)
-        low *= 2;
-    double theta = std::max(low, -1 / std::max(mean, 1e-300) / sides);
-    theta = std::clamp(theta, low, high);
+    // A geometric die of this mean tilts further than the truncated one, so
+    // it brackets the saddle; where the tilt makes the top faces negligible
+    // it is nearly the saddle itself, elsewhere the normal approximation is.
+    double low = -std::log1p(1 / std::max(mean, 1e-300)), high = 0;
+    double theta = sides * -low > 3
+                       ? low
+                       : std::clamp((mean - (sides - 1) / 2) * 12 / (sides * sides - 1), low, high);
     for (int step = 0; step < 100; ++step) {
         const TTilt tilt = Tilted(theta, sides);
         if (tilt.Mean > mean)
@@ -260,7 +263,7 @@ double Saddle(double mean, double sides)
         double next = theta - (tilt.Mean - mean) / std::max(tilt.Variance, 1e-300);
         if (!(next > low && next < high))
             next = (low + high) / 2;
-        if (std::fabs(next - theta) <= 1e-7 * std::fabs(theta) + 1e-300)
+        if (std::fabs(next - theta) <= 1e-6 * std::fabs(theta) + 1e-300)
             return next;
         theta = next;
     }
@@ -323,9 +326,11 @@ public:
             return;
         std::vector<bool> done(static_cast<std::size_t>(last - u + 1), false);
         if (m_dice <= MaxInclusionExclusionDice)
-            InclusionExclusion(u, last, out, done);
+            InclusionExclusion(u, last, last / m_sides + 1, out, done);
         else if (last <= MaxLowSum)
             LowInclusionExclusion(u, last, out, done);
+        else if (const std::int64_t terms = FallingTerms(u, last); terms > 0)
+            InclusionExclusion(u, last, terms, out, done);
         for (std::int64_t v = u; v <= last;) {
             if (done[static_cast<std::size_t>(v - u)]) {
                 ++v;
@@ -372,8 +377,8 @@ private:
     // sum_j (-1)^j C(N,j) C(v-jS+N-1, N-1) / S^N; each term steps along v by
     // the ratio of neighbouring binomials. Values whose cancellation is too
     // strong are left to the Fourier inversion.
-    void InclusionExclusion(std::int64_t first, std::int64_t last, long double* out,
-                            std::vector<bool>& done) const
+    void InclusionExclusion(std::int64_t first, std::int64_t last, std::int64_t terms,
+                            long double* out, std::vector<bool>& done) const
     {
         const auto n = static_cast<long double>(m_dice);
         const auto s = static_cast<long double>(m_sides);
@@ -381,7 +386,7 @@ private:
         std::vector<long double> sum(static_cast<std::size_t>(width), 0.0L);
         std::vector<long double> magnitude(static_cast<std::size_t>(width), 0.0L);
         long double choose = 1; // C(N, j)
-        for (std::int64_t j = 0; j * m_sides <= last; ++j) {
+        for (std::int64_t j = 0; j * m_sides <= last && j < terms; ++j) {
             const std::int64_t start = std::max(first, j * m_sides);
             const auto w = static_cast<long double>(start - j * m_sides);
             long double term = choose / s;
@@ -426,6 +431,24 @@ private:
         }
     }
 
+    // How many inclusion-exclusion terms reach every value's precision when
+    // they fall at least by half each (then the sum is at least half the
+    // first term), or 0 when they do not or would cost more than the
+    // Fourier inversion. The ratio of neighbouring terms,
+    // (N-j)/(j+1) b(v-(j+1)S)/b(v-jS), is largest at j = 0 and v = last.
+    std::int64_t FallingTerms(std::int64_t first, std::int64_t last) const
+    {
+        const auto n = static_cast<double>(m_dice);
+        const auto top = static_cast<double>(last), below = static_cast<double>(last - m_sides);
+        const double logRatio = std::log(n) + std::lgamma(below + n) - std::lgamma(below + 1) -
+                                std::lgamma(top + n) + std::lgamma(top + 1);
+        if (!(logRatio < -std::log(2.0)))
+            return 0;
+        const std::int64_t terms =
+            std::min(last / m_sides + 1, static_cast<std::int64_t>(std::log(1e-21) / logRatio) + 2);
+        return terms * (m_dice + last - first + 1) <= 3000 ? terms : 0;
+    }
+
     // Inclusion-exclusion for many dice and low sums, from the binomial edge
     // b(s) = C(s+N-1, s) / S^N continued: c(v) = sum_j (-1)^j C(N,j) b(v-jS).
     // The terms' ratios fall with j, so once they halve and are negligible
@@ -450,28 +473,35 @@ private:
         std::array<long double, MaxLowSum + 1> edge;
         edge[static_cast<std::size_t>(last - low)] = 1;
         for (std::int64_t s = last; s > low; --s)
-            edge[static_cast<std::size_t>(s - 1 - low)] = edge[static_cast<std::size_t>(s - low)] *
-                                                          static_cast<long double>(s) /
-                                                          (static_cast<long double>(s) + n - 1);
+            edge[static_cast<std::size_t>(s - 1 - low)] =
+                edge[static_cast<std::size_t>(s - low)] *
+                (static_cast<long double>(s) / (static_cast<long double>(s) + n - 1));
+        std::array<long double, MaxLowSum + 1> choose; // C(N, j)
+        choose[0] = 1;
+        for (std::int64_t j = 1; j <= last / m_sides; ++j)
+            choose[static_cast<std::size_t>(j)] = choose[static_cast<std::size_t>(j - 1)] *
+                                                  (n - static_cast<long double>(j - 1)) /
+                                                  static_cast<long double>(j);
         const long double scale = std::exp(logTop);
+        // Cancellation only grows towards the middle, so the first value
+        // that cancels too much ends the run; the Fourier inversion takes
+        // the rest.
         for (std::int64_t v = first; v <= last; ++v) {
-            long double sum = 0, magnitude = 0, choose = 1, previous = 0;
+            long double sum = 0, magnitude = 0, previous = 0;
             for (std::int64_t j = 0; j * m_sides <= v; ++j) {
-                const long double term =
-                    choose * edge[static_cast<std::size_t>(v - j * m_sides - low)];
+                const long double term = choose[static_cast<std::size_t>(j)] *
+                                         edge[static_cast<std::size_t>(v - j * m_sides - low)];
                 sum += j % 2 == 0 ? term : -term;
                 magnitude += term;
                 if (j > 0 && 2 * term <= previous && term <= 1e-21L * std::fabs(sum))
                     break;
                 previous = term;
-                choose =
-                    choose * (n - static_cast<long double>(j)) / static_cast<long double>(j + 1);
             }
+            if (!(sum > 0 && magnitude <= sum * MaxCancellation))
+                return;
             const auto i = static_cast<std::size_t>(v - first);
-            if (sum > 0 && magnitude <= sum * MaxCancellation) {
-                out[i] = sum * scale;
-                done[i] = true;
-            }
+            out[i] = sum * scale;
+            done[i] = true;
         }
     }
 
@@ -480,26 +510,30 @@ private:
     // so the rounding of the sum stays small against every value.
     void Fourier(std::int64_t first, std::int64_t last, long double* out) const
     {
-        // One Chernoff bound for the whole run spares a saddle per value
+        // Stretches of equal width, each narrow enough for the first,
+        // whose tilted spread is the smallest.
+        const double theta0 = Saddle(static_cast<double>(first) / static_cast<double>(m_dice),
+                                     static_cast<double>(m_sides));
+        const double spread =
+            static_cast<double>(m_dice) * Tilted(theta0, static_cast<double>(m_sides)).Variance;
+        const auto longest = 2 * static_cast<std::int64_t>(std::sqrt(6 * spread)) + 1;
+        const std::int64_t count = (last - first + longest) / longest;
+        const std::int64_t width = (last - first + count) / count;
+        // One Chernoff bound for the whole run spares a saddle per stretch
         // where all of it is negligible.
-        const long double top = Saddle(static_cast<double>(last) / static_cast<double>(m_dice),
-                                       static_cast<double>(m_sides));
-        if (static_cast<long double>(m_dice) * CurvedLog(top) +
-                top * static_cast<long double>(m_span - 2 * last) / 2 <
-            NegligibleLog) {
-            std::fill(out, out + (last - first + 1), 0.0L);
-            return;
+        if (count > 1) {
+            const long double top = Saddle(static_cast<double>(last) / static_cast<double>(m_dice),
+                                           static_cast<double>(m_sides));
+            if (static_cast<long double>(m_dice) * CurvedLog(top) +
+                    top * static_cast<long double>(m_span - 2 * last) / 2 <
+                NegligibleLog) {
+                std::fill(out, out + (last - first + 1), 0.0L);
+                return;
+            }
         }
-        for (std::int64_t v = first; v <= last;) {
-            const double theta0 = Saddle(static_cast<double>(v) / static_cast<double>(m_dice),
-                                         static_cast<double>(m_sides));
-            const double spread =
-                static_cast<double>(m_dice) * Tilted(theta0, static_cast<double>(m_sides)).Variance;
-            const auto half = static_cast<std::int64_t>(std::sqrt(6 * spread));
-            const std::int64_t end = std::min(last, v + 2 * half);
-            const std::int64_t centre = std::min(v + half, end);
-            FourierStretch(v, end, centre, out + (v - first));
-            v = end + 1;
+        for (std::int64_t v = first; v <= last; v += width) {
+            const std::int64_t end = std::min(last, v + width - 1);
+            FourierStretch(v, end, (v + end) / 2, out + (v - first));
         }
     }
 
@@ -666,6 +700,16 @@ void ComputePercents(std::int64_t dice, std::int64_t sides, std::int64_t bonus, 
     ComputeFar(problem, percent);
 }
 
+// The double nearest x. Below the smallest normal double the x87 store
+// takes a microcode assist of some 150 cycles per value; built from the
+// integer count of the smallest subnormal, the same rounding costs nothing.
+double ToDouble(long double x)
+{
+    if (x >= std::numeric_limits<double>::min() || x == 0)
+        return static_cast<double>(x);
+    return std::bit_cast<double>(static_cast<std::uint64_t>(std::llrint(x * 0x1p1074L)));
+}
+
 } // namespace
 
 void TDamageSpread::SetDiceData(std::int32_t count, std::int32_t sides, std::int32_t bonus)
@@ -680,7 +724,7 @@ void TDamageSpread::SetDiceData(std::int32_t count, std::int32_t sides, std::int
 
     double highest = 0;
     for (std::size_t k = 0; k < m_bars.size(); ++k) {
-        m_bars[k] = static_cast<double>(percent[k]);
+        m_bars[k] = ToDouble(percent[k]);
         if (m_bars[k] > highest)
             highest = m_bars[k];
     }
