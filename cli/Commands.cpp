@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ostream>
@@ -98,7 +99,8 @@ TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
 // between quotes, its quotes doubled.
 void AppendCsvField(std::string& line, const std::string& text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::none_of(text.begin(), text.end(), special)) {
         line += text;
         return;
     }
