@@ -209,11 +209,14 @@ public:
             return;
         }
         // sinh(x + iy) / sinh(x) = cos y + i coth(x) sin y, whose squared
-        // modulus is 1 + sin^2 y / sinh^2 x; the phases of it and of
-        // 1 + iy/x in one atan2, scaled by cosh x against overflow. g is even,
-        // so a negative x mirrors the phase.
+        // modulus is 1 + q^2, q = sin y / sinh x, against 1 + r^2 for
+        // 1 + iy/x, r = y/x; as |sin y| <= y and sinh x >= x, q < r, and
+        // here (|x + iy| > 1) r^2 - q^2 keeps more than a quarter of r^2,
+        // so one log1p of the ratio loses nothing. The phases in one atan2,
+        // scaled by cosh x against overflow; g is even, so a negative x
+        // mirrors the phase.
         const double q = sinY * m_csch, r = y / m_abs;
-        re = (std::log1p(q * q) - std::log1p(r * r)) / 2;
+        re = std::log1p((q - r) * (q + r) / (1 + r * r)) / 2;
         im = std::atan2(m_abs * sinY - y * m_tanh * cosY, m_abs * m_tanh * cosY + y * sinY);
         if (m_x < 0)
             im = -im;
@@ -770,6 +773,51 @@ private:
         };
         const long double atCentre = std::exp(logScale(centre)) / static_cast<long double>(period);
         const long double rise = std::exp(-thetaL);
+        // Where no point turns by more than a radian over the stretch,
+        // e^(-itd) is a short power series in d, and the values follow from
+        // a few moments of the terms instead of turning every term for
+        // every value.
+        const double reach = 2 * step * static_cast<double>(points) *
+                             static_cast<double>(std::max(centre - first, last - centre));
+        if (reach <= 1) {
+            std::array<double, 24> moment{}; // of Re(T (-it)^j / j!)
+            std::size_t order = 1;
+            for (double rest = reach; order < moment.size() && rest > 1e-19; ++order)
+                rest *= reach / static_cast<double>(order + 1);
+            std::array<double, moment.size()> inverse;
+            for (std::size_t j = 0; j < order; ++j)
+                inverse[j] = 1 / static_cast<double>(j + 1);
+            for (std::size_t k = 0; k < points; ++k) {
+                const double t = 2 * step * static_cast<double>(k + 1);
+                double re = termRe[k], im = termIm[k];
+                for (std::size_t j = 0; j < order; ++j) {
+                    moment[j] += re;
+                    const double next = t * im * inverse[j];
+                    im = -t * re * inverse[j];
+                    re = next;
+                }
+            }
+            moment[0] += 1; // the k = 0 term
+            auto value = [&](std::int64_t u) {
+                const auto d = static_cast<double>(u - centre);
+                double sum = 0;
+                for (std::size_t j = order; j-- > 0;)
+                    sum = sum * d + moment[j];
+                return sum;
+            };
+            long double scale = atCentre;
+            for (std::int64_t u = centre; u <= last; ++u, scale *= rise) {
+                const double sum = value(u);
+                out[u - first] = sum <= 0 ? 0 : sum * scale;
+            }
+            scale = atCentre;
+            for (std::int64_t u = centre - 1; u >= first; --u) {
+                scale /= rise;
+                const double sum = value(u);
+                out[u - first] = sum <= 0 ? 0 : sum * scale;
+            }
+            return theta;
+        }
         std::vector<double> downRe = termRe, downIm = termIm, turnBack(points);
         for (std::size_t k = 0; k < points; ++k)
             turnBack[k] = -turnIm[k];
