@@ -88,7 +88,12 @@ def main():
                         ("Spread/1000/2/-1470", "1000d2-1470 (outside the table)"),
                         ("Spread/100000/2/-99950", "100000d2-99950 (outside the table)"),
                         ("Spread/91/2050/-65486", "91d2050-65486 (outside the table)"),
-                        ("Spread/1000/1000/-500440", "1000d1000-500440 (outside the table)")):
+                        ("Spread/1000/1000/-500440", "1000d1000-500440 (outside the table)"),
+                        ("Spread/201/3/-242", "201d3-242 (outside the table)"),
+                        ("Spread/69/67201229/-1029299344",
+                         "69d67201229-1029299344 (outside the table)"),
+                        ("Spread/41/127682336/-1437433233",
+                         "41d127682336-1437433233 (outside the table)")):
         if name in t:
             print(f"| {label} | {fmt(t[name])} | - | - | < 10 µs | "
                   f"{'yes' if t[name] < 10e3 else 'NO'} |")

@@ -1,6 +1,7 @@
 #include "weapons/DamageSpread.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -14,17 +15,24 @@
 // Small dice (S^N fits in 64 bits and a banded convolution is a few thousand
 // additions, which covers every weapon of the table) are counted exactly, so
 // their bars equal a count of every outcome. All other dice are computed per
-// value in long double, folded onto the lower half by the symmetry
-// c(u) = c(M - u):
+// value, folded onto the lower half by the symmetry c(u) = c(M - u):
+//  - two sides: the binomial C(N, u) / 2^N, one value from parts that do not
+//    cancel, its neighbours by their rational ratios.
 //  - u < S: the count is the binomial C(u+N-1, N-1); neighbours differ by the
 //    rational factor (u+N)/(u+1).
-//  - up to 34 dice: inclusion-exclusion over how many dice would exceed S-1;
-//    its cancellation stays below a factor 1e6 there, so 13 digits remain.
-//  - more dice: the Fourier inversion of the sum's distribution, tilted at its
-//    saddle point so that the value sought sits at the tilted mean. The tilted
-//    integrand is periodic and analytic, so a trapezoidal rule converges
-//    geometrically, and only the few points near 0 where it is not negligible
-//    are summed; a bound on the characteristic function says where to stop.
+//  - up to 34 dice, and for more where its terms fall fast:
+//    inclusion-exclusion over how many dice would exceed S-1, in long double;
+//    a value is kept only while its cancellation stays below a factor 1e6, so
+//    13 digits remain.
+//  - the rest: the Fourier inversion of the sum's distribution, tilted at a
+//    saddle point so that the values sought sit near the tilted mean. The
+//    tilted integrand is periodic and analytic, so a trapezoidal rule
+//    converges geometrically, and only the few points near 0 where it is not
+//    negligible are summed; a bound on the characteristic function says where
+//    to stop, Chernoff bounds of the tilted sum how long the period must be.
+//    One saddle serves a stretch of values, and each point costs one complex
+//    power of the characteristic function, in double: every part of its
+//    logarithm is computed relative to its own size.
 namespace {
 
 using TCount = std::uint64_t;
@@ -228,8 +236,9 @@ private:
 
 // log psi(t) for few sides, psi the tilted die's characteristic function:
 // a short polynomial in e^(it), psi(t) = sum_f a^f e^(ift) / sum_f a^f with
-// a = e^theta, costs one log1p and one atan2 where the general form costs
-// two of each and two series. Its modulus comes without cancellation from
+// a = e^theta, costs one log1p and one atan2 where the general form needs
+// that for each of two sinh factors, or a series. Its modulus comes without
+// cancellation from
 // |sum|^2 = (sum_f a^f)^2 - 4 sum_d sin^2(dt/2) sum_f a^f a^(f+d).
 class TFewSides
 {
@@ -331,7 +340,7 @@ double Saddle(double mean, double sides, double guess = std::numeric_limits<doub
         double next = theta - (tilt.Mean - mean) / std::max(tilt.Variance, 1e-300);
         if (!(next > low && next < high))
             next = (low + high) / 2;
-        if (std::fabs(next - theta) <= 1e-4 * std::fabs(theta) + 1e-300)
+        if (std::fabs(next - theta) <= 1e-3 * std::fabs(theta) + 1e-300)
             return next;
         theta = next;
     }
@@ -710,10 +719,14 @@ private:
         // Per point t = 2 pi k / period: the phases of S t / 2 and of the
         // linear part (M - 2 centre) t / 2 from integers reduced exactly, so
         // that neither large S nor large sums cost digits.
-        const TSinhcStep numerator(sides * theta / 2), denominator(theta / 2);
         std::optional<TFewSides> few;
-        if (m_sides <= TFewSides::MaxSides)
+        std::optional<TSinhcStep> numerator, denominator;
+        if (m_sides <= TFewSides::MaxSides) {
             few.emplace(static_cast<int>(m_sides), theta);
+        } else {
+            numerator.emplace(sides * theta / 2);
+            denominator.emplace(theta / 2);
+        }
         const auto twicePeriod = static_cast<std::uint64_t>(period) * 2;
         const std::uint64_t sideStep = static_cast<std::uint64_t>(m_sides) % twicePeriod;
         const std::uint64_t lineStep =
@@ -725,8 +738,14 @@ private:
         for (auto* points : {&termRe, &termIm, &turnRe, &turnIm})
             points->reserve(64);
         for (std::int64_t k = 1; k <= period / 2; ++k) {
-            sideTurn = (sideTurn + sideStep) % twicePeriod;
-            lineTurn = (lineTurn + lineStep) % twicePeriod;
+            // Both below twice the period, so one subtraction reduces their
+            // sum; a 64-bit division would cost a fifth of the point.
+            sideTurn += sideStep;
+            if (sideTurn >= twicePeriod)
+                sideTurn -= twicePeriod;
+            lineTurn += lineStep;
+            if (lineTurn >= twicePeriod)
+                lineTurn -= twicePeriod;
             const double half = step * static_cast<double>(k); // t / 2
             const double sinHalf = std::sin(half), cosHalf = std::cos(half);
             double exponent, phase;
@@ -738,8 +757,8 @@ private:
             } else {
                 const double sideAngle = step * static_cast<double>(sideTurn);
                 double upRe, upIm, downRe, downIm;
-                numerator.At(sides * half, std::sin(sideAngle), std::cos(sideAngle), upRe, upIm);
-                denominator.At(half, sinHalf, cosHalf, downRe, downIm);
+                numerator->At(sides * half, std::sin(sideAngle), std::cos(sideAngle), upRe, upIm);
+                denominator->At(half, sinHalf, cosHalf, downRe, downIm);
                 exponent = n * (upRe - downRe);
                 phase = n * (upIm - downIm);
             }

@@ -117,15 +117,15 @@ TEST(DamageSpread, TotalsOutsideTheBarsAreDropped)
 // computing a bar: the binomial edge below S, two sides as a plain binomial,
 // inclusion-exclusion up to 34 dice, for the lowest sums of more and where
 // its terms fall fast, the tilted Fourier inversion in the middle and tails
-// of more dice, windows straddling the middle of the range and either end
-// of it.
+// of more dice (few sides, many, and wide enough for the moments), windows
+// straddling the middle of the range and either end of it.
 TEST(DamageSpread, ManyDiceAgreeWithPlainConvolution)
 {
     const std::int32_t cases[][3] = {
         {41, 3, -40},     {13, 40, -12},    {25, 5, -24},     {60, 2, -59},     {200, 2, -150},
         {34, 30, -480},   {34, 30, -40},    {3, 5000, -4990}, {2, 9000, -9000}, {1, 3000, -1500},
         {120, 30, -1800}, {120, 30, -1000}, {50, 4, -100},    {36, 60, -30},    {90, 20, -100},
-        {300, 3, -580},   {582, 4, -581},   {40, 100, -309}};
+        {300, 3, -580},   {582, 4, -581},   {40, 100, -309},  {40, 200, -3980}};
     for (const auto& c : cases) {
         std::vector<long double> chance{1.0L};
         for (int die = 0; die < c[0]; ++die) {
