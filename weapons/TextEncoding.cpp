@@ -90,16 +90,16 @@ bool Convert(const char* to, const char* from, std::string_view input, std::stri
 
 } // namespace
 
-bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& badOffset)
+bool TryDecodeToUtf8InPlace(std::string& text, std::size_t& badOffset)
 {
-    std::string_view text(bytes);
-    const bool hasBom = text.substr(0, 3) == "\xEF\xBB\xBF";
+    std::string_view bytes(text);
+    const bool hasBom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
     const std::size_t skipped = hasBom ? 3 : 0;
-    text.remove_prefix(skipped);
+    bytes.remove_prefix(skipped);
 
-    const std::size_t utf8Fault = FirstInvalidUtf8(text);
+    const std::size_t utf8Fault = FirstInvalidUtf8(bytes);
     if (utf8Fault == std::string_view::npos) {
-        utf8.assign(text);
+        text.erase(0, skipped);
         return true;
     }
     // A byte-order mark says UTF-8 for certain: reading the rest as Shift_JIS
@@ -108,27 +108,23 @@ bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& b
         badOffset = skipped + utf8Fault;
         return false;
     }
+    std::string utf8;
     std::size_t sjisFault = 0;
-    if (Convert("UTF-8", "CP932", text, utf8, sjisFault))
+    if (Convert("UTF-8", "CP932", bytes, utf8, sjisFault)) {
+        text.swap(utf8);
         return true;
-    utf8.clear();
+    }
     // The encoding that got further is the likelier one the file was meant in.
     badOffset = std::max(utf8Fault, sjisFault);
     return false;
 }
 
-bool TryDecodeToUtf8InPlace(std::string& text, std::size_t& badOffset)
+bool TryDecodeToUtf8(const std::string& bytes, std::string& utf8, std::size_t& badOffset)
 {
-    const bool hasBom = std::string_view(text).substr(0, 3) == "\xEF\xBB\xBF";
-    if (FirstInvalidUtf8(std::string_view(text).substr(hasBom ? 3 : 0)) == std::string_view::npos) {
-        if (hasBom)
-            text.erase(0, 3);
-        return true;
-    }
-    std::string utf8;
-    if (!TryDecodeToUtf8(text, utf8, badOffset))
+    std::string text = bytes;
+    if (!TryDecodeToUtf8InPlace(text, badOffset))
         return false;
-    text.swap(utf8);
+    utf8 = std::move(text);
     return true;
 }
 

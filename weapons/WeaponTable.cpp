@@ -207,18 +207,6 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
-// The line a byte stands on, counted as SplitLines counts; a multi-byte
-// character never holds CR or LF in either encoding.
-std::size_t LineOfOffset(std::string_view bytes, std::size_t offset)
-{
-    std::size_t line = 1;
-    for (std::size_t i = 0; i < offset && i < bytes.size(); ++i)
-        if (bytes[i] == '\n' ||
-            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
-            ++line;
-    return line;
-}
-
 bool IsBlankLine(std::string_view line)
 {
     return std::all_of(line.begin(), line.end(), IsBlank);
@@ -276,8 +264,10 @@ void TWeaponTable::LoadFromOwnBytes(std::string text)
     Clear();
     std::size_t badOffset = 0;
     if (!TryDecodeToUtf8InPlace(text, badOffset)) {
-        RaiseCsvError(std::to_string(LineOfOffset(text, badOffset)) +
-                      "行目: UTF-8 でも Shift_JIS でもない文字があります");
+        // The lines up to the bad byte, which is never a line end itself,
+        // are counted by the same rule that splits the table.
+        const std::size_t line = SplitLines(std::string_view(text).substr(0, badOffset + 1)).size();
+        RaiseCsvError(std::to_string(line) + "行目: UTF-8 でも Shift_JIS でもない文字があります");
     }
 
     std::vector<std::string_view> lines = SplitLines(text);
