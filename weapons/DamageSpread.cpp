@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 // Work on u = sum of (face - 1): each die adds 0 .. S-1, so u runs over
@@ -146,31 +147,21 @@ constexpr long double SinhcSeries[] = {
 constexpr std::size_t DoubleSeriesTerms = 17;
 
 // log(sinh(x) / x), even in x. The power series keeps relative precision near
-// 0; beyond, sinh(x) = e^x (1 - e^-2x) / 2 for x >= 0 neither overflows nor
-// cancels.
-long double LogSinhc(long double x)
+// 0 (in double its first terms reach double precision already); beyond,
+// sinh(x) = e^x (1 - e^-2x) / 2 for x >= 0 neither overflows nor cancels.
+template <typename T> T LogSinhc(T x)
 {
+    constexpr std::size_t terms =
+        std::is_same_v<T, double> ? DoubleSeriesTerms : std::size(SinhcSeries);
     x = std::fabs(x);
     if (x <= 1) {
-        const long double x2 = x * x;
-        long double sum = 0;
-        for (std::size_t k = std::size(SinhcSeries); k-- > 0;)
-            sum = (sum + SinhcSeries[k]) * x2;
+        const T x2 = x * x;
+        T sum = 0;
+        for (std::size_t k = terms; k-- > 0;)
+            sum = (sum + static_cast<T>(SinhcSeries[k])) * x2;
         return sum;
     }
-    return x - std::log(2.0L) - std::log(x) + std::log(-std::expm1(-2 * x));
-}
-double LogSinhcD(double x)
-{
-    x = std::fabs(x);
-    if (x <= 1) {
-        const double x2 = x * x;
-        double sum = 0;
-        for (std::size_t k = DoubleSeriesTerms; k-- > 0;)
-            sum = (sum + static_cast<double>(SinhcSeries[k])) * x2;
-        return sum;
-    }
-    return x - std::log(2.0) - std::log(x) + std::log(-std::expm1(-2 * x));
+    return x - std::log(T(2)) - std::log(x) + std::log(-std::expm1(-2 * x));
 }
 
 // g(x + iy) - g(x) for g(w) = log(sinh(w) / w), with x fixed: what a
@@ -182,7 +173,7 @@ class TSinhcStep
 {
 public:
     explicit TSinhcStep(double x)
-        : m_x(x), m_abs(std::fabs(x) < 1e-150 ? 0 : std::fabs(x)), m_atX(LogSinhcD(x)),
+        : m_x(x), m_abs(std::fabs(x) < 1e-150 ? 0 : std::fabs(x)), m_atX(LogSinhc(x)),
           m_csch(m_abs == 0 || m_abs > 700 ? 0 : 1 / std::sinh(m_abs)), m_tanh(std::tanh(m_abs))
     {
     }
@@ -645,15 +636,11 @@ private:
     }
 
     // log m(z) - (S-1)z/2, m the mean of e^(zk) over one die's faces: the
-    // linear part is kept apart so that it can be combined exactly.
-    long double CurvedLog(long double z) const
+    // linear part is kept apart so that it can be combined exactly. In long
+    // double for the values, in double for bounds.
+    template <typename T> T CurvedLog(T z) const
     {
-        return LogSinhc(static_cast<long double>(m_sides) * z / 2) - LogSinhc(z / 2);
-    }
-    // The same in double, for bounds.
-    double CurvedLogD(double z) const
-    {
-        return LogSinhcD(static_cast<double>(m_sides) * z / 2) - LogSinhcD(z / 2);
+        return LogSinhc(static_cast<T>(m_sides) * z / 2) - LogSinhc(z / 2);
     }
 
     // Returns the saddle used, a guess for the next stretch's.
@@ -684,9 +671,9 @@ private:
         // The period only has to carry every other copy of the tilted sum
         // past where it is negligible; how far that is, Chernoff bounds of
         // the tilted sum say, for a few exponents around the Gaussian's best.
-        const double atTheta = CurvedLogD(theta);
+        const double atTheta = CurvedLog(theta);
         auto logMoment = [&](double eta) {
-            return n * (CurvedLogD(theta + eta) - atTheta) +
+            return n * (CurvedLog(theta + eta) - atTheta) +
                    eta * static_cast<double>(m_span - 2 * centre) / 2;
         };
         double above = static_cast<double>(m_span - centre), below = static_cast<double>(centre);
