@@ -108,65 +108,102 @@ double TWeaponDamges::Round(double value, std::int32_t mode)
     }
 }
 
-// All 111 results go to scratch values first: if the formula raises on one
-// of them (a division by zero for some stat), the previous results stay
-// whole instead of half old, half new. They are evaluated as one batch, rows
-// in the order of the results (3 HQ, then the table by accuracy, damage level
-// and figure), so a fault is the one the first failing result would raise.
-void TWeaponDamges::Recompute()
+namespace {
+
+// The rows of one setup, in the order of its results: 3 HQ, then the table
+// by accuracy, damage level and figure.
+constexpr std::size_t HQRows = 3;
+constexpr std::size_t SetupRows = HQRows + 6 * 6 * 3;
+
+using TColumnStore = std::array<std::array<double, TMathsParser::BatchRows>, 8>;
+
+// Writes the rows of one setup from `first` on, every variable a column so
+// that setups of different characters share a batch.
+void AddSetupRows(const TWeaponDataAndPCData& setup, TColumnStore& columns, std::size_t first)
 {
-    const std::int32_t anatomyBonus = SkillBonus(m_anatomy);
-    const std::int32_t lumberjackBonus = m_weapon.Type == "AXE" ? SkillBonus(m_lumberjack) : 0;
-    const bool archery = m_weapon.Type == "Archery";
-
-    m_parser.SetVar(SlotSTR, m_str);
-    m_parser.SetVar(SlotDEX, m_dex);
-    m_parser.SetVar(SlotINT, m_int);
-    m_parser.SetVar(SlotAnatomyR, anatomyBonus / 100.0);
-    m_parser.SetVar(SlotLumberjR, lumberjackBonus / 100.0);
-
-    constexpr std::size_t HQRows = 3;
-    constexpr std::size_t Rows = HQRows + 6 * 6 * 3;
-    std::array<double, Rows> damage, tacticsR, plus, values;
-    std::size_t row = 0;
+    const TWeaponBaseData& weapon = setup.Weapon;
+    const double anatomyR = SkillBonus(setup.Anatomy) / 100.0;
+    const double lumberjR = weapon.Type == "AXE" ? SkillBonus(setup.Lumberjack) / 100.0 : 0;
+    const bool archery = weapon.Type == "Archery";
+    std::size_t row = first;
     const auto addRow = [&](double base, bool hq, std::int32_t tacticsBonus, std::int32_t bonus) {
-        damage[row] = DamageVariable(base, hq);
-        tacticsR[row] = TacticsRatio(m_tactics, tacticsBonus);
-        plus[row] = bonus;
+        columns[SlotSTR][row] = setup.STR;
+        columns[SlotDEX][row] = setup.DEX;
+        columns[SlotINT][row] = setup.INT;
+        columns[SlotAnatomyR][row] = anatomyR;
+        columns[SlotLumberjR][row] = lumberjR;
+        columns[SlotDamage][row] = DamageVariable(base, hq);
+        columns[SlotTacticsR][row] = TacticsRatio(setup.Tactics, tacticsBonus);
+        columns[SlotPlus][row] = bonus;
         ++row;
     };
 
-    addRow(m_weapon.LowDamage, true, 0, 0);
-    addRow(m_weapon.HighDamage, true, 0, 0);
-    addRow(m_weapon.AverageDamage, true, 0, 0);
-    const std::array<double, 3> bases = {m_weapon.LowDamage, m_weapon.HighDamage,
-                                         m_weapon.AverageDamage};
+    addRow(weapon.LowDamage, true, 0, 0);
+    addRow(weapon.HighDamage, true, 0, 0);
+    addRow(weapon.AverageDamage, true, 0, 0);
+    const std::array<double, 3> bases = {weapon.LowDamage, weapon.HighDamage, weapon.AverageDamage};
     for (std::size_t a = 0; a < TacticsBonuses.size(); ++a) {
         const std::int32_t tacticsBonus = archery ? 0 : TacticsBonuses[a];
         for (std::size_t d = 0; d < DamagePluses.size(); ++d)
             for (std::size_t f = 0; f < bases.size(); ++f)
                 addRow(bases[f], false, tacticsBonus, DamagePluses[d]);
     }
+}
 
-    TMathsParser::TColumns columns{};
-    columns[SlotDamage] = damage.data();
-    columns[SlotTacticsR] = tacticsR.data();
-    columns[SlotPlus] = plus.data();
-    m_parser.ValueBatch(columns, Rows, values.data());
+} // namespace
 
-    TDamageTable table;
-    row = HQRows;
-    for (auto& accuracy : table)
-        for (auto& level : accuracy)
-            for (double& figure : level)
-                figure = Round(values[row++], m_roundingMode);
+// All 111 results go to scratch values first: if the formula raises on one
+// of them (a division by zero for some stat), the previous results stay
+// whole instead of half old, half new.
+void TWeaponDamges::Recompute()
+{
+    TWeaponDataAndPCData setup{m_str, m_dex, m_int, m_tactics, m_anatomy, m_lumberjack, m_weapon};
+    TDamageFigures figures;
+    EvaluateSetups(std::span(&setup, 1), std::span(&figures, 1));
 
-    m_anatomyBonus = anatomyBonus;
-    m_lumberjackBonus = lumberjackBonus;
-    m_hqLow = Round(values[0], m_roundingMode);
-    m_hqHigh = Round(values[1], m_roundingMode);
-    m_hqAve = Round(values[2], m_roundingMode);
-    m_table = table;
+    m_anatomyBonus = SkillBonus(m_anatomy);
+    m_lumberjackBonus = m_weapon.Type == "AXE" ? SkillBonus(m_lumberjack) : 0;
+    m_hqLow = figures.HQLow;
+    m_hqHigh = figures.HQHigh;
+    m_hqAve = figures.HQAve;
+    m_table = figures.Table;
+}
+
+void TWeaponDamges::Figures(std::span<const TWeaponDataAndPCData> setups,
+                            std::span<TDamageFigures> out)
+{
+    EvaluateSetups(setups.first(std::min(setups.size(), out.size())), out);
+}
+
+// Setups are evaluated in their order, so a fault is the one the first
+// failing result of the first failing setup raises.
+void TWeaponDamges::EvaluateSetups(std::span<const TWeaponDataAndPCData> setups,
+                                   std::span<TDamageFigures> out)
+{
+    constexpr std::size_t BlockSetups = TMathsParser::BatchRows / SetupRows;
+    TColumnStore columns;
+    std::array<double, TMathsParser::BatchRows> values;
+    TMathsParser::TColumns pointers{};
+    for (std::size_t slot = 0; slot < pointers.size(); ++slot)
+        pointers[slot] = columns[slot].data();
+    for (std::size_t first = 0; first < setups.size(); first += BlockSetups) {
+        const std::size_t n = std::min(BlockSetups, setups.size() - first);
+        for (std::size_t i = 0; i < n; ++i)
+            AddSetupRows(setups[first + i], columns, i * SetupRows);
+        m_parser.ValueBatch(pointers, n * SetupRows, values.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            const double* row = values.data() + i * SetupRows;
+            TDamageFigures& figures = out[first + i];
+            figures.HQLow = Round(row[0], m_roundingMode);
+            figures.HQHigh = Round(row[1], m_roundingMode);
+            figures.HQAve = Round(row[2], m_roundingMode);
+            row += HQRows;
+            for (auto& accuracy : figures.Table)
+                for (auto& level : accuracy)
+                    for (double& figure : level)
+                        figure = Round(*row++, m_roundingMode);
+        }
+    }
 }
 
 // Rows 2i and 2i + 1 are weapon i's HQ and Normal/Normal averages, so a fault
@@ -175,35 +212,63 @@ void TWeaponDamges::Recompute()
 // the higher accuracy levels, so only "AXE" tells the weapons apart besides
 // their damage. Every variable set here is set again by the next
 // recomputation before it evaluates anything.
-void TWeaponDamges::AverageDamages(const TWeaponDataAndPCData& stats,
+void TWeaponDamges::AverageDamages(std::span<const TWeaponDataAndPCData> stats,
                                    std::span<const TAverageInput> weapons,
                                    std::span<double> hqAverage, std::span<double> normalAverage)
 {
     const std::size_t count = std::min({weapons.size(), hqAverage.size(), normalAverage.size()});
-    const double axeBonus = SkillBonus(stats.Lumberjack) / 100.0;
-
-    m_parser.SetVar(SlotSTR, stats.STR);
-    m_parser.SetVar(SlotDEX, stats.DEX);
-    m_parser.SetVar(SlotINT, stats.INT);
-    m_parser.SetVar(SlotAnatomyR, SkillBonus(stats.Anatomy) / 100.0);
-    m_parser.SetVar(SlotTacticsR, TacticsRatio(stats.Tactics, 0));
-    m_parser.SetVar(SlotPlus, 0);
+    if (stats.empty())
+        return;
+    const bool shared = stats.size() == 1;
+    const auto axeBonus = [](const TWeaponDataAndPCData& character) {
+        return SkillBonus(character.Lumberjack) / 100.0;
+    };
 
     // Block by block, so the scratch stays small whatever the table's size.
     constexpr std::size_t BlockWeapons = TMathsParser::BatchRows / 2;
-    std::array<double, 2 * BlockWeapons> damage, lumberjR, values;
-    TMathsParser::TColumns columns{};
-    columns[SlotDamage] = damage.data();
-    columns[SlotLumberjR] = lumberjR.data();
+    TColumnStore columns;
+    std::array<double, 2 * BlockWeapons> values;
+    TMathsParser::TColumns pointers{};
+    // One character for all: its stats are plain values, and only the damage
+    // and the Lumberjack bonus of an axe change from row to row.
+    const std::array<TSlot, 5> characterSlots = {SlotSTR, SlotDEX, SlotINT, SlotAnatomyR,
+                                                 SlotTacticsR};
+    for (const TSlot slot : characterSlots)
+        pointers[slot] = shared ? nullptr : columns[slot].data();
+    pointers[SlotDamage] = columns[SlotDamage].data();
+    pointers[SlotLumberjR] = columns[SlotLumberjR].data();
+    const auto characterValues = [](const TWeaponDataAndPCData& character) {
+        return std::array<double, 5>{
+            static_cast<double>(character.STR), static_cast<double>(character.DEX),
+            static_cast<double>(character.INT), SkillBonus(character.Anatomy) / 100.0,
+            TacticsRatio(character.Tactics, 0)};
+    };
+    if (shared) {
+        const std::array<double, 5> values0 = characterValues(stats[0]);
+        for (std::size_t k = 0; k < characterSlots.size(); ++k)
+            m_parser.SetVar(characterSlots[k], values0[k]);
+    }
+    m_parser.SetVar(SlotPlus, 0);
+
+    const double sharedAxeBonus = axeBonus(stats[0]);
     for (std::size_t first = 0; first < count; first += BlockWeapons) {
         const std::size_t n = std::min(BlockWeapons, count - first);
         for (std::size_t i = 0; i < n; ++i) {
             const TAverageInput& weapon = weapons[first + i];
-            damage[2 * i] = DamageVariable(weapon.AverageDamage, true);
-            damage[2 * i + 1] = DamageVariable(weapon.AverageDamage, false);
-            lumberjR[2 * i] = lumberjR[2 * i + 1] = weapon.Axe ? axeBonus : 0;
+            columns[SlotDamage][2 * i] = DamageVariable(weapon.AverageDamage, true);
+            columns[SlotDamage][2 * i + 1] = DamageVariable(weapon.AverageDamage, false);
+            const TWeaponDataAndPCData& character = shared ? stats[0] : stats[first + i];
+            const double lumberjR =
+                weapon.Axe ? (shared ? sharedAxeBonus : axeBonus(character)) : 0;
+            columns[SlotLumberjR][2 * i] = columns[SlotLumberjR][2 * i + 1] = lumberjR;
+            if (!shared) {
+                const std::array<double, 5> own = characterValues(character);
+                for (std::size_t k = 0; k < characterSlots.size(); ++k)
+                    columns[characterSlots[k]][2 * i] = columns[characterSlots[k]][2 * i + 1] =
+                        own[k];
+            }
         }
-        m_parser.ValueBatch(columns, 2 * n, values.data());
+        m_parser.ValueBatch(pointers, 2 * n, values.data());
         for (std::size_t i = 0; i < n; ++i) {
             hqAverage[first + i] = Round(values[2 * i], m_roundingMode);
             normalAverage[first + i] = Round(values[2 * i + 1], m_roundingMode);

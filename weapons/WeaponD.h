@@ -47,6 +47,15 @@ inline constexpr std::array<const char*, 6> DamageLevelNames = {"Normal", "Ruin"
 inline constexpr const char* DefaultDamageMethod =
     "(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus";
 
+// Everything the calculator works out for one weapon and one character.
+struct TDamageFigures
+{
+    double HQLow = 0;
+    double HQHigh = 0;
+    double HQAve = 0;
+    TDamageTable Table{};
+};
+
 // Turns one weapon and one character into the 6 x 6 x 3 magic damage table
 // and the three exceptional-quality damages. Every setter recomputes all.
 class TWeaponDamges
@@ -91,10 +100,28 @@ public:
         bool Axe = false;
     };
     void AverageDamages(const TWeaponDataAndPCData& stats, std::span<const TAverageInput> weapons,
-                        std::span<double> hqAverage, std::span<double> normalAverage);
+                        std::span<double> hqAverage, std::span<double> normalAverage)
+    {
+        AverageDamages(std::span(&stats, 1), weapons, hqAverage, normalAverage);
+    }
+    // The same with a character per weapon: stats[i] for weapon i, or
+    // stats[0] for all when it holds one.
+    void AverageDamages(std::span<const TWeaponDataAndPCData> stats,
+                        std::span<const TAverageInput> weapons, std::span<double> hqAverage,
+                        std::span<double> normalAverage);
+
+    // What the results would hold after setting each setup's weapon and then
+    // its stats, at the current formula, rounding and Anatomy option, for
+    // many setups in one batch; this calculator's own state stays as it is.
+    // On a fault it raises what the first faulting result raises, with `out`
+    // partly written.
+    void Figures(std::span<const TWeaponDataAndPCData> setups, std::span<TDamageFigures> out);
 
 private:
     void Recompute();
+    // Evaluates the setups' rows, at most BatchRows at once, into `out`.
+    void EvaluateSetups(std::span<const TWeaponDataAndPCData> setups,
+                        std::span<TDamageFigures> out);
 
     std::int32_t m_str = 0, m_dex = 0, m_int = 0, m_tactics = 0, m_anatomy = 0, m_lumberjack = 0;
     TWeaponBaseData m_weapon;

@@ -1,9 +1,6 @@
 #include "weapons/WeaponRanking.h"
 
-#include "expr/Exception.h"
-#include "weapons/DamageSpread.h"
 #include "weapons/NumberFormat.h"
-#include "weapons/RaderChartData.h"
 #include "weapons/RaderGeometry.h"
 
 #include <algorithm>
@@ -44,20 +41,6 @@ int Compare(const TWeaponRank& a, const TWeaponRank& b, TRankColumn column)
         return order(a.Overall, b.Overall);
     }
     return 0;
-}
-
-// Each setter of the calculator and the speed computation also recomputes
-// their own placeholder weapon and character (all zero, speed 1), which no
-// ranking uses. A fault there (Damage/STR with STR 0) is no fault of the
-// settings for the table: the setting is taken before the recomputation, and
-// the ranking evaluates it for the real rows and raises what they meet. A
-// rejected formula is no EMathError and still raises.
-template <typename TStep> void IgnoringPlaceholderFaults(TStep step)
-{
-    try {
-        step();
-    } catch (const EMathError&) {
-    }
 }
 
 } // namespace
@@ -126,28 +109,6 @@ void SortRanking(std::vector<TWeaponRank>& ranking, TRankColumn column, bool des
     });
 }
 
-TWeaponRanking::TWeaponRanking() : m_damages(TWeaponDataAndPCData{})
-{
-    m_damages.SetDamageMethod(DefaultDamageMethod);
-    m_damages.SetRoundingMode(RoundUp);
-    m_speed.SetSpeedMethod(DefaultSpeedMethod);
-}
-
-void TWeaponRanking::SetDamageMethod(std::string formula)
-{
-    IgnoringPlaceholderFaults([&] { m_damages.SetDamageMethod(std::move(formula)); });
-}
-
-void TWeaponRanking::SetSpeedMethod(std::string formula)
-{
-    IgnoringPlaceholderFaults([&] { m_speed.SetSpeedMethod(std::move(formula)); });
-}
-
-void TWeaponRanking::SetRoundingMode(std::int32_t mode)
-{
-    IgnoringPlaceholderFaults([&] { m_damages.SetRoundingMode(mode); });
-}
-
 void TWeaponRanking::SetStats(const TWeaponDataAndPCData& stats)
 {
     m_stats = stats;
@@ -160,57 +121,31 @@ void TWeaponRanking::Rank(const TWeaponTable& table, std::vector<TWeaponRank>& r
         std::span(table.Slots()).subspan(std::min<std::size_t>(1, table.Slots().size()));
     const std::size_t count = weapons.size();
 
-    m_averageInputs.resize(count);
-    m_speeds.resize(count);
-    m_delays.resize(count);
-    m_hqAverages.resize(count);
-    m_averages.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        m_averageInputs[i] = {weapons[i].AverageDamage, weapons[i].Type == "AXE"};
-        m_speeds[i] = weapons[i].Speed;
-    }
+    m_weapons.resize(count);
+    m_summaries.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_weapons[i] = {weapons[i].AverageDamage, weapons[i].Type == "AXE",
+                        static_cast<double>(weapons[i].Speed)};
+    m_setups.Summaries(std::span(&m_stats, 1), m_weapons, m_summaries);
 
-    m_damages.AverageDamages(m_stats, m_averageInputs, m_hqAverages, m_averages);
-    TWeaponSpeedData character;
-    character.DEX = m_stats.DEX;
-    character.STR = m_stats.STR;
-    character.INT = m_stats.INT;
-    m_speed.DelaysAt(character, m_speeds, m_delays);
-
-    // Spreads of another table are dropped rather than kept without bound.
-    if (m_topProbabilities.size() > 2 * count + 1024)
-        m_topProbabilities.clear();
+    m_setups.TrimSpreads(count);
     std::vector<TWeaponRank> rows(count);
     for (std::size_t i = 0; i < count; ++i) {
         const TWDataCSVTable& weapon = weapons[i];
+        const TSetupSummary& summary = m_summaries[i];
         TWeaponRank& row = rows[i];
         row.Slot = static_cast<int>(i) + 1;
         row.Name = weapon.Name;
         row.Type = weapon.Type;
         row.Speed = weapon.Speed;
-        row.Delay = m_delays[i];
-        row.Average = m_averages[i];
-        row.HQAverage = m_hqAverages[i];
-        if (row.Delay > 0)
-            row.DamagePerSecond = row.Average / row.Delay;
-        row.TopProbability = TopProbability(weapon);
-        const TRaderChartData radar{RaderDamage(row.Average), row.TopProbability, weapon.Speed,
-                                    weapon.Type};
-        row.Overall = OverallPercent(ComputeRaderFactors(radar));
+        row.Delay = summary.Delay;
+        row.Average = summary.Average;
+        row.HQAverage = summary.HQAverage;
+        row.DamagePerSecond = summary.DamagePerSecond;
+        row.TopProbability = m_setups.TopProbability(weapon);
+        row.Overall = OverallPercent(m_setups.Rating(weapon, row.Average));
     }
     ranking = std::move(rows);
-}
-
-double TWeaponRanking::TopProbability(const TWDataCSVTable& weapon)
-{
-    const TDiceKey key{weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus};
-    const auto [place, added] = m_topProbabilities.try_emplace(key, 0.0);
-    if (added) {
-        TDamageSpread spread;
-        spread.SetDiceData(weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus);
-        place->second = spread.HighProbability();
-    }
-    return place->second;
 }
 
 std::vector<TWeaponRank> TWeaponRanking::Rank(const TWeaponTable& table)

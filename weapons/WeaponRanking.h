@@ -1,15 +1,15 @@
 #pragma once
 
+#include "weapons/SetupFigures.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponSpeed.h"
 #include "weapons/WeaponTable.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 // One weapon of the table as it serves one character.
@@ -69,21 +69,19 @@ bool IsTextColumn(TRankColumn column);
 // numbers; a weapon without damage per second goes last in either direction.
 void SortRanking(std::vector<TWeaponRank>& ranking, TRankColumn column, bool descending);
 
-// Ranks a whole weapon table for one character. Holds its own damage
-// calculator and swing-speed computation, so each formula is compiled once
-// when it is set and every ranking is one batch pass over the table.
+// Ranks a whole weapon table for one character: every row is a setup's
+// summary, so each formula is compiled once when it is set and every
+// ranking is one batch pass over the table.
 class TWeaponRanking
 {
 public:
-    TWeaponRanking();
-
-    const std::string& DamageMethod() const { return m_damages.DamageMethod(); }
+    const std::string& DamageMethod() const { return m_setups.DamageMethod(); }
     // Compiles the formula; a rejected one raises and changes nothing.
-    void SetDamageMethod(std::string formula);
-    const std::string& SpeedMethod() const { return m_speed.SpeedMethod(); }
-    void SetSpeedMethod(std::string formula);
-    std::int32_t RoundingMode() const { return m_damages.RoundingMode(); }
-    void SetRoundingMode(std::int32_t mode);
+    void SetDamageMethod(std::string formula) { m_setups.SetDamageMethod(std::move(formula)); }
+    const std::string& SpeedMethod() const { return m_setups.SpeedMethod(); }
+    void SetSpeedMethod(std::string formula) { m_setups.SetSpeedMethod(std::move(formula)); }
+    std::int32_t RoundingMode() const { return m_setups.RoundingMode(); }
+    void SetRoundingMode(std::int32_t mode) { m_setups.SetRoundingMode(mode); }
     // STR, DEX, INT, Tactics, Anatomy and Lumberjack; the weapon part is ignored.
     const TWeaponDataAndPCData& Stats() const { return m_stats; }
     void SetStats(const TWeaponDataAndPCData& stats);
@@ -96,18 +94,10 @@ public:
     std::vector<TWeaponRank> Rank(const TWeaponTable& table);
 
 private:
-    double TopProbability(const TWDataCSVTable& weapon);
-
     TWeaponDataAndPCData m_stats;
-    TWeaponDamges m_damages;
-    TWeaponSpeed m_speed;
+    TSetupCalculator m_setups;
     // Scratch kept between rankings, so a stat change allocates nothing once
     // the table has been ranked.
-    std::vector<TWeaponDamges::TAverageInput> m_averageInputs;
-    std::vector<double> m_speeds, m_delays, m_hqAverages, m_averages;
-    // The spread depends on the dice alone and weapons share few of them, so
-    // each distinct set is spread once and kept across rankings: a change of
-    // stats or formulas recomputes none.
-    using TDiceKey = std::tuple<std::int32_t, std::int32_t, std::int32_t>;
-    std::map<TDiceKey, double> m_topProbabilities;
+    std::vector<TSummaryWeapon> m_weapons;
+    std::vector<TSetupSummary> m_summaries;
 };

@@ -158,3 +158,27 @@ void TWeaponSpeed::DelaysAt(const TWeaponSpeedData& character, std::span<const d
     for (std::size_t i = 0; i < count; ++i)
         out[i] = RoundUpToHalfSecond(out[i]);
 }
+
+void TWeaponSpeed::DelaysOf(std::span<const TDelayRow> rows, std::span<double> out)
+{
+    const std::size_t count = std::min(rows.size(), out.size());
+    std::array<std::array<double, TMathsParser::BatchRows>, 5> columns;
+    TMathsParser::TColumns pointers{};
+    const std::array<TSlot, 5> slots = {SlotSPEED, SlotSTR, SlotDEX, SlotINT, SlotDEXR};
+    for (std::size_t k = 0; k < slots.size(); ++k)
+        pointers[slots[k]] = columns[k].data();
+    for (std::size_t first = 0; first < count; first += TMathsParser::BatchRows) {
+        const std::size_t n = std::min(TMathsParser::BatchRows, count - first);
+        for (std::size_t i = 0; i < n; ++i) {
+            const TDelayRow& row = rows[first + i];
+            columns[0][i] = row.Speed;
+            columns[1][i] = row.STR;
+            columns[2][i] = row.DEX;
+            columns[3][i] = row.INT;
+            columns[4][i] = row.DEXR;
+        }
+        m_parser.ValueBatch(pointers, n, out.data() + first);
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = RoundUpToHalfSecond(out[i]);
+}

@@ -73,6 +73,20 @@ public:
     void DelaysAt(const TWeaponSpeedData& character, std::span<const double> speeds,
                   std::span<double> out);
 
+    // One row of Delays: the variables of the speed formula as numbers.
+    struct TDelayRow
+    {
+        double Speed = 1;
+        double STR = 0;
+        double DEX = 0;
+        double INT = 0;
+        double DEXR = 0;
+    };
+    // Each row's delay, rounded up to a half second, in one batch at the
+    // current formula; Delays()[n] is the row of the set data with DEXR n.
+    // Raises like DelaysAt, with the table and ranges as they were.
+    void DelaysOf(std::span<const TDelayRow> rows, std::span<double> out);
+
     // 3.2 -> 3.5, 3.5 -> 3.5, 3.7 -> 4.
     static double RoundUpToHalfSecond(double value);
 

@@ -1,0 +1,372 @@
+#include "weapons/SetupFigures.h"
+
+#include "expr/Exception.h"
+#include "weapons/RaderGeometry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::string_view, StatCount> StatNames = {"STR",     "DEX",     "INT",
+                                                               "Tactics", "Anatomy", "Lumberjack"};
+
+// The bars of this many sets of dice are kept; a compare page needs seven.
+constexpr std::size_t KeptSpreads = 256;
+
+// Each setter of the calculator and the speed computation also recomputes
+// their own placeholder weapon and character (all zero, speed 1), which no
+// setup uses. A fault there (Damage/STR with STR 0) is no fault of the
+// settings for real setups: the setting is taken before the recomputation,
+// and the setups evaluate it and raise what they meet. A rejected formula is
+// no EMathError and still raises.
+template <typename TStep> void IgnoringPlaceholderFaults(TStep step)
+{
+    try {
+        step();
+    } catch (const EMathError&) {
+    }
+}
+
+std::optional<double> DamagePerSecond(double average, double delay)
+{
+    if (delay > 0)
+        return average / delay;
+    return std::nullopt;
+}
+
+TWeaponSpeed::TDelayRow DelayRow(const TSetup& setup, std::int32_t dexr)
+{
+    return {static_cast<double>(setup.Weapon.Speed), static_cast<double>(setup.Stats.STR),
+            static_cast<double>(setup.Stats.DEX), static_cast<double>(setup.Stats.INT),
+            static_cast<double>(dexr)};
+}
+
+// The speed grid's rows DEX + 1 .. 200 are searched in two batches: a few
+// rows first, which hold the next faster swing of nearly every formula and
+// character, then the rest for the setups still without one.
+constexpr std::int32_t FirstSearchRows = 16;
+
+} // namespace
+
+std::string_view StatName(TStat stat)
+{
+    return StatNames.at(static_cast<std::size_t>(stat));
+}
+
+std::optional<TStat> StatFromName(std::string_view name)
+{
+    for (const TStat stat : AllStats) {
+        const std::string_view known = StatName(stat);
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return stat;
+    }
+    return std::nullopt;
+}
+
+std::int32_t StatOf(const TWeaponDataAndPCData& stats, TStat stat)
+{
+    switch (stat) {
+    case TStat::STR:
+        return stats.STR;
+    case TStat::DEX:
+        return stats.DEX;
+    case TStat::INT:
+        return stats.INT;
+    case TStat::Tactics:
+        return stats.Tactics;
+    case TStat::Anatomy:
+        return stats.Anatomy;
+    case TStat::Lumberjack:
+        return stats.Lumberjack;
+    }
+    return 0;
+}
+
+void SetStat(TWeaponDataAndPCData& stats, TStat stat, std::int32_t value)
+{
+    switch (stat) {
+    case TStat::STR:
+        stats.STR = value;
+        break;
+    case TStat::DEX:
+        stats.DEX = value;
+        break;
+    case TStat::INT:
+        stats.INT = value;
+        break;
+    case TStat::Tactics:
+        stats.Tactics = value;
+        break;
+    case TStat::Anatomy:
+        stats.Anatomy = value;
+        break;
+    case TStat::Lumberjack:
+        stats.Lumberjack = value;
+        break;
+    }
+}
+
+std::int32_t StatMaximum(TStat stat)
+{
+    return stat == TStat::STR || stat == TStat::DEX || stat == TStat::INT ? StatSweepEnd : 100;
+}
+
+std::optional<double> TStatGain::DamagePerSecondGain() const
+{
+    if (Before.DamagePerSecond && After.DamagePerSecond)
+        return *After.DamagePerSecond - *Before.DamagePerSecond;
+    return std::nullopt;
+}
+
+TSetupCalculator::TSetupCalculator() : m_damages(TWeaponDataAndPCData{})
+{
+    m_damages.SetDamageMethod(DefaultDamageMethod);
+    m_damages.SetRoundingMode(RoundUp);
+    m_speed.SetSpeedMethod(DefaultSpeedMethod);
+}
+
+void TSetupCalculator::SetDamageMethod(std::string formula)
+{
+    IgnoringPlaceholderFaults([&] { m_damages.SetDamageMethod(std::move(formula)); });
+}
+
+void TSetupCalculator::SetSpeedMethod(std::string formula)
+{
+    IgnoringPlaceholderFaults([&] { m_speed.SetSpeedMethod(std::move(formula)); });
+}
+
+void TSetupCalculator::SetRoundingMode(std::int32_t mode)
+{
+    IgnoringPlaceholderFaults([&] { m_damages.SetRoundingMode(mode); });
+}
+
+const TSetupCalculator::TSpreadFigures& TSetupCalculator::Spread(const TWDataCSVTable& weapon)
+{
+    const TDiceKey key{weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus};
+    if (const auto kept = m_spreads.find(key); kept != m_spreads.end())
+        return kept->second;
+    if (m_spreads.size() >= KeptSpreads)
+        m_spreads.clear();
+    TDamageSpread spread;
+    spread.SetDiceData(weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus);
+    m_topProbabilities[key] = spread.HighProbability();
+    return m_spreads[key] = {spread.Bars(), spread.HighProbability()};
+}
+
+double TSetupCalculator::TopProbability(const TWDataCSVTable& weapon)
+{
+    const TDiceKey key{weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus};
+    if (const auto kept = m_topProbabilities.find(key); kept != m_topProbabilities.end())
+        return kept->second;
+    TDamageSpread spread;
+    spread.SetDiceData(weapon.DiceCount, weapon.DiceSides, weapon.DamageBonus);
+    return m_topProbabilities[key] = spread.HighProbability();
+}
+
+void TSetupCalculator::TrimSpreads(std::size_t weapons)
+{
+    if (m_topProbabilities.size() > 2 * weapons + 1024)
+        m_topProbabilities.clear();
+}
+
+TRaderFactors TSetupCalculator::Rating(const TWDataCSVTable& weapon, double average)
+{
+    const TRaderChartData radar{RaderDamage(average), TopProbability(weapon), weapon.Speed,
+                                weapon.Type};
+    return ComputeRaderFactors(radar);
+}
+
+void TSetupCalculator::Figures(std::span<const TSetup> setups, std::vector<TSetupFigures>& out)
+{
+    const std::size_t count = setups.size();
+    std::vector<TWeaponDataAndPCData> damageSetups(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TSetup& setup = setups[i];
+        TWeaponDataAndPCData& row = damageSetups[i];
+        row = setup.Stats;
+        row.Weapon = {setup.Weapon.HighDamage,
+                      setup.Weapon.LowDamage,
+                      setup.Weapon.AverageDamage,
+                      setup.Weapon.Type,
+                      {}};
+    }
+    std::vector<TDamageFigures> damages(count);
+    m_damages.Figures(damageSetups, damages);
+
+    // Row 0 of each setup is its own DEX; then DEXR runs up from DEX + 1 in
+    // the grid's range while no shorter delay has turned up.
+    const auto searchEnd = [&](const TSetup& setup, std::int32_t rows) {
+        const std::int32_t dex = setup.Stats.DEX;
+        return dex < 0 || dex >= MaxDex ? dex : std::min(MaxDex, dex + rows);
+    };
+    std::vector<TWeaponSpeed::TDelayRow> rows;
+    std::vector<std::size_t> firstRow(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        firstRow[i] = rows.size();
+        for (std::int32_t dexr = setups[i].Stats.DEX;; ++dexr) {
+            rows.push_back(DelayRow(setups[i], dexr));
+            if (dexr >= searchEnd(setups[i], FirstSearchRows))
+                break;
+        }
+    }
+    std::vector<double> delays(rows.size());
+    m_speed.DelaysOf(rows, delays);
+
+    std::vector<TSetupFigures> figures(count);
+    std::vector<std::size_t> unresolved;
+    for (std::size_t i = 0; i < count; ++i) {
+        TSetupFigures& f = figures[i];
+        f.Setup = setups[i];
+        f.Damage = damages[i];
+        f.Delay = delays[firstRow[i]];
+        const std::size_t end = i + 1 < count ? firstRow[i + 1] : rows.size();
+        for (std::size_t r = firstRow[i] + 1; r < end && !f.NextFasterSwing; ++r)
+            if (delays[r] < f.Delay)
+                f.NextFasterSwing = TWeaponSpeed::TNextFasterSwing{
+                    static_cast<std::int32_t>(r - firstRow[i]), delays[r]};
+        if (!f.NextFasterSwing &&
+            searchEnd(setups[i], FirstSearchRows) < searchEnd(setups[i], MaxDex))
+            unresolved.push_back(i);
+    }
+
+    rows.clear();
+    firstRow.clear();
+    for (const std::size_t i : unresolved) {
+        firstRow.push_back(rows.size());
+        const std::int32_t from = searchEnd(setups[i], FirstSearchRows) + 1;
+        for (std::int32_t dexr = from; dexr <= MaxDex; ++dexr)
+            rows.push_back(DelayRow(setups[i], dexr));
+    }
+    delays.resize(rows.size());
+    m_speed.DelaysOf(rows, delays);
+    for (std::size_t k = 0; k < unresolved.size(); ++k) {
+        TSetupFigures& f = figures[unresolved[k]];
+        const std::int32_t from = searchEnd(f.Setup, FirstSearchRows) + 1;
+        const std::size_t end = k + 1 < unresolved.size() ? firstRow[k + 1] : rows.size();
+        for (std::size_t r = firstRow[k]; r < end && !f.NextFasterSwing; ++r)
+            if (delays[r] < f.Delay)
+                f.NextFasterSwing = TWeaponSpeed::TNextFasterSwing{
+                    from + static_cast<std::int32_t>(r - firstRow[k]) - f.Setup.Stats.DEX,
+                    delays[r]};
+    }
+
+    for (TSetupFigures& f : figures) {
+        f.DamagePerSecond = DamagePerSecond(f.NormalAverage(), f.Delay);
+        const TSpreadFigures& spread = Spread(f.Setup.Weapon);
+        f.Bars = spread.Bars;
+        f.TopProbability = spread.TopProbability;
+        f.Factors = Rating(f.Setup.Weapon, f.NormalAverage());
+        f.Overall = OverallPercent(f.Factors);
+    }
+    out = std::move(figures);
+}
+
+std::vector<TSetupFigures> TSetupCalculator::Figures(std::span<const TSetup> setups)
+{
+    std::vector<TSetupFigures> figures;
+    Figures(setups, figures);
+    return figures;
+}
+
+void TSetupCalculator::Summaries(std::span<const TWeaponDataAndPCData> stats,
+                                 std::span<const TSummaryWeapon> weapons,
+                                 std::span<TSetupSummary> out)
+{
+    const std::size_t count = std::min(weapons.size(), out.size());
+    if (stats.empty() || count == 0)
+        return;
+    m_averageInputs.resize(count);
+    m_hqAverages.resize(count);
+    m_averages.resize(count);
+    m_delays.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_averageInputs[i] = {weapons[i].AverageDamage, weapons[i].Axe};
+    m_damages.AverageDamages(stats, m_averageInputs, m_hqAverages, m_averages);
+
+    if (stats.size() == 1) {
+        // One character for a whole table: only the speed changes by row.
+        m_speeds.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            m_speeds[i] = weapons[i].Speed;
+        TWeaponSpeedData character;
+        character.STR = stats[0].STR;
+        character.DEX = stats[0].DEX;
+        character.INT = stats[0].INT;
+        m_speed.DelaysAt(character, m_speeds, m_delays);
+    } else {
+        m_delayRows.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            m_delayRows[i] = {weapons[i].Speed, static_cast<double>(stats[i].STR),
+                              static_cast<double>(stats[i].DEX), static_cast<double>(stats[i].INT),
+                              static_cast<double>(stats[i].DEX)};
+        m_speed.DelaysOf(m_delayRows, m_delays);
+    }
+
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = {m_hqAverages[i], m_averages[i], m_delays[i],
+                  DamagePerSecond(m_averages[i], m_delays[i])};
+}
+
+std::vector<TSetupSummary> TSetupCalculator::Sweep(const TSetup& setup, TStat stat,
+                                                   std::span<const std::int32_t> values)
+{
+    std::vector<TWeaponDataAndPCData> stats(values.size(), setup.Stats);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        SetStat(stats[i], stat, values[i]);
+    const std::vector<TSummaryWeapon> weapons(
+        values.size(), {setup.Weapon.AverageDamage, setup.Weapon.Type == "AXE",
+                        static_cast<double>(setup.Weapon.Speed)});
+    std::vector<TSetupSummary> points(values.size());
+    Summaries(stats, weapons, points);
+    return points;
+}
+
+std::vector<TStatGain> TSetupCalculator::Gains(const TSetup& setup)
+{
+    std::vector<TStatGain> gains;
+    for (const TStat stat : AllStats) {
+        const std::int32_t from = StatOf(setup.Stats, stat);
+        const std::int32_t maximum = StatMaximum(stat);
+        if (from >= maximum)
+            continue;
+        std::int32_t last = from;
+        for (const auto& [step, by] : {std::pair{TGainStep::One, 1}, std::pair{TGainStep::Ten, 10},
+                                       std::pair{TGainStep::ToMaximum, maximum - from}}) {
+            // A step past the end stops at it, and one that lands where the
+            // last did adds nothing.
+            const std::int32_t to = from + std::min(by, maximum - from);
+            if (to == last)
+                continue;
+            gains.push_back({stat, step, from, to, {}, {}});
+            last = to;
+        }
+    }
+
+    std::vector<TWeaponDataAndPCData> stats(1 + gains.size(), setup.Stats);
+    for (std::size_t i = 0; i < gains.size(); ++i)
+        SetStat(stats[i + 1], gains[i].Stat, gains[i].To);
+    const std::vector<TSummaryWeapon> weapons(
+        stats.size(), {setup.Weapon.AverageDamage, setup.Weapon.Type == "AXE",
+                       static_cast<double>(setup.Weapon.Speed)});
+    std::vector<TSetupSummary> summaries(stats.size());
+    Summaries(stats, weapons, summaries);
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        gains[i].Before = summaries[0];
+        gains[i].After = summaries[i + 1];
+    }
+
+    std::stable_sort(gains.begin(), gains.end(), [](const TStatGain& a, const TStatGain& b) {
+        const std::optional<double> x = a.DamagePerSecondGain(), y = b.DamagePerSecondGain();
+        if (x.has_value() != y.has_value())
+            return x.has_value();
+        return x && *x > *y;
+    });
+    return gains;
+}
