@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <limits>
 #include <utility>
 
@@ -116,6 +117,38 @@ void SetStat(TWeaponDataAndPCData& stats, TStat stat, std::int32_t value)
 std::int32_t StatMaximum(TStat stat)
 {
     return stat == TStat::STR || stat == TStat::DEX || stat == TStat::INT ? StatSweepEnd : 100;
+}
+
+std::string SetupKeyText(const TSetupKey& key)
+{
+    std::string text = key.WeaponName;
+    for (const TStat stat : AllStats)
+        text += (stat == TStat::STR ? "@" : ",") + std::to_string(StatOf(key.Stats, stat));
+    return text;
+}
+
+std::optional<TSetupKey> ParseSetupKey(std::string_view text)
+{
+    const std::size_t at = text.rfind('@');
+    if (at == std::string_view::npos || at == 0)
+        return std::nullopt;
+    TSetupKey key{std::string(text.substr(0, at)), {}};
+    std::string_view inputs = text.substr(at + 1);
+    for (const TStat stat : AllStats) {
+        const std::size_t comma = inputs.find(',');
+        const std::string_view piece = inputs.substr(0, comma);
+        std::int32_t value = 0;
+        const auto [end, error] = std::from_chars(piece.data(), piece.data() + piece.size(), value);
+        if (piece.empty() || error != std::errc() || end != piece.data() + piece.size() ||
+            value < 0 || (StatMaximum(stat) == 100 && value > 100))
+            return std::nullopt;
+        SetStat(key.Stats, stat, value);
+        // The last input ends the text; any other is followed by a comma.
+        if ((stat == TStat::Lumberjack) != (comma == std::string_view::npos))
+            return std::nullopt;
+        inputs.remove_prefix(comma == std::string_view::npos ? inputs.size() : comma + 1);
+    }
+    return key;
 }
 
 std::optional<double> TStatGain::DamagePerSecondGain() const

@@ -50,6 +50,19 @@ struct TSetup
     TWeaponDataAndPCData Stats;
 };
 
+// A setup as one line of text, "Katana@100,25,100,100,100,0": the weapon's
+// name, then the six inputs in the order of TStat. The name may hold any
+// character, "@" too, as the inputs follow the last one.
+struct TSetupKey
+{
+    std::string WeaponName;
+    TWeaponDataAndPCData Stats;
+};
+std::string SetupKeyText(const TSetupKey& key);
+// Nothing unless the name is not empty and six decimal integers follow, none
+// negative and the three skills at most 100.
+std::optional<TSetupKey> ParseSetupKey(std::string_view text);
+
 // Everything the program shows for a setup, as its pages would show it.
 struct TSetupFigures
 {

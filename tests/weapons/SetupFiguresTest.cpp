@@ -240,3 +240,33 @@ TEST(CompareTable, BestMarksAndDifferences)
 }
 
 } // namespace
+
+namespace {
+
+// A setup's line of text: the name up to the last "@", six inputs in range.
+TEST(SetupKey, ParsesOnlyWholeSetups)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Katana@100,25,100,100,100,0", "Katana@100,25,100,100,100,0"},
+        {"War Axe@0,0,0,0,0,0", "War Axe@0,0,0,0,0,0"},
+        {"a@b@250,1,2,3,4,5", "a@b@250,1,2,3,4,5"},
+        {"Katana@100,25,100,100,100,101", ""},
+        {"Katana@100,25,100,101,100,0", ""},
+        {"Katana@-1,25,100,100,100,0", ""},
+        {"Katana@100,25,100,100,100", ""},
+        {"Katana@100,25,100,100,100,0,", ""},
+        {"Katana@100,25,100,100,100,0,1", ""},
+        {"Katana@100,,100,100,100,0", ""},
+        {"Katana@100,2x,100,100,100,0", ""},
+        {"Katana@ 100,25,100,100,100,0", ""},
+        {"Katana@99999999999,25,100,100,100,0", ""},
+        {"@100,25,100,100,100,0", ""},
+        {"Katana", ""},
+    };
+    for (const auto& [text, expected] : cases) {
+        const std::optional<TSetupKey> key = ParseSetupKey(text);
+        EXPECT_EQ(key ? SetupKeyText(*key) : "", expected) << text;
+    }
+}
+
+} // namespace
