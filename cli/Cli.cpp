@@ -17,6 +17,8 @@ struct TRawArguments
     std::string Names, Values, Formula;
     std::string Low, High, Average, Type, WeaponsFile, WeaponName, Stats, Rounding;
     std::string Speed, Dice, Sides, Bonus, Damage, TopProbability, File;
+    std::string Stat, From, To, Step;
+    std::vector<std::string> Setups;
     std::string Sort = "dps";
     std::string DamageFormula = DefaultDamageMethod;
     std::string SpeedFormula = DefaultSpeedMethod;
@@ -27,6 +29,60 @@ struct TRawArguments
 void AddJsonFlag(CLI::App& command, TRawArguments& raw)
 {
     command.add_flag("--json", raw.Json, "Answer in JSON instead of text");
+}
+
+// --json or --csv, not both.
+void AddFormatFlags(CLI::App& command, TRawArguments& raw)
+{
+    auto* json = command.add_flag("--json", raw.Json, "Answer in JSON instead of text");
+    command.add_flag("--csv", raw.Csv, "Answer in CSV instead of text")->excludes(json);
+}
+
+TTableFormat TableFormat(const TRawArguments& raw)
+{
+    return raw.Json ? TTableFormat::Json : raw.Csv ? TTableFormat::Csv : TTableFormat::Text;
+}
+
+void AddDamageFormulaOption(CLI::App& command, TRawArguments& raw)
+{
+    command.add_option("--formula", raw.DamageFormula, "Damage formula")->capture_default_str();
+}
+
+void AddRoundingOption(CLI::App& command, TRawArguments& raw)
+{
+    command
+        .add_option("--rounding", raw.Rounding,
+                    "0 round up, 1 round down, 2 half away from zero, 3 none")
+        ->default_str("0")
+        ->type_name("MODE");
+}
+
+// Both formulas and the rounding, for the commands that compute whole setups.
+void AddFormulaOptions(CLI::App& command, TRawArguments& raw)
+{
+    AddDamageFormulaOption(command, raw);
+    command.add_option("--speed-formula", raw.SpeedFormula, "Speed formula")->capture_default_str();
+    AddRoundingOption(command, raw);
+}
+
+// For the commands that take every weapon from a table.
+void AddWeaponsFileOption(CLI::App& command, TRawArguments& raw)
+{
+    command.add_option("--weapons", raw.WeaponsFile, "Weapon table (CSV) to read")->required();
+}
+
+void AddSetupOptions(CLI::App& command, TRawArguments& raw, const char* what)
+{
+    AddWeaponsFileOption(command, raw);
+    // One setup per --setup, so that a name with blanks needs only quotes.
+    command
+        .add_option("--setup", raw.Setups,
+                    std::string(what) +
+                        ": a weapon of the table and the character's "
+                        "STR,DEX,INT,Tactics,Anatomy,Lumberjack as NAME@100,25,100,100,100,0")
+        ->required()
+        ->allow_extra_args(false)
+        ->type_name("SETUP");
 }
 
 // --weapons and --weapon name a weapon in place of the options in `described`.
@@ -66,6 +122,22 @@ std::int32_t RoundingMode(const std::string& text)
     return mode;
 }
 
+TFormulaChoice FormulaChoice(const CLI::App& command, const TRawArguments& raw)
+{
+    TFormulaChoice formulas{raw.DamageFormula, raw.SpeedFormula, RoundUp};
+    if (command.count("--rounding") > 0)
+        formulas.Rounding = RoundingMode(raw.Rounding);
+    return formulas;
+}
+
+std::vector<TSetupChoice> SetupChoices(const TRawArguments& raw)
+{
+    std::vector<TSetupChoice> setups;
+    for (const std::string& text : raw.Setups)
+        setups.push_back(ParseSetup(text));
+    return setups;
+}
+
 // The same bounds the weapon table holds its rows to: a speed below 1 would
 // give negative delays, negative dice no distribution at all.
 std::int32_t AtLeast(const std::string& text, std::string_view option, std::int32_t lowest)
@@ -84,8 +156,9 @@ TWeaponChoice WeaponChoice(const TRawArguments& raw)
 
 int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
-    CLI::App app{"Weapon damage, swing speed, damage spread, radar figures and weapon rankings "
-                 "from the calculation core of Quillmarch.",
+    CLI::App app{"Weapon damage, swing speed, damage spread, radar figures, weapon rankings and "
+                 "setups compared, swept over an input or raised step by step, from the "
+                 "calculation core of Quillmarch.",
                  "quillmarch-cli"};
     app.require_subcommand(1, 1);
     app.footer("Run 'quillmarch-cli COMMAND --help' for the options of one command. "
@@ -113,12 +186,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
                      "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
         ->required()
         ->type_name("LIST");
-    damage->add_option("--formula", raw.DamageFormula, "Damage formula")->capture_default_str();
-    damage
-        ->add_option("--rounding", raw.Rounding,
-                     "0 round up, 1 round down, 2 half away from zero, 3 none")
-        ->default_str("0")
-        ->type_name("MODE");
+    AddDamageFormulaOption(*damage, raw);
+    AddRoundingOption(*damage, raw);
     AddJsonFlag(*damage, raw);
 
     auto* speed = app.add_subcommand("speed", "Swing delay for DEX 0..200, merged into ranges");
@@ -157,24 +226,56 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     auto* rank = app.add_subcommand(
         "rank", "Every weapon of a table for one character: delay, averages, damage per "
                 "second, top probability and overall rating, best first");
-    rank->add_option("--weapons", raw.WeaponsFile, "Weapon table (CSV) to read")->required();
+    AddWeaponsFileOption(*rank, raw);
     rank->add_option("--stats", raw.Stats,
                      "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
         ->required()
         ->type_name("LIST");
-    rank->add_option("--formula", raw.DamageFormula, "Damage formula")->capture_default_str();
-    rank->add_option("--speed-formula", raw.SpeedFormula, "Speed formula")->capture_default_str();
-    rank->add_option("--rounding", raw.Rounding,
-                     "0 round up, 1 round down, 2 half away from zero, 3 none")
-        ->default_str("0")
-        ->type_name("MODE");
+    AddFormulaOptions(*rank, raw);
     rank->add_option("--sort", raw.Sort,
                      "Column to sort by, best first: name, type, speed, delay, average, hq, "
                      "dps, top or overall")
         ->capture_default_str()
         ->type_name("COLUMN");
-    auto* rankJson = rank->add_flag("--json", raw.Json, "Answer in JSON instead of text");
-    rank->add_flag("--csv", raw.Csv, "Answer in CSV instead of text")->excludes(rankJson);
+    AddFormatFlags(*rank, raw);
+
+    auto* compare = app.add_subcommand(
+        "compare", "Two to six setups side by side: inputs, damages, delay, damage per second, "
+                   "top probability and overall rating, each against the first, the best marked");
+    AddSetupOptions(*compare, raw, "2 to 6 times");
+    AddFormulaOptions(*compare, raw);
+    AddFormatFlags(*compare, raw);
+
+    auto* gains = app.add_subcommand(
+        "gains", "What raising each input by 1, by 10 or to its end brings one weapon, best "
+                 "damage-per-second gain first, and the DEX the next faster swing needs");
+    AddWeaponsFileOption(*gains, raw);
+    gains->add_option("--weapon", raw.WeaponName, "Name of the weapon in that table")->required();
+    gains
+        ->add_option("--stats", raw.Stats,
+                     "STR,DEX,INT,Tactics,Anatomy,Lumberjack: none below 0, skills up to 100")
+        ->required()
+        ->type_name("LIST");
+    AddFormulaOptions(*gains, raw);
+    AddFormatFlags(*gains, raw);
+
+    auto* sweep = app.add_subcommand(
+        "sweep", "Damage per second and Normal/Normal average of one to six setups over a "
+                 "range of one input");
+    AddSetupOptions(*sweep, raw, "1 to 6 times");
+    sweep->add_option("--stat", raw.Stat, "STR, DEX, INT, Tactics, Anatomy or Lumberjack")
+        ->required()
+        ->type_name("INPUT");
+    sweep->add_option("--from", raw.From, "First value")->default_str("0")->type_name("INT");
+    sweep
+        ->add_option("--to", raw.To,
+                     "Last value (default 250 for STR, DEX and INT, 100 for skills)")
+        ->type_name("INT");
+    sweep->add_option("--step", raw.Step, "Step between values")
+        ->default_str("1")
+        ->type_name("INT");
+    AddFormulaOptions(*sweep, raw);
+    AddFormatFlags(*sweep, raw);
 
     try {
         app.parse(argc, argv);
@@ -241,15 +342,49 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         TRankRequest request;
         request.WeaponsFile = raw.WeaponsFile;
         request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
-        request.DamageFormula = raw.DamageFormula;
-        request.SpeedFormula = raw.SpeedFormula;
-        if (rank->count("--rounding") > 0)
-            request.Rounding = RoundingMode(raw.Rounding);
+        request.Formulas = FormulaChoice(*rank, raw);
         request.Sort = ParseRankColumn(raw.Sort);
-        request.Format = raw.Json  ? TRankFormat::Json
-                         : raw.Csv ? TRankFormat::Csv
-                                   : TRankFormat::Text;
+        request.Format = TableFormat(raw);
         RunRank(request, out);
+    } else if (compare->parsed()) {
+        RunCompare(
+            {raw.WeaponsFile, SetupChoices(raw), FormulaChoice(*compare, raw), TableFormat(raw)},
+            out);
+    } else if (gains->parsed()) {
+        TGainsRequest request;
+        request.Weapon = WeaponChoice(raw);
+        request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
+        request.Formulas = FormulaChoice(*gains, raw);
+        request.Format = TableFormat(raw);
+        RunGains(request, out);
+    } else if (sweep->parsed()) {
+        TSweepRequest request;
+        request.WeaponsFile = raw.WeaponsFile;
+        request.Setups = SetupChoices(raw);
+        request.Stat = ParseStat(raw.Stat);
+        const std::int32_t end = StatMaximum(request.Stat);
+        if (sweep->count("--from") > 0)
+            request.From = AtLeast(raw.From, "--from", 0);
+        request.To = end;
+        if (sweep->count("--to") > 0)
+            request.To = AtLeast(raw.To, "--to", 0);
+        if (sweep->count("--step") > 0)
+            request.Step = AtLeast(raw.Step, "--step", 1);
+        // A skill ends at 100; the stats go on as far as a setup may take them.
+        const auto checkEnd = [&](std::int32_t value, const std::string& text, const char* option) {
+            if (end == 100 && value > end)
+                throw EArgumentError(std::string(option) + ": \"" + text +
+                                     "\" is above 100, where " +
+                                     std::string(StatName(request.Stat)) + " ends");
+        };
+        checkEnd(request.From, raw.From, "--from");
+        checkEnd(request.To, raw.To, "--to");
+        if (request.From > request.To)
+            throw EArgumentError("--from: " + std::to_string(request.From) + " is above --to " +
+                                 std::to_string(request.To));
+        request.Formulas = FormulaChoice(*sweep, raw);
+        request.Format = TableFormat(raw);
+        RunSweep(request, out);
     }
     return 0;
 }

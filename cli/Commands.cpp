@@ -3,10 +3,12 @@
 #include "cli/Arguments.h"
 #include "cli/TextLayout.h"
 #include "expr/MathsParser.h"
+#include "weapons/CompareTable.h"
 #include "weapons/DamageSpread.h"
 #include "weapons/FileKind.h"
 #include "weapons/NumberFormat.h"
 #include "weapons/RaderChartData.h"
+#include "weapons/TextEncoding.h"
 #include "weapons/WeaponTable.h"
 
 #include <nlohmann/json.hpp>
@@ -84,15 +86,82 @@ void LoadWeapons(const std::string& file, TWeaponTable& table)
     table.LoadFromFile(file);
 }
 
+const TWDataCSVTable* WeaponNamed(const TWeaponTable& table, const std::string& name)
+{
+    for (int line = 1; line <= table.Count(); ++line) {
+        if (table.Weapon(line).Name == name)
+            return &table.Weapon(line);
+    }
+    return nullptr;
+}
+
 TWDataCSVTable FindWeapon(const TWeaponChoice& choice)
 {
     TWeaponTable table;
     LoadWeapons(choice.File, table);
-    for (int line = 1; line <= table.Count(); ++line) {
-        if (table.Weapon(line).Name == choice.Name)
-            return table.Weapon(line);
-    }
+    if (const TWDataCSVTable* weapon = WeaponNamed(table, choice.Name))
+        return *weapon;
     throw EArgumentError("There is no weapon named \"" + choice.Name + "\" in " + choice.File);
+}
+
+std::string SetupArgument(std::string_view text)
+{
+    return "--setup " + Quoted(text);
+}
+
+// The table is read once for all the setups.
+std::vector<TSetup> FindSetups(const std::string& file, const std::vector<TSetupChoice>& choices)
+{
+    TWeaponTable table;
+    LoadWeapons(file, table);
+    std::vector<TSetup> setups;
+    for (const TSetupChoice& choice : choices) {
+        const TWDataCSVTable* weapon = WeaponNamed(table, choice.WeaponName);
+        if (!weapon)
+            throw EArgumentError(SetupArgument(choice.Text) + ": no weapon named \"" +
+                                 choice.WeaponName + "\"");
+        setups.push_back({*weapon, choice.Stats});
+    }
+    return setups;
+}
+
+template <typename TCalculator>
+void ApplyFormulas(const TFormulaChoice& formulas, TCalculator& calculator)
+{
+    calculator.SetRoundingMode(formulas.Rounding);
+    calculator.SetSpeedMethod(formulas.SpeedFormula);
+    calculator.SetDamageMethod(formulas.DamageFormula);
+}
+
+// The four figures a summary shares with the compare table, so that sweeps
+// and gains write them, and their changes, as the compare table does.
+TSetupFigures SummaryFigures(const TSetupSummary& summary)
+{
+    TSetupFigures figures;
+    figures.Damage.HQAve = summary.HQAverage;
+    figures.Damage.Table[0][0][2] = summary.Average;
+    figures.Delay = summary.Delay;
+    figures.DamagePerSecond = summary.DamagePerSecond;
+    return figures;
+}
+
+// The compare table's row of an input, whose key is also the input's key.
+TCompareRow InputRow(TStat stat)
+{
+    return static_cast<TCompareRow>(static_cast<int>(TCompareRow::STR) + static_cast<int>(stat));
+}
+
+Json OptionalJson(const std::optional<double>& value)
+{
+    return value ? Json(*value) : Json(nullptr);
+}
+
+Json StatsJson(const TWeaponDataAndPCData& stats)
+{
+    Json json = Json::object();
+    for (const TStat stat : AllStats)
+        json[std::string(CompareRowKey(InputRow(stat)))] = StatOf(stats, stat);
+    return json;
 }
 
 // RFC 4180: a field holding a separator, a quote or a line break goes
@@ -134,6 +203,47 @@ TWeaponDataAndPCData CharacterStats(const std::vector<std::int32_t>& stats)
     data.Lumberjack = stats[5];
     return data;
 }
+
+std::string_view GainStepText(TGainStep step)
+{
+    switch (step) {
+    case TGainStep::One:
+        return "+1";
+    case TGainStep::Ten:
+        return "+10";
+    case TGainStep::ToMaximum:
+        break;
+    }
+    return "max";
+}
+
+// The rows of the highest damage-per-second gain; none when nothing gains.
+std::vector<bool> BestGains(const std::vector<TStatGain>& gains)
+{
+    std::vector<bool> best(gains.size(), false);
+    // The gains come best first.
+    const std::optional<double> top =
+        gains.empty() ? std::nullopt : gains.front().DamagePerSecondGain();
+    for (std::size_t i = 0; i < gains.size(); ++i)
+        best[i] = top && *top > 0 && gains[i].DamagePerSecondGain() == top;
+    return best;
+}
+
+// The rows of a gain: the figure it changes and how the table writes it.
+constexpr std::array<TCompareRow, 4> GainRows = {TCompareRow::HQAverage, TCompareRow::NormalAverage,
+                                                 TCompareRow::Delay, TCompareRow::DamagePerSecond};
+
+std::string NextFasterSwingText(const TSetupFigures& figures)
+{
+    if (!figures.NextFasterSwing)
+        return "Next faster swing: none up to DEX " + std::to_string(MaxDex);
+    return "Next faster swing: +" + std::to_string(figures.NextFasterSwing->MoreDex) +
+           " DEX \u2192 " + FormatGeneral(figures.NextFasterSwing->Delay) + " s";
+}
+
+// Values of a sweep computed in one batch per setup: enough for the batches
+// to pay, few enough that a sweep over millions of values is never held.
+constexpr std::size_t SweepBlock = 4096;
 
 } // namespace
 
@@ -400,14 +510,12 @@ void RunRank(const TRankRequest& request, std::ostream& out)
 
     TWeaponRanking ranking;
     ranking.SetStats(stats);
-    ranking.SetRoundingMode(request.Rounding);
-    ranking.SetSpeedMethod(request.SpeedFormula);
-    ranking.SetDamageMethod(request.DamageFormula);
+    ApplyFormulas(request.Formulas, ranking);
     std::vector<TWeaponRank> rows = ranking.Rank(table);
     SortRanking(rows, request.Sort, BestFirstIsDescending(request.Sort));
 
     switch (request.Format) {
-    case TRankFormat::Json: {
+    case TTableFormat::Json: {
         TJsonArrayWriter weapons(out);
         Json element = {{"index", 0},           {"name", ""},   {"type", ""},      {"speed", 0},
                         {"delay", 0},           {"average", 0}, {"hq_average", 0}, {"dps", nullptr},
@@ -433,7 +541,7 @@ void RunRank(const TRankRequest& request, std::ostream& out)
         out << '\n';
         return;
     }
-    case TRankFormat::Csv: {
+    case TTableFormat::Csv: {
         std::string line;
         out << "index,name,type,speed,delay,average,hq_average,dps,top_probability,overall\n";
         for (const TWeaponRank& row : rows) {
@@ -450,7 +558,7 @@ void RunRank(const TRankRequest& request, std::ostream& out)
         }
         return;
     }
-    case TRankFormat::Text:
+    case TTableFormat::Text:
         break;
     }
 
@@ -486,4 +594,333 @@ void RunRank(const TRankRequest& request, std::ostream& out)
         fill(row);
         grid.Write(out, cells);
     }
+}
+
+TSetupChoice ParseSetup(std::string_view text)
+{
+    const std::string what = SetupArgument(text);
+    const auto at = text.rfind('@');
+    if (at == std::string_view::npos)
+        throw EArgumentError(what + ": expected NAME@STR,DEX,INT,Tactics,Anatomy,Lumberjack");
+    const std::vector<std::int32_t> values = ParseInt32List(text.substr(at + 1), StatCount, what);
+    TSetupChoice choice{std::string(text), std::string(text.substr(0, at)), CharacterStats(values)};
+    CheckSetupStats(choice.Stats, what);
+    return choice;
+}
+
+void CheckSetupStats(const TWeaponDataAndPCData& stats, std::string_view what)
+{
+    for (const TStat stat : AllStats) {
+        const std::int32_t value = StatOf(stats, stat);
+        const std::string prefix =
+            std::string(what) + ": " + std::string(StatName(stat)) + " " + std::to_string(value);
+        if (value < 0)
+            throw EArgumentError(prefix + " is below 0");
+        // The stats have no end of their own; only the skills stop at 100.
+        if (StatMaximum(stat) == 100 && value > 100)
+            throw EArgumentError(prefix + " is above 100");
+    }
+}
+
+TStat ParseStat(std::string_view name)
+{
+    if (const auto stat = StatFromName(name))
+        return *stat;
+    std::string names;
+    for (const TStat stat : AllStats)
+        names += (names.empty() ? "" : ", ") + std::string(StatName(stat));
+    throw EArgumentError("--stat: " + Quoted(name) + " is not one of " + names);
+}
+
+void RunCompare(const TCompareRequest& request, std::ostream& out)
+{
+    if (request.Setups.size() < 2 || request.Setups.size() > 6)
+        throw EArgumentError("--setup: 2 to 6 setups to compare, got " +
+                             std::to_string(request.Setups.size()));
+    const std::vector<TSetup> setups = FindSetups(request.WeaponsFile, request.Setups);
+    TSetupCalculator calculator;
+    ApplyFormulas(request.Formulas, calculator);
+    const std::vector<TSetupFigures> columns = calculator.Figures(setups);
+    const std::size_t count = columns.size();
+
+    switch (request.Format) {
+    case TTableFormat::Json: {
+        Json rows = Json::array();
+        for (int r = 0; r < CompareRowCount; ++r) {
+            const auto row = static_cast<TCompareRow>(r);
+            const std::vector<bool> best = BestColumns(columns, row);
+            // The inputs and the rating are whole numbers, as in the ranking.
+            const bool integer = row == TCompareRow::Overall ||
+                                 (row >= TCompareRow::STR && row <= TCompareRow::Lumberjack);
+            const auto number = [integer](double value) {
+                return integer ? Json(static_cast<std::int64_t>(value)) : Json(value);
+            };
+            const std::optional<double> first = CompareValue(columns[0], row);
+            Json values = Json::array(), differences = Json::array();
+            for (std::size_t c = 0; c < count; ++c) {
+                const std::optional<double> value = CompareValue(columns[c], row);
+                if (row == TCompareRow::Weapon)
+                    values.push_back(columns[c].Setup.Weapon.Name);
+                else
+                    values.push_back(value ? number(*value) : Json(nullptr));
+                differences.push_back(c > 0 && value && first ? number(*value - *first)
+                                                              : Json(nullptr));
+            }
+            rows.push_back({{"row", CompareRowKey(row)},
+                            {"values", std::move(values)},
+                            {"differences", std::move(differences)},
+                            {"best", best}});
+        }
+        WriteJson(out, rows);
+        return;
+    }
+    case TTableFormat::Csv: {
+        std::string line = "row";
+        for (std::size_t c = 1; c <= count; ++c)
+            line += ",value_" + std::to_string(c);
+        for (std::size_t c = 2; c <= count; ++c)
+            line += ",difference_" + std::to_string(c);
+        for (std::size_t c = 1; c <= count; ++c)
+            line += ",best_" + std::to_string(c);
+        out << line << '\n';
+        for (int r = 0; r < CompareRowCount; ++r) {
+            const auto row = static_cast<TCompareRow>(r);
+            line = CompareRowKey(row);
+            for (const TSetupFigures& column : columns) {
+                line += ',';
+                // A missing figure is an empty field, not the page's "-".
+                if (row == TCompareRow::Weapon || CompareValue(column, row))
+                    AppendCsvField(line, CompareCellText(column, row));
+            }
+            for (std::size_t c = 1; c < count; ++c)
+                line += ',' + CompareDifferenceText(columns[0], columns[c], row);
+            for (const bool best : BestColumns(columns, row))
+                line += best ? ",1" : ",0";
+            out << line << '\n';
+        }
+        return;
+    }
+    case TTableFormat::Text:
+        break;
+    }
+
+    static constexpr std::array<const char*, CompareRowCount> Captions = {
+        "Weapon",     "STR",    "DEX",     "INT",        "Tactics", "Anatomy",
+        "Lumberjack", "HQ Low", "HQ High", "HQ Average", "Average", "Supreme Average",
+        "Delay",      "DPS",    "Top %",   "Overall"};
+    // Caption, then the first setup, then each other setup with its difference.
+    TTextTable table;
+    std::vector<TAlign> alignment{TAlign::Left, TAlign::Right};
+    for (std::size_t c = 1; c < count; ++c)
+        alignment.insert(alignment.end(), {TAlign::Right, TAlign::Left});
+    table.SetAlignment(std::move(alignment));
+    for (int r = 0; r < CompareRowCount; ++r) {
+        const auto row = static_cast<TCompareRow>(r);
+        const std::vector<bool> best = BestColumns(columns, row);
+        std::vector<std::string> cells{Captions[static_cast<std::size_t>(r)]};
+        for (std::size_t c = 0; c < count; ++c) {
+            // The mark takes a column of its own at the figure's end, so the
+            // figures stay aligned on their last digit.
+            cells.push_back(CompareCellText(columns[c], row) + (best[c] ? "*" : " "));
+            if (c > 0) {
+                const std::string difference = CompareDifferenceText(columns[0], columns[c], row);
+                cells.push_back(difference.empty() ? "" : "(" + difference + ")");
+            }
+        }
+        table.AddRow(std::move(cells));
+    }
+    out << table.Render();
+}
+
+void RunGains(const TGainsRequest& request, std::ostream& out)
+{
+    const TSetup setup{FindWeapon(request.Weapon), CharacterStats(request.Stats)};
+    CheckSetupStats(setup.Stats, "--stats");
+    TSetupCalculator calculator;
+    ApplyFormulas(request.Formulas, calculator);
+    const TSetupFigures base = calculator.Figures(std::span(&setup, 1)).front();
+    const std::vector<TStatGain> gains = calculator.Gains(setup);
+    const std::vector<bool> best = BestGains(gains);
+
+    switch (request.Format) {
+    case TTableFormat::Json: {
+        Json rows = Json::array();
+        for (std::size_t i = 0; i < gains.size(); ++i) {
+            const TStatGain& gain = gains[i];
+            Json row = {{"input", StatName(gain.Stat)},
+                        {"step", GainStepText(gain.Step)},
+                        {"from", gain.From},
+                        {"to", gain.To}};
+            const TSetupFigures before = SummaryFigures(gain.Before),
+                                after = SummaryFigures(gain.After);
+            for (const TCompareRow figure : GainRows) {
+                const std::optional<double> a = CompareValue(before, figure),
+                                            b = CompareValue(after, figure);
+                row[std::string(CompareRowKey(figure))] = a && b ? Json(*b - *a) : Json(nullptr);
+            }
+            row["best"] = static_cast<bool>(best[i]);
+            rows.push_back(std::move(row));
+        }
+        Json next = nullptr;
+        if (base.NextFasterSwing)
+            next = {{"more_dex", base.NextFasterSwing->MoreDex},
+                    {"delay", base.NextFasterSwing->Delay}};
+        Json answer = Json::object();
+        for (const TCompareRow figure : GainRows)
+            answer[std::string(CompareRowKey(figure))] = OptionalJson(CompareValue(base, figure));
+        answer["gains"] = std::move(rows);
+        answer["next_faster_swing"] = std::move(next);
+        WriteJson(out, answer);
+        return;
+    }
+    case TTableFormat::Csv: {
+        std::string line;
+        out << "input,step,from,to,hq_average,average,delay,dps,best\n";
+        for (std::size_t i = 0; i < gains.size(); ++i) {
+            const TStatGain& gain = gains[i];
+            line = std::string(StatName(gain.Stat)) + ',' + std::string(GainStepText(gain.Step)) +
+                   ',' + std::to_string(gain.From) + ',' + std::to_string(gain.To);
+            for (const TCompareRow figure : GainRows)
+                line += ',' + CompareDifferenceText(SummaryFigures(gain.Before),
+                                                    SummaryFigures(gain.After), figure);
+            line += best[i] ? ",1\n" : ",0\n";
+            out << line;
+        }
+        return;
+    }
+    case TTableFormat::Text:
+        break;
+    }
+
+    TTextTable table;
+    table.SetAlignment({TAlign::Left, TAlign::Left, TAlign::Right, TAlign::Left, TAlign::Right,
+                        TAlign::Right, TAlign::Right, TAlign::Right, TAlign::Right});
+    table.AddRow({"Input", "Step", "From", "\u2192", "To", "HQ", "Average", "Delay", "DPS "});
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        const TStatGain& gain = gains[i];
+        std::vector<std::string> cells{
+            std::string(StatName(gain.Stat)), std::string(GainStepText(gain.Step)),
+            std::to_string(gain.From), "\u2192", std::to_string(gain.To)};
+        for (const TCompareRow figure : GainRows)
+            cells.push_back(CompareDifferenceText(SummaryFigures(gain.Before),
+                                                  SummaryFigures(gain.After), figure));
+        // Marked as the compare table marks its best figures.
+        std::string& dps = cells.back();
+        dps = (dps.empty() ? "-" : dps) + (best[i] ? "*" : " ");
+        table.AddRow(std::move(cells));
+    }
+    out << table.Render() << NextFasterSwingText(base) << '\n';
+}
+
+void RunSweep(const TSweepRequest& request, std::ostream& out)
+{
+    if (request.Setups.empty() || request.Setups.size() > 6)
+        throw EArgumentError("--setup: 1 to 6 setups to sweep, got " +
+                             std::to_string(request.Setups.size()));
+    const std::vector<TSetup> setups = FindSetups(request.WeaponsFile, request.Setups);
+    TSetupCalculator calculator;
+    ApplyFormulas(request.Formulas, calculator);
+    const std::size_t count = setups.size();
+
+    // Each pass computes the whole sweep anew: the first finds any fault and
+    // measures the text, the second writes.
+    std::vector<std::int32_t> values;
+    std::vector<std::vector<TSetupSummary>> blocks(count);
+    std::vector<TSetupFigures> point(count);
+    const auto sweep = [&](const auto& visit) {
+        for (std::int64_t next = request.From; next <= request.To;) {
+            values.clear();
+            for (; next <= request.To && values.size() < SweepBlock; next += request.Step)
+                values.push_back(static_cast<std::int32_t>(next));
+            for (std::size_t s = 0; s < count; ++s)
+                blocks[s] = calculator.Sweep(setups[s], request.Stat, values);
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                for (std::size_t s = 0; s < count; ++s)
+                    point[s] = SummaryFigures(blocks[s][i]);
+                visit(values[i]);
+            }
+        }
+    };
+
+    switch (request.Format) {
+    case TTableFormat::Json: {
+        sweep([](std::int32_t) {});
+        Json described = Json::array();
+        for (const TSetup& setup : setups)
+            described.push_back({{"label", SetupLabel(setup)},
+                                 {"weapon", setup.Weapon.Name},
+                                 {"stats", StatsJson(setup.Stats)}});
+        out << "{\"stat\":" << Dumped(Json(StatName(request.Stat)))
+            << ",\"setups\":" << Dumped(described) << ",\"points\":";
+        TJsonArrayWriter points(out);
+        Json element = {{"value", 0}, {"setups", Json::array()}};
+        Json &value = element["value"], &figures = element["setups"];
+        for (std::size_t s = 0; s < count; ++s)
+            figures.push_back({{"dps", nullptr}, {"average", 0}});
+        sweep([&](std::int32_t v) {
+            value = v;
+            for (std::size_t s = 0; s < count; ++s) {
+                figures[s]["dps"] = OptionalJson(point[s].DamagePerSecond);
+                figures[s]["average"] = point[s].NormalAverage();
+            }
+            points.Add(element);
+        });
+        points.Close();
+        out << "}\n";
+        return;
+    }
+    case TTableFormat::Csv: {
+        sweep([](std::int32_t) {});
+        std::string line(CompareRowKey(InputRow(request.Stat)));
+        for (std::size_t s = 1; s <= count; ++s)
+            line += ",dps_" + std::to_string(s) + ",average_" + std::to_string(s);
+        out << line << '\n';
+        sweep([&](std::int32_t v) {
+            line = std::to_string(v);
+            for (const TSetupFigures& figures : point) {
+                line += ',';
+                if (figures.DamagePerSecond)
+                    line += CompareCellText(figures, TCompareRow::DamagePerSecond);
+                line += ',' + CompareCellText(figures, TCompareRow::NormalAverage);
+            }
+            line += '\n';
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+        });
+        return;
+    }
+    case TTableFormat::Text:
+        break;
+    }
+
+    std::vector<std::string> header{std::string(StatName(request.Stat))};
+    for (std::size_t s = 1; s <= count; ++s) {
+        header.push_back(std::to_string(s) + " DPS");
+        header.push_back(std::to_string(s) + " Average");
+    }
+    std::vector<std::string> texts(1 + 2 * count);
+    const auto fill = [&](std::int32_t v) {
+        texts[0] = std::to_string(v);
+        for (std::size_t s = 0; s < count; ++s) {
+            texts[1 + 2 * s] = CompareCellText(point[s], TCompareRow::DamagePerSecond);
+            texts[2 + 2 * s] = CompareCellText(point[s], TCompareRow::NormalAverage);
+        }
+    };
+    const std::vector<std::string_view> headerCells(header.begin(), header.end());
+    std::vector<std::string_view> cells(texts.begin(), texts.end());
+    TColumnLayout grid(std::vector<TAlign>(header.size(), TAlign::Right));
+    grid.Measure(headerCells);
+    sweep([&](std::int32_t v) {
+        fill(v);
+        cells.assign(texts.begin(), texts.end());
+        grid.Measure(cells);
+    });
+    for (std::size_t s = 0; s < count; ++s)
+        out << s + 1 << ": " << SetupLabel(setups[s]) << '\n';
+    out << '\n';
+    grid.Write(out, headerCells);
+    sweep([&](std::int32_t v) {
+        fill(v);
+        cells.assign(texts.begin(), texts.end());
+        grid.Write(out, cells);
+    });
 }

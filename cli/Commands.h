@@ -1,5 +1,6 @@
 #pragma once
 
+#include "weapons/SetupFigures.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponRanking.h"
 #include "weapons/WeaponSpeed.h"
@@ -79,11 +80,20 @@ struct TWeaponsRequest
     bool Json = false;
 };
 
-enum class TRankFormat
+enum class TTableFormat
 {
     Text,
     Csv,
     Json,
+};
+
+// --formula, --speed-formula and --rounding of the commands that compute
+// whole setups.
+struct TFormulaChoice
+{
+    std::string DamageFormula = DefaultDamageMethod;
+    std::string SpeedFormula = DefaultSpeedMethod;
+    std::int32_t Rounding = RoundUp;
 };
 
 struct TRankRequest
@@ -91,16 +101,65 @@ struct TRankRequest
     std::string WeaponsFile;
     // STR, DEX, INT, Tactics, Anatomy, Lumberjack.
     std::vector<std::int32_t> Stats;
-    std::string DamageFormula = DefaultDamageMethod;
-    std::string SpeedFormula = DefaultSpeedMethod;
-    std::int32_t Rounding = RoundUp;
+    TFormulaChoice Formulas;
     TRankColumn Sort = TRankColumn::DamagePerSecond;
-    TRankFormat Format = TRankFormat::Text;
+    TTableFormat Format = TTableFormat::Text;
+};
+
+// A weapon of the table by its name, with a character's six inputs.
+struct TSetupChoice
+{
+    // The argument as typed, to name the setup in a complaint.
+    std::string Text;
+    std::string WeaponName;
+    TWeaponDataAndPCData Stats;
+};
+
+struct TCompareRequest
+{
+    std::string WeaponsFile;
+    // Two to six, one column each, the first the one the others are set against.
+    std::vector<TSetupChoice> Setups;
+    TFormulaChoice Formulas;
+    TTableFormat Format = TTableFormat::Text;
+};
+
+struct TGainsRequest
+{
+    TWeaponChoice Weapon;
+    // STR, DEX, INT, Tactics, Anatomy, Lumberjack, held to what a setup may hold.
+    std::vector<std::int32_t> Stats;
+    TFormulaChoice Formulas;
+    TTableFormat Format = TTableFormat::Text;
+};
+
+struct TSweepRequest
+{
+    std::string WeaponsFile;
+    // One to six; each setup's own value of Stat is replaced by the sweep's.
+    std::vector<TSetupChoice> Setups;
+    TStat Stat = TStat::STR;
+    // From, From + Step, ... as long as the value does not pass To.
+    std::int32_t From = 0;
+    std::int32_t To = StatSweepEnd;
+    std::int32_t Step = 1;
+    TFormulaChoice Formulas;
+    TTableFormat Format = TTableFormat::Text;
 };
 
 // The column of a --sort key; an unknown key is an EArgumentError that
 // lists the known ones.
 TRankColumn ParseRankColumn(std::string_view key);
+
+// --setup NAME@STR,DEX,INT,Tactics,Anatomy,Lumberjack, split at the last '@'
+// so that a name may hold one. A malformed setup is an EArgumentError that
+// quotes it, as is an input CheckSetupStats refuses.
+TSetupChoice ParseSetup(std::string_view text);
+// No input below 0 and no skill above 100; `what` starts the complaint.
+void CheckSetupStats(const TWeaponDataAndPCData& stats, std::string_view what);
+// STR, DEX, INT, Tactics, Anatomy or Lumberjack in any letter case; an
+// unknown name is an EArgumentError that lists the known ones.
+TStat ParseStat(std::string_view name);
 
 void RunEval(const TEvalRequest& request, std::ostream& out);
 void RunDamage(const TDamageRequest& request, std::ostream& out);
@@ -112,6 +171,17 @@ void RunRadar(const TRadarRequest& request, std::ostream& out);
 void RunWeapons(const TWeaponsRequest& request, std::ostream& out);
 // Nothing is written unless the whole table could be ranked.
 void RunRank(const TRankRequest& request, std::ostream& out);
+// The compare table of 2 to 6 setups: a row per figure, a column per setup,
+// each column after the first with its difference to the first, the best of
+// each row marked. Nothing is written unless every setup could be computed.
+void RunCompare(const TCompareRequest& request, std::ostream& out);
+// What raising each input by 1, by 10 and to its end brings, best first, and
+// how much more DEX the next faster swing needs.
+void RunGains(const TGainsRequest& request, std::ostream& out);
+// Damage per second and Normal/Normal average of each setup at every value
+// of one input. Computed in blocks, so a long range is never held whole, and
+// once before anything is written, so a fault anywhere leaves no output.
+void RunSweep(const TSweepRequest& request, std::ostream& out);
 
 // 17 significant digits, enough to give back the exact double; a negative
 // zero is written as "0".
