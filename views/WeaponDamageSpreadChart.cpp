@@ -82,6 +82,61 @@ void ClearCategories(QCategoryAxis* axis)
         axis->remove(label);
 }
 
+using TRange = QPair<double, double>;
+
+// The outline along the tops of an overlay's bars, in (damage, percent), cut
+// to the ranges shown. Each bar is a whole damage value wide so that
+// neighbours join into one line; a run of bars rises from the floor and
+// falls back to it, and empty values draw nothing.
+std::vector<QLineF> StepOutline(const std::array<double, TDamageSpread::BarCount>& bars,
+                                TRange damages, TRange values)
+{
+    std::vector<QLineF> lines;
+    const auto vertical = [&](double x, double from, double to) {
+        if (x < damages.first || x > damages.second)
+            return;
+        const double low = std::max(std::min(from, to), values.first);
+        const double high = std::min(std::max(from, to), values.second);
+        if (low < high)
+            lines.emplace_back(x, low, x, high);
+    };
+    double previous = 0;
+    for (int damage = 1; damage <= TDamageSpread::BarCount; ++damage) {
+        // Also turns NaN into an empty value.
+        const double value = std::max(0.0, bars[damage - 1]);
+        vertical(damage - 0.5, previous, value);
+        const double left = std::max(damage - 0.5, damages.first);
+        const double right = std::min(damage + 0.5, damages.second);
+        if (value > 0 && value >= values.first && value <= values.second && left < right)
+            lines.emplace_back(left, value, right, value);
+        previous = value;
+    }
+    vertical(TDamageSpread::BarCount + 0.5, previous, 0);
+    return lines;
+}
+
+QPen OverlayPen(const QColor& colour)
+{
+    return QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+}
+
+// How much of the chart's ink a legend box would cover.
+double Covered(const std::vector<QRectF>& ink, const QRect& box)
+{
+    double area = 0;
+    for (const QRectF& rect : ink) {
+        const QRectF common = rect.intersected(box);
+        area += common.width() * common.height();
+    }
+    return area;
+}
+
+// A drawn line as the box the legend must not hide.
+QRectF InkOf(QPointF from, QPointF to)
+{
+    return QRectF(from, to).normalized().adjusted(-1, -1, 1, 1);
+}
+
 } // namespace
 
 // The flat chart's view: left-drag zooms into the dragged rectangle,
@@ -101,8 +156,21 @@ public:
     std::function<void()> OnReset;
     // A right click that dragged nothing asks for the context menu.
     std::function<void(QPoint)> OnMenu;
+    // Draws over the chart in the viewport's pixels.
+    std::function<void(QPainter&)> OnDrawForeground;
 
 protected:
+    void drawForeground(QPainter* painter, const QRectF& rect) override
+    {
+        QChartView::drawForeground(painter, rect);
+        if (OnDrawForeground) {
+            painter->save();
+            painter->resetTransform();
+            OnDrawForeground(*painter);
+            painter->restore();
+        }
+    }
+
     void mousePressEvent(QMouseEvent* event) override
     {
         m_origin = event->position().toPoint();
@@ -196,6 +264,9 @@ public:
     std::function<void()> OnReset;
     std::function<void(QPoint)> OnMenu;
 
+    // The overlays' legend in this widget's pixels.
+    TOverlayLegend Legend() const;
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -238,6 +309,10 @@ private:
     TProjection Projection() const;
     // The front plane of the plot on screen, for mapping mouse drags.
     QRectF FrontRect(const TProjection& projection) const;
+    // A point at a share of the depth: the bars stand from 0.1 to 0.9, the
+    // overlays are drawn on their front plane.
+    QPointF PlanePoint(const TProjection& p, double damage, double value, double depth) const;
+    TOverlayLegend Legend(const TProjection& p) const;
 
     TWeaponDamageSpreadChart* m_owner;
     QRubberBand* m_rubberBand;
@@ -284,6 +359,56 @@ TSpreadChart3DView::TProjection TSpreadChart3DView::Projection() const
 QRectF TSpreadChart3DView::FrontRect(const TProjection& p) const
 {
     return QRectF(p.Map({0, p.Height, 0}), p.Map({p.Width, 0, 0})).normalized();
+}
+
+QPointF TSpreadChart3DView::PlanePoint(const TProjection& p, double damage, double value,
+                                       double depth) const
+{
+    const auto [valueMin, valueMax] = m_owner->ValueAxisRange();
+    const auto [damageMin, damageMax] = m_owner->DamageAxisRange();
+    const double x = (damage - damageMin) / std::max(1e-9, damageMax - damageMin) * p.Width;
+    const double y =
+        std::clamp((value - valueMin) / std::max(1e-9, valueMax - valueMin), 0.0, 1.0) * p.Height;
+    return p.Map({x, y, depth * p.Depth});
+}
+
+TOverlayLegend TSpreadChart3DView::Legend() const
+{
+    return Legend(Projection());
+}
+
+TOverlayLegend TSpreadChart3DView::Legend(const TProjection& p) const
+{
+    const QList<TChartOverlay>& overlays = m_owner->Overlays();
+    TOverlayLegend legend =
+        LayOutOverlayLegend(overlays, font(), static_cast<int>(p.Plot.width() * 2 / 5));
+    if (legend.IsEmpty())
+        return legend;
+    const TRange values = m_owner->ValueAxisRange();
+    const TRange damages = m_owner->DamageAxisRange();
+    // The bars' boxes from front to back, and the overlays' lines.
+    std::vector<QRectF> ink;
+    const auto& bars = m_owner->Spread().Bars();
+    for (int damage = 1; damage <= TDamageSpread::BarCount; ++damage) {
+        const double value = bars[damage - 1];
+        const double left = std::max(damage - 0.35, damages.first);
+        const double right = std::min(damage + 0.35, damages.second);
+        if (value <= 0 || value <= values.first || left >= right)
+            continue;
+        const double floor = std::max(0.0, values.first);
+        ink.push_back(
+            QRectF(PlanePoint(p, left, value, 0.1), PlanePoint(p, right, floor, 0.1))
+                .normalized()
+                .united(QRectF(PlanePoint(p, left, value, 0.9), PlanePoint(p, right, floor, 0.9))
+                            .normalized()));
+    }
+    for (const TChartOverlay& overlay : overlays)
+        for (const QLineF& line : StepOutline(overlay.Bars, damages, values))
+            ink.push_back(InkOf(PlanePoint(p, line.x1(), line.y1(), 0.1),
+                                PlanePoint(p, line.x2(), line.y2(), 0.1)));
+    PlaceOverlayLegend(legend, p.Plot.toAlignedRect(),
+                       [&](const QRect& box) { return Covered(ink, box); });
+    return legend;
 }
 
 void TSpreadChart3DView::paintEvent(QPaintEvent*)
@@ -406,6 +531,17 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
         painter.setBrush(face.Colour);
         painter.drawPolygon(face.Polygon);
     }
+
+    // On the bars' front plane, which nothing of the bars stands in front of.
+    const TRange values{valueMin, valueMax};
+    const TRange damages{damageMin, damageMax};
+    for (const TChartOverlay& overlay : m_owner->Overlays()) {
+        painter.setPen(OverlayPen(overlay.Colour));
+        for (const QLineF& line : StepOutline(overlay.Bars, damages, values))
+            painter.drawLine(PlanePoint(p, line.x1(), line.y1(), 0.1),
+                             PlanePoint(p, line.x2(), line.y2(), 0.1));
+    }
+    DrawOverlayLegend(painter, Legend(p), font());
 }
 
 void TSpreadChart3DView::mousePressEvent(QMouseEvent* event)
@@ -543,6 +679,7 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_chartView->setObjectName("SpreadChartView");
     m_chartView->OnReset = [this] { ResetView(); };
     m_chartView->OnMenu = [this](QPoint at) { ShowCopyMenu(this, at); };
+    m_chartView->OnDrawForeground = [this](QPainter& painter) { DrawOverlays2D(painter); };
     m_view3DWidget = new TSpreadChart3DView(this);
     m_view3DWidget->setObjectName("SpreadChart3DView");
     m_view3DWidget->OnReset = [this] { ResetView(); };
@@ -551,8 +688,13 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     labelFont.setPixelSize(11);
     m_view3DWidget->setFont(labelFont);
     // The 3D picture follows the flat chart's ranges, so it redraws with them.
-    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis})
+    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
         connect(axis, &QValueAxis::rangeChanged, m_view3DWidget, qOverload<>(&QWidget::update));
+        // The chart repaints only what its own items changed; the overlays
+        // drawn over them move with every zoom and scroll.
+        connect(axis, &QValueAxis::rangeChanged, this, [this] { UpdateOverlays(); });
+    }
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] { UpdateOverlays(); });
 
     m_stack = new QStackedWidget(this);
     m_stack->addWidget(m_chartView);
@@ -591,6 +733,87 @@ void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t side
     m_barSet->selectBars(filled);
     m_chart->setAnimationOptions(animations);
     m_view3DWidget->update();
+    // The legend moves away from the new bars.
+    UpdateOverlays();
+}
+
+void TWeaponDamageSpreadChart::SetOverlays(const QList<TChartOverlay>& overlays)
+{
+    const bool had = !m_overlays.isEmpty();
+    m_overlays = overlays;
+    if (had || !m_overlays.isEmpty()) {
+        m_chartView->viewport()->update();
+        m_view3DWidget->update();
+    }
+}
+
+void TWeaponDamageSpreadChart::UpdateOverlays()
+{
+    if (!m_overlays.isEmpty())
+        m_chartView->viewport()->update();
+}
+
+TOverlayLegend TWeaponDamageSpreadChart::OverlayLegend() const
+{
+    TOverlayLegend legend = m_view3D ? m_view3DWidget->Legend() : OverlayLegend2D();
+    const QWidget* view =
+        m_view3D ? static_cast<QWidget*>(m_view3DWidget) : m_chartView->viewport();
+    legend.MoveTo(view->mapTo(this, legend.Rect.topLeft()));
+    return legend;
+}
+
+QPointF TWeaponDamageSpreadChart::ToView(double damage, double value) const
+{
+    // Bar k sits at k - 1 on the category axis.
+    const QPointF inChart = m_chart->mapToPosition(QPointF(damage - 1, value));
+    return m_chartView->viewportTransform().map(m_chart->mapToScene(inChart));
+}
+
+TOverlayLegend TWeaponDamageSpreadChart::OverlayLegend2D() const
+{
+    const QRectF plot =
+        m_chartView->viewportTransform().mapRect(m_chart->mapRectToScene(m_chart->plotArea()));
+    TOverlayLegend legend = LayOutOverlayLegend(m_overlays, m_view3DWidget->font(),
+                                                static_cast<int>(plot.width() * 2 / 5));
+    if (legend.IsEmpty())
+        return legend;
+    const TRange values = ValueAxisRange();
+    const TRange damages = DamageAxisRange();
+    std::vector<QRectF> ink;
+    const auto& bars = m_spread.Bars();
+    for (int damage = 1; damage <= TDamageSpread::BarCount; ++damage) {
+        const double value = bars[damage - 1];
+        if (value > 0) {
+            const QRectF bar(ToView(damage - 0.35, std::min(value, values.second)),
+                             ToView(damage + 0.35, std::max(0.0, values.first)));
+            ink.push_back(bar.normalized().intersected(plot));
+        }
+    }
+    for (const TChartOverlay& overlay : m_overlays)
+        for (const QLineF& line : StepOutline(overlay.Bars, damages, values))
+            ink.push_back(InkOf(ToView(line.x1(), line.y1()), ToView(line.x2(), line.y2())));
+    PlaceOverlayLegend(legend, plot.toAlignedRect(),
+                       [&](const QRect& box) { return Covered(ink, box); });
+    return legend;
+}
+
+void TWeaponDamageSpreadChart::DrawOverlays2D(QPainter& painter) const
+{
+    if (m_overlays.isEmpty())
+        return;
+    const QRectF plot =
+        m_chartView->viewportTransform().mapRect(m_chart->mapRectToScene(m_chart->plotArea()));
+    painter.save();
+    painter.setClipRect(plot, Qt::IntersectClip);
+    const TRange values = ValueAxisRange();
+    const TRange damages = DamageAxisRange();
+    for (const TChartOverlay& overlay : m_overlays) {
+        painter.setPen(OverlayPen(overlay.Colour));
+        for (const QLineF& line : StepOutline(overlay.Bars, damages, values))
+            painter.drawLine(ToView(line.x1(), line.y1()), ToView(line.x2(), line.y2()));
+    }
+    painter.restore();
+    DrawOverlayLegend(painter, OverlayLegend2D(), m_view3DWidget->font());
 }
 
 QImage TWeaponDamageSpreadChart::Picture()

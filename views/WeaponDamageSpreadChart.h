@@ -1,8 +1,10 @@
 #pragma once
 
+#include "views/ChartOverlay.h"
 #include "weapons/DamageSpread.h"
 
 #include <QImage>
+#include <QList>
 #include <QPair>
 #include <QWidget>
 
@@ -13,6 +15,7 @@ class QBarSet;
 class QChart;
 class QChartView;
 class QLabel;
+class QPainter;
 class QStackedWidget;
 class QCategoryAxis;
 QT_END_NAMESPACE
@@ -28,6 +31,7 @@ class TWeaponDamageSpreadChart : public QWidget
     Q_OBJECT
     Q_PROPERTY(double HighProbability READ HighProbability)
     Q_PROPERTY(bool View3D READ View3D WRITE SetView3D)
+    Q_PROPERTY(QList<TChartOverlay> Overlays READ Overlays WRITE SetOverlays)
 
 public:
     static constexpr double StandardValueMin = 0;
@@ -41,6 +45,14 @@ public:
     // The tallest bar in percent; 0 before any dice.
     double HighProbability() const;
     const TDamageSpread& Spread() const { return m_spread; }
+
+    const QList<TChartOverlay>& Overlays() const { return m_overlays; }
+    // Outlines each overlay's bars over the current ones, in both views and
+    // under the same zoom, and names them in a legend.
+    void SetOverlays(const QList<TChartOverlay>& overlays);
+    // The legend as the shown view draws it, in this widget's pixels; empty
+    // without overlays.
+    TOverlayLegend OverlayLegend() const;
 
     bool View3D() const { return m_view3D; }
     // Switches at once; the data and the zoom of the flat view are kept.
@@ -71,8 +83,13 @@ protected:
 private:
     void UpdateValueLabels();
     void UpdateDamageLabels();
+    void UpdateOverlays();
+    QPointF ToView(double damage, double value) const;
+    TOverlayLegend OverlayLegend2D() const;
+    void DrawOverlays2D(QPainter& painter) const;
 
     TDamageSpread m_spread;
+    QList<TChartOverlay> m_overlays;
     bool m_view3D = false;
     QLabel* m_title = nullptr;
     QStackedWidget* m_stack = nullptr;

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -45,6 +46,45 @@ QPoint ToQt(TRaderPoint p)
     return {p.X, p.Y};
 }
 
+// How many pixels of any logical box of the picture are not white, each box
+// counted in four look-ups.
+class TInkCount
+{
+public:
+    explicit TInkCount(const QImage& image)
+        : m_width(std::lround(image.width() / image.devicePixelRatio())),
+          m_height(std::lround(image.height() / image.devicePixelRatio())),
+          m_sums((m_width + 1) * (m_height + 1), 0)
+    {
+        const qreal ratio = image.devicePixelRatio();
+        for (int y = 0; y < m_height; ++y) {
+            int row = 0;
+            const int py = std::min<int>(std::lround(y * ratio), image.height() - 1);
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(py));
+            for (int x = 0; x < m_width; ++x) {
+                row += line[std::min<int>(std::lround(x * ratio), image.width() - 1)] != White;
+                At(x + 1, y + 1) = At(x + 1, y) + row;
+            }
+        }
+    }
+
+    double operator()(const QRect& box) const
+    {
+        const QRect in = box.intersected(QRect(0, 0, m_width, m_height));
+        if (in.isEmpty())
+            return 0;
+        const int x0 = in.left(), y0 = in.top(), x1 = in.right() + 1, y1 = in.bottom() + 1;
+        return At(x1, y1) - At(x0, y1) - At(x1, y0) + At(x0, y0);
+    }
+
+private:
+    int& At(int x, int y) { return m_sums[y * (m_width + 1) + x]; }
+    int At(int x, int y) const { return m_sums[y * (m_width + 1) + x]; }
+
+    int m_width, m_height;
+    std::vector<int> m_sums;
+};
+
 // Text on a white ground with its top-left corner at the given point.
 void DrawCaption(QPainter& painter, QPoint topLeft, const QString& text)
 {
@@ -72,7 +112,27 @@ void TWeaponRaderChart::SetRaderChartData(const TRaderChartData& data)
     update();
 }
 
+void TWeaponRaderChart::SetOverlays(const QList<TChartOverlay>& overlays)
+{
+    const bool had = !m_overlays.isEmpty();
+    m_overlays = overlays;
+    if (had || !m_overlays.isEmpty())
+        update();
+}
+
+TOverlayLegend TWeaponRaderChart::OverlayLegend() const
+{
+    TOverlayLegend legend;
+    Render(1.0, &legend);
+    return legend;
+}
+
 QImage TWeaponRaderChart::RenderPicture(qreal devicePixelRatio) const
+{
+    return Render(devicePixelRatio, nullptr);
+}
+
+QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed) const
 {
     const int w = width();
     const int h = height();
@@ -114,6 +174,16 @@ QImage TWeaponRaderChart::RenderPicture(qreal devicePixelRatio) const
     for (const TRaderPoint corner : {g.T, g.L, g.R})
         painter.drawLine(ToQt(corner), ToQt(g.C));
 
+    // After the fill, which their lines would otherwise bound.
+    std::vector<TRaderGeometry> pins;
+    for (const TChartOverlay& overlay : m_overlays) {
+        pins.push_back(ComputeRaderGeometry(w, h, metrics.height(), overlay.Factors));
+        const TRaderGeometry& pin = pins.back();
+        painter.setPen(QPen(overlay.Colour, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(QPolygon({ToQt(pin.P[0]), ToQt(pin.P[1]), ToQt(pin.P[2])}));
+    }
+
     painter.setPen(textColour);
     DrawCaption(painter, ToQt(g.OverallLabel),
                 QString("総合力：%1").arg(OverallPercent(m_factors)));
@@ -130,6 +200,26 @@ QImage TWeaponRaderChart::RenderPicture(qreal devicePixelRatio) const
     painter.setBrush(QColor(255, 0, 0));
     painter.drawRect(
         QRect(g.GaugeLeft, g.BarTop, g.GaugeRight - g.GaugeLeft, g.GaugeBottom - g.BarTop));
+
+    // Each overlay's level as a tick beside the gauge, kept to the frame as
+    // the red bar is.
+    for (std::size_t k = 0; k < pins.size(); ++k) {
+        const int y = std::clamp(pins[k].BarTop, g.GaugeTop, g.GaugeBottom);
+        painter.setPen(QPen(m_overlays[k].Colour, 2));
+        painter.drawLine(g.GaugeRight + 3, y, g.GaugeRight + 8, y);
+    }
+
+    if (!m_overlays.isEmpty()) {
+        // The spread chart's legend size, so the pins read alike on both.
+        QFont small = font();
+        small.setPixelSize(11);
+        TOverlayLegend legend = LayOutOverlayLegend(m_overlays, small, w * 9 / 20);
+        const QRect area(g.GaugeRight + 10, 0, w - g.GaugeRight - 10, h);
+        PlaceOverlayLegend(legend, area, TInkCount(image));
+        DrawOverlayLegend(painter, legend, small);
+        if (placed)
+            *placed = legend;
+    }
     return image;
 }
 

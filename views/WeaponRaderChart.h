@@ -1,8 +1,10 @@
 #pragma once
 
+#include "views/ChartOverlay.h"
 #include "weapons/RaderChartData.h"
 
 #include <QImage>
+#include <QList>
 #include <QWidget>
 
 // The radar panel: speed, overall rating and damage on the three axes of a
@@ -12,6 +14,7 @@ class TWeaponRaderChart : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(TRaderChartData RaderChartData READ RaderChartData WRITE SetRaderChartData)
+    Q_PROPERTY(QList<TChartOverlay> Overlays READ Overlays WRITE SetOverlays)
 
 public:
     explicit TWeaponRaderChart(QWidget* parent = nullptr);
@@ -20,6 +23,13 @@ public:
     // Copies the record, recomputes the factors and redraws.
     void SetRaderChartData(const TRaderChartData& data);
     TRaderFactors Factors() const { return m_factors; }
+
+    const QList<TChartOverlay>& Overlays() const { return m_overlays; }
+    // Outlines each overlay's polygon over the current one, marks its
+    // steadiness beside the gauge and names it in a legend.
+    void SetOverlays(const QList<TChartOverlay>& overlays);
+    // The legend where the picture puts it; empty without overlays.
+    TOverlayLegend OverlayLegend() const;
 
     QSize sizeHint() const override { return {300, 300}; }
     QSize minimumSizeHint() const override { return {300, 300}; }
@@ -34,8 +44,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QImage Render(qreal devicePixelRatio, TOverlayLegend* legend) const;
+
     TRaderChartData m_data;
     TRaderFactors m_factors;
+    QList<TChartOverlay> m_overlays;
 };
 
 Q_DECLARE_METATYPE(TRaderChartData)
