@@ -79,6 +79,7 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
 
     auto* controls = new QHBoxLayout;
     controls->setContentsMargins(4, 2, 4, 2);
+    controls->setSpacing(6);
     controls->addWidget(new QLabel(tr("Input"), this));
     controls->addWidget(m_statCombo);
     controls->addSpacing(8);
@@ -100,13 +101,13 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
     // pins' labels need a legend that wraps.
     m_chart->legend()->hide();
 
-    m_axisX = new QValueAxis(this);
+    m_axisX = new QValueAxis;
     m_axisX->setObjectName(QStringLiteral("SweepInputAxis"));
     m_axisX->setLabelFormat(QStringLiteral("%d"));
     m_axisX->setTickType(QValueAxis::TicksDynamic);
     m_axisX->setTickAnchor(0);
     m_axisX->setMinorTickCount(1);
-    m_axisY = new QValueAxis(this);
+    m_axisY = new QValueAxis;
     m_axisY->setObjectName(QStringLiteral("SweepFigureAxis"));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
@@ -299,9 +300,7 @@ void TStatSweepChart::Redraw()
     if (m_currentValue >= from && m_currentValue <= to) {
         m_currentSeries = new QLineSeries(m_chart);
         m_currentSeries->setObjectName(QStringLiteral("CurrentValueLine"));
-        m_currentSeries->setName(tr("Current"));
-        QPen pen(MarkerGrey, 1, Qt::DashLine);
-        m_currentSeries->setPen(pen);
+        m_currentSeries->setPen(QPen(MarkerGrey, 1, Qt::DashLine));
         m_currentSeries->append(m_currentValue, m_axisY->min());
         m_currentSeries->append(m_currentValue, m_axisY->max());
         m_chart->addSeries(m_currentSeries);
@@ -318,6 +317,8 @@ void TStatSweepChart::AddRun(std::size_t line, std::vector<QPointF> points)
     auto* series = new QLineSeries(m_chart);
     series->setName(sweep.Label);
     series->setPen(QPen(sweep.Colour, 2));
+    // A lone value between two gaps has no segment to draw.
+    series->setPointsVisible(points.size() == 1);
     series->append(QList<QPointF>(points.begin(), points.end()));
     m_chart->addSeries(series);
     series->attachAxis(m_axisX);

@@ -135,15 +135,32 @@ TEST_F(CompareViewActions, DraggingAHeaderAsksToMoveThePinAndTheFirstStays)
 {
     QSignalSpy moved(&m_view, &TSetupCompareView::PinMoved);
     QHeaderView* head = m_view.horizontalHeader();
-    EXPECT_FALSE(head->isFirstSectionMovable());
-    head->moveSection(3, 1);
-    head->moveSection(2, 0);
-    ASSERT_EQ(moved.count(), 1);
-    EXPECT_EQ(moved.at(0).at(0).toInt(), 2);
-    EXPECT_EQ(moved.at(0).at(1).toInt(), 0);
+    // Dropped on the left part of a section, a dragged one takes its place.
+    const auto drag = [head](int from, int to) {
+        const auto at = [head](int section, int quarters) {
+            return QPoint(head->sectionViewportPosition(section) +
+                              head->sectionSize(section) * quarters / 4,
+                          head->height() / 2);
+        };
+        QTest::mousePress(head->viewport(), Qt::LeftButton, {}, at(from, 2));
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(head->viewport(), at(from, 2) + (at(to, 1) - at(from, 2)) * step / 4);
+        QTest::mouseRelease(head->viewport(), Qt::LeftButton, {}, at(to, 1));
+    };
+    drag(3, 1);
+    drag(0, 2);
+    // Before the current setup is as far as the first pin's place.
+    drag(2, 0);
+    ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(moved.at(0), (QVariantList{2, 0}));
+    EXPECT_EQ(moved.at(1), (QVariantList{1, 0}));
     // The caller reorders; until then the columns stay in their order.
     for (int column = 0; column < 4; ++column)
         EXPECT_EQ(head->logicalIndex(column), column);
+    // Nor can a move made by code put a pin before the current setup.
+    head->moveSection(2, 0);
+    EXPECT_EQ(moved.count(), 2);
+    EXPECT_EQ(head->logicalIndex(0), 0);
 }
 
 TEST_F(CompareViewActions, CtrlCCopiesCaptionsHeadersAndDifferences)
@@ -257,7 +274,13 @@ TEST(StatGainsView, TheFirstRowIsBestOnlyWhenItsDamagePerSecondRises)
     view.SetNextFasterSwing(
         calculator.Figures(std::vector<TSetup>{katana}).front().NextFasterSwing);
     EXPECT_EQ(view.BestRow(), 0);
-    EXPECT_EQ(view.ToTabSeparatedText().split('\n').value(0),
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QApplication::clipboard()->setText("before");
+    auto* table = view.findChild<QTableWidget*>("StatGainsTable");
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().split('\n').value(0),
               "Input\tStep\tFrom → To\tΔHQ Ave\tΔAve\tΔDelay\tΔDPS");
     const auto next = view.NextFasterSwing();
     ASSERT_TRUE(next);
