@@ -1,3 +1,4 @@
+#include "ChartPixels.h"
 #include "views/WeaponRaderChart.h"
 #include "weapons/RaderGeometry.h"
 
@@ -14,19 +15,9 @@ const QRgb Red = qRgb(255, 0, 0);
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb White = qRgb(255, 255, 255);
 
-QRgb Pixel(const QImage& image, int x, int y)
-{
-    return (image.pixel(x, y) & 0xFFFFFF) | 0xFF000000;
-}
-
 int CountColour(const QImage& image, QRect area, QRgb colour)
 {
-    int count = 0;
-    area = area.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += Pixel(image, x, y) == colour;
-    return count;
+    return CountWhere(image, area, [colour](QRgb c) { return c == colour; });
 }
 
 } // namespace
@@ -200,6 +191,38 @@ private slots:
         // "爆発力" at the top left and "Speed" above the apex leave ink.
         QVERIFY(CountColour(image, QRect(8, 5, 30, text), White) < 30 * text);
         QVERIFY(CountColour(image, QRect(150, 20 - 5 - text, 30, text), White) < 30 * text);
+    }
+
+    void noOverlaysDrawTheSamePicture()
+    {
+        TWeaponRaderChart* chart = NewChart(420, 320);
+        const QImage never = Picture(chart);
+        chart->SetOverlays({});
+        QCOMPARE(Picture(chart), never);
+        chart->SetOverlays({Pin(0, "Mace", {}, ComputeRaderFactors({20, 12, 50, "Mace"}))});
+        QVERIFY(Picture(chart) != never);
+        chart->SetOverlays({});
+        QCOMPARE(Picture(chart), never);
+    }
+
+    void overlaysOutlineTheirPolygonsAndNameThem()
+    {
+        TWeaponRaderChart* chart = NewChart(420, 320);
+        chart->SetRaderChartData({30, 10, 40, "Swords"});
+        // The first pin has the current figures, so its outline must lie on
+        // the blue one; the second reaches the apex and the right corner
+        // (speed 58, damage 41) and its top probability 17 is steadiness 100.
+        const TChartOverlay same = Pin(0, "Same", {}, chart->Factors());
+        const TChartOverlay top = Pin(1, "Top", {}, ComputeRaderFactors({41, 17, 58, "Swords"}));
+        chart->SetOverlays({same, top});
+        const QImage image = Picture(chart);
+        const TRaderGeometry g = Geometry(chart);
+        const QPoint blueEdge((g.P[0].X + g.P[2].X) / 2, (g.P[0].Y + g.P[2].Y) / 2);
+        QVERIFY(PassesNear(image, blueEdge, same.Colour, 1));
+        QVERIFY(PassesNear(image, {(g.T.X + g.R.X) / 2, (g.T.Y + g.R.Y) / 2}, top.Colour, 1));
+        QVERIFY(PassesNear(image, {g.GaugeRight + 5, g.GaugeBottom}, top.Colour, 1));
+
+        VerifyLegend(image, chart->OverlayLegend(), {"Same", "Top"});
     }
 
     void ctrlCAndTheMenuCopyThePicture()

@@ -1,3 +1,4 @@
+#include "ChartPixels.h"
 #include "views/WeaponDamageSpreadChart.h"
 
 #include <QAction>
@@ -23,11 +24,18 @@ bool IsWhite(QRgb c)
 
 int CountRed(const QImage& image)
 {
-    int count = 0;
+    return CountWhere(image, image.rect(), IsRed);
+}
+
+// The columns (left, right) and top row where `matches` holds outside `skip`.
+QRect Extent(const QImage& image, QRect skip, const std::function<bool(QRgb)>& matches)
+{
+    QRect extent;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            count += IsRed(image.pixel(x, y));
-    return count;
+            if (!skip.contains(x, y) && matches(Pixel(image, x, y)))
+                extent |= QRect(x, y, 1, 1);
+    return extent;
 }
 
 } // namespace
@@ -246,6 +254,97 @@ private slots:
         m_chart->SetView3D(false);
         QCOMPARE(m_chart->ValueAxisRange(), values);
         QCOMPARE(m_chart->CategoryRange(), damages);
+    }
+
+    void noOverlaysDrawTheSamePicture_data()
+    {
+        QTest::addColumn<bool>("deep");
+        QTest::newRow("flat") << false;
+        QTest::newRow("3D") << true;
+    }
+
+    void noOverlaysDrawTheSamePicture()
+    {
+        QFETCH(bool, deep);
+        m_chart->SetDiceData(2, 13, 3);
+        m_chart->SetView3D(deep);
+        const QImage never = Picture();
+        m_chart->SetOverlays({});
+        QCOMPARE(Picture(), never);
+        m_chart->SetOverlays({Pin(0, "Pin", {{10, 5.0}})});
+        QVERIFY(Picture() != never);
+        m_chart->SetOverlays({});
+        QCOMPARE(Picture(), never);
+    }
+
+    void flatOutlineRunsAlongItsBarTopsUnderTheZoom()
+    {
+        const TChartOverlay pin = Pin(2, "Pin", {{10, 10.0}, {11, 4.0}});
+        m_chart->SetOverlays({pin});
+        // Damage k stands at k - 1; the outline spans whole damage values.
+        const auto outlineAt = [&](QPointF at) {
+            return PassesNear(Picture(), ToWidget(at), pin.Colour);
+        };
+        QVERIFY(outlineAt({9, 10}) && outlineAt({10, 4}) && outlineAt({9.5, 7}));
+        QVERIFY(!outlineAt({9, 12}) && !outlineAt({10, 7}) && !outlineAt({20, 5}));
+
+        const QPoint before = ToWidget({9, 10});
+        QChart* chart = m_chart->Chart();
+        chart->zoomIn(QRectF(chart->mapToPosition({4, 14}), chart->mapToPosition({16, 2})));
+        QVERIFY(ToWidget({9, 10}) != before);
+        QVERIFY(outlineAt({9, 10}) && !outlineAt({9, 12}));
+        chart->scroll(chart->plotArea().width() * 3, 0);
+        QVERIFY(Extent(Picture(), m_chart->OverlayLegend().Rect, Like(pin.Colour)).isEmpty());
+    }
+
+    void deepOutlineFramesItsBarOnTheFrontPlane()
+    {
+        // One bar at damage 10, cut at the plot's top, and a pin of 10 % there.
+        m_chart->SetDiceData(1, 1, 9);
+        const TChartOverlay pin = Pin(0, "Pin", {{10, 10.0}});
+        m_chart->SetOverlays({pin});
+        m_chart->SetView3D(true);
+        const QRect legend = m_chart->OverlayLegend().Rect;
+        const QRect red = Extent(Picture(), legend, IsRed);
+        const QRect outline = Extent(Picture(), legend, Like(pin.Colour));
+        QVERIFY(outline.left() < red.left() && outline.right() > red.right());
+        QVERIFY(outline.top() > red.top() + 10);
+
+        // Zoomed to 11..15 %, all of the outline is below the plot.
+        QChart* chart = m_chart->Chart();
+        const QRectF plot = chart->plotArea();
+        chart->zoomIn(QRectF(plot.left(), plot.top(), plot.width(), plot.height() * 4 / 15));
+        QCOMPARE(m_chart->ValueAxisRange().first, 11.0);
+        QVERIFY(Extent(Picture(), legend, Like(pin.Colour)).isEmpty());
+    }
+
+    void legendNamesThePinsWhereItHidesLeast_data()
+    {
+        QTest::addColumn<bool>("deep");
+        QTest::addColumn<int>("bonus");
+        QTest::addColumn<bool>("right");
+        QTest::newRow("flat, bars at the left: top right") << false << 0 << true;
+        QTest::newRow("flat, tall bars at the right: top left") << false << 55 << false;
+        QTest::newRow("3D, bars at the left: top right") << true << 0 << true;
+        QTest::newRow("3D, tall bars at the right: top left") << true << 55 << false;
+    }
+
+    void legendNamesThePinsWhereItHidesLeast()
+    {
+        QFETCH(bool, deep);
+        QFETCH(int, bonus);
+        QFETCH(bool, right);
+        m_chart->SetDiceData(1, 4, bonus);
+        m_chart->SetView3D(deep);
+        const QString longLabel = "Viking Sword · STR 80" + QString(" INT 5").repeated(30);
+        m_chart->SetOverlays({Pin(0, "Katana · STR 100 DEX 100", {{10, 5.0}}),
+                              Pin(4, "Halberd · STR 100 DEX 25", {{30, 2.0}}),
+                              Pin(5, longLabel, {})});
+        const TOverlayLegend legend = m_chart->OverlayLegend();
+        VerifyLegend(Picture(), legend, {"Katana · STR 100 DEX 100", "Halberd · STR 100 DEX 25"});
+        QVERIFY(legend.Entries[2].Text.endsWith(QChar(0x2026)));
+        QVERIFY(longLabel.startsWith(legend.Entries[2].Text.chopped(1)));
+        QCOMPARE(legend.Rect.center().x() > m_chart->width() / 2, right);
     }
 
     void ctrlCCopiesThePictureOfEitherView()
