@@ -1,5 +1,7 @@
+#include "views/ChartOverlay.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponRaderChart.h"
+#include "weapons/SetupFigures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -7,7 +9,63 @@
 
 #include <iostream>
 
-// Writes spread-2d.png, spread-3d.png and radar.png into the given folder.
+namespace {
+
+TSetup Setup(std::string name, int count, int sides, int bonus, int speed, int str, int dex)
+{
+    TSetup setup;
+    setup.Weapon.Name = std::move(name);
+    setup.Weapon.Type = "Swords";
+    setup.Weapon.Speed = speed;
+    setup.Weapon.DiceCount = count;
+    setup.Weapon.DiceSides = sides;
+    setup.Weapon.DamageBonus = bonus;
+    setup.Weapon.LowDamage = count + bonus;
+    setup.Weapon.HighDamage = count * sides + bonus;
+    setup.Weapon.AverageDamage = (setup.Weapon.LowDamage + setup.Weapon.HighDamage) / 2;
+    setup.Stats = {str, dex, 100, 100, 100, 100, {}};
+    return setup;
+}
+
+// The current setup and three pinned ones, as the compare page shows them.
+bool SaveComparison(const QDir& out)
+{
+    TSetupCalculator calculator;
+    const std::vector<TSetupFigures> figures = calculator.Figures(std::vector<TSetup>{
+        Setup("Broadsword", 2, 13, 3, 45, 100, 100), Setup("Katana", 3, 8, 2, 58, 100, 100),
+        Setup("Viking Sword", 4, 8, 2, 30, 80, 60), Setup("Halberd", 2, 23, 3, 25, 100, 25)});
+    QList<TChartOverlay> overlays;
+    for (std::size_t k = 1; k < figures.size(); ++k)
+        overlays << MakeChartOverlay(figures[k], static_cast<int>(k - 1));
+    const TSetup& current = figures[0].Setup;
+
+    TWeaponDamageSpreadChart spread;
+    spread.resize(640, 400);
+    spread.SetDiceData(current.Weapon.DiceCount, current.Weapon.DiceSides,
+                       current.Weapon.DamageBonus);
+    spread.SetOverlays(overlays);
+    spread.show();
+    QTest::qWait(1200);
+    bool ok = spread.grab().save(out.filePath("compare-spread.png"));
+    spread.SetView3D(true);
+    QTest::qWait(1200);
+    ok = spread.grab().save(out.filePath("compare-spread-3d.png")) && ok;
+
+    TWeaponRaderChart radar;
+    radar.resize(420, 320);
+    radar.SetRaderChartData({RaderDamage(figures[0].NormalAverage()), figures[0].TopProbability,
+                             current.Weapon.Speed, current.Weapon.Type});
+    radar.SetOverlays(overlays);
+    radar.show();
+    QTest::qWait(1200);
+    return radar.grab().save(out.filePath("compare-radar.png")) && ok;
+}
+
+} // namespace
+
+// Writes spread-2d.png, spread-3d.png and radar.png into the given folder, and
+// the same charts with pinned setups over them as compare-spread.png,
+// compare-spread-3d.png and compare-radar.png.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -35,6 +93,7 @@ int main(int argc, char** argv)
     radar.show();
     QTest::qWait(1200);
     ok = radar.grab().save(out.filePath("radar.png")) && ok;
+    ok = SaveComparison(out) && ok;
 
     if (!ok)
         std::cerr << "could not write the pictures\n";
