@@ -1,4 +1,6 @@
 #include "cli/Cli.h"
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
 #include "cli/TextLayout.h"
 #include "weapons/FileKind.h"
 
@@ -425,22 +427,6 @@ struct TSingleFigures
     int Overall = 0;
 };
 
-std::vector<std::string> SplitItems(const std::string& list)
-{
-    std::vector<std::string> items;
-    std::istringstream stream(list);
-    for (std::string item; std::getline(stream, item, ',');)
-        items.push_back(item);
-    return items;
-}
-
-std::string Exact(double value)
-{
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
 TSingleFigures SingleFigures(const json& weapon, const std::string& stats,
                              const std::vector<std::string>& damageOptions,
                              const std::vector<std::string>& speedOptions)
@@ -450,7 +436,7 @@ TSingleFigures SingleFigures(const json& weapon, const std::string& stats,
                                         name,     "--stats",   stats,       "--json"};
     damageArgs.insert(damageArgs.end(), damageOptions.begin(), damageOptions.end());
     const json damage = RunJson(damageArgs);
-    const auto items = SplitItems(stats);
+    const auto items = SplitList(stats);
     const std::string strDexInt = items.at(0) + "," + items.at(1) + "," + items.at(2);
     std::vector<std::string> speedArgs{"speed", "--weapons", WeaponsFile, "--weapon",
                                        name,    "--stats",   strDexInt,   "--json"};
@@ -468,7 +454,7 @@ TSingleFigures SingleFigures(const json& weapon, const std::string& stats,
     figures.TopProbability = spread["high_probability"];
     const json radar = RunJson({"radar", "--damage",
                                 std::to_string(static_cast<long long>(std::trunc(figures.Average))),
-                                "--top-probability", Exact(figures.TopProbability), "--speed",
+                                "--top-probability", FormatExact(figures.TopProbability), "--speed",
                                 std::to_string(weapon["speed"].get<int>()), "--type",
                                 weapon["type"].get<std::string>(), "--json"});
     figures.Overall = static_cast<int>(std::trunc(radar["overall"].get<double>() * 100));
@@ -895,6 +881,229 @@ TEST(CliErrors, FormulaMessageIsTheEvaluatorsText)
     EXPECT_TRUE(run.Err == "ESyntaxError: The expression is improper. Please check it.\n" ||
                 run.Err == "ESyntaxError: 誤った表記が見られます。修正して下さい。\n")
         << run.Err;
+}
+
+// `command` on the bundled table, one --setup per setup.
+std::vector<std::string> SetupArgs(const char* command, const std::vector<std::string>& setups,
+                                   const std::vector<std::string>& extra)
+{
+    std::vector<std::string> args{command, "--weapons", WeaponsFile};
+    for (const auto& setup : setups)
+        args.insert(args.end(), {"--setup", setup});
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+// A setup's weapon and its inputs as --stats takes them, input `input` set to `value`.
+std::pair<std::string, std::string> SetupParts(const std::string& setup, std::size_t input = 6,
+                                               int value = 0)
+{
+    auto stats = SplitList(setup.substr(setup.rfind('@') + 1));
+    if (input < stats.size())
+        stats[input] = std::to_string(value);
+    std::string list;
+    for (const auto& stat : stats)
+        list += (list.empty() ? "" : ",") + stat;
+    return {setup.substr(0, setup.rfind('@')), list};
+}
+
+TEST(CliCompare, CellsAgreeWithTheSingleWeaponClasses)
+{
+    struct TCase
+    {
+        std::vector<std::string> Setups;
+        const char* Formula;
+        const char* SpeedFormula;
+        std::int32_t Rounding;
+    } const cases[] = {
+        {{"Katana@100,100,25,100,100,100", "Double Axe@90,35,25,80,60,100"},
+         DefaultDamageMethod,
+         DefaultSpeedMethod,
+         RoundUp},
+        // DEX past the speed grid's 200.
+        {{"Bow@60,90,20,85,40,0", "Axe@100,0,0,100,100,7", "Heavy Crossbow@50,230,10,90,30,0"},
+         "Damage*(TacticsR+LumberjR)/2+STR/7",
+         "15000/((30+3*DEXR)*SPEED)",
+         NoRounding},
+    };
+    const json table = RunJson({"weapons", "--file", WeaponsFile, "--json"})["weapons"];
+    for (const auto& c : cases) {
+        const json rows =
+            RunJson(SetupArgs("compare", c.Setups,
+                              {"--formula", c.Formula, "--speed-formula", c.SpeedFormula,
+                               "--rounding", std::to_string(c.Rounding), "--json"}));
+        ASSERT_EQ(rows.size(), 16u);
+        const auto cell = [&](std::size_t row, const char* key, std::size_t s) {
+            EXPECT_EQ(rows[row]["row"], key);
+            return rows[row]["values"][s];
+        };
+        for (std::size_t s = 0; s < c.Setups.size(); ++s) {
+            const auto [name, list] = SetupParts(c.Setups[s]);
+            SCOPED_TRACE(c.Setups[s]);
+            const auto stats = ParseInt32List(list, 6, "--setup");
+            const json& w = *RowNamed(table, name);
+            TWeaponDataAndPCData data{stats[0], stats[1], stats[2], stats[3],
+                                      stats[4], stats[5], {}};
+            data.Weapon = {w["high"], w["low"], w["average"], w["type"], name};
+            TWeaponDamges damages(data);
+            damages.SetRoundingMode(c.Rounding);
+            damages.SetDamageMethod(c.Formula);
+            const TWeaponSpeedData character{name, w["speed"], stats[1], stats[0], stats[2]};
+            TWeaponSpeed speed;
+            speed.SetSpeedMethod(c.SpeedFormula);
+            // Any DEX, where the grid's Delays() end at 200.
+            double delay = 0;
+            speed.DelaysAt(character, std::vector<double>{w["speed"]}, std::span(&delay, 1));
+            EXPECT_EQ(cell(0, "weapon", s), name);
+            EXPECT_EQ(cell(2, "dex", s), stats[1]);
+            EXPECT_EQ(cell(7, "hq_low", s), damages.HQLow());
+            EXPECT_EQ(cell(8, "hq_high", s), damages.HQHigh());
+            EXPECT_EQ(cell(9, "hq_average", s), damages.HQAve());
+            EXPECT_EQ(cell(10, "average", s), damages.Table()[0][0][2]);
+            EXPECT_EQ(cell(11, "supreme_average", s), damages.Table()[5][5][2]);
+            EXPECT_EQ(cell(12, "delay", s), delay);
+            EXPECT_DOUBLE_EQ(cell(13, "dps", s).get<double>(), damages.Table()[0][0][2] / delay);
+        }
+    }
+}
+
+TEST(CliCompare, TextAndCsvMarkTheBestAndShowDifferences)
+{
+    // The first setup twice: equal figures are best together and differ by nothing.
+    const std::vector<std::string> setups{"Katana@100,100,25,100,100,100",
+                                          "Axe@100,100,25,100,100,100",
+                                          "Katana@100,100,25,100,100,100"};
+    const auto text = Lines(RunArgs(SetupArgs("compare", setups, {})).Out);
+    ASSERT_EQ(text.size(), 16u);
+    EXPECT_EQ(text[0], "Weapon           Katana     Axe            Katana");
+    EXPECT_EQ(text[12], "Delay                 1*    1.5   (+0.5)        1*  (0)");
+    EXPECT_EQ(text[13], "DPS               16.00*  15.33   (-0.67)   16.00*  (0.00)");
+    const auto csv = Lines(RunArgs(SetupArgs("compare", setups, {"--csv"})).Out);
+    ASSERT_EQ(csv.size(), 17u);
+    EXPECT_EQ(csv[0], "row,value_1,value_2,value_3,difference_2,difference_3,best_1,best_2,best_3");
+    EXPECT_EQ(csv[1], "weapon,Katana,Axe,Katana,,,0,0,0");
+    EXPECT_EQ(csv[14], "dps,16.00,15.33,16.00,-0.67,0.00,1,0,1");
+}
+
+TEST(CliSweep, PointsAgreeWithTheSingleWeaponCommands)
+{
+    const json table = RunJson({"weapons", "--file", WeaponsFile, "--json"})["weapons"];
+    const std::vector<std::string> setups{"Katana@83,100,25,97,61,100",
+                                          "Double Axe@50,35,10,80,60,100"};
+    struct TCase
+    {
+        std::vector<std::string> Args;
+        std::size_t Input;
+        std::vector<int> Values;
+    } const cases[] = {
+        {{"--stat", "DEX", "--from", "20", "--to", "60", "--step", "20"}, 1, {20, 40, 60}},
+        // A skill ends at 100; a step past the end is not taken.
+        {{"--stat", "tactics", "--from", "95", "--step", "2"}, 3, {95, 97, 99}},
+        {{"--stat", "str", "--from", "240", "--step", "5"}, 0, {240, 245, 250}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.Args;
+        args.push_back("--json");
+        const json answer = RunJson(SetupArgs("sweep", setups, args));
+        const json& points = answer["points"];
+        ASSERT_EQ(points.size(), c.Values.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            EXPECT_EQ(points[i]["value"], c.Values[i]);
+            for (std::size_t s = 0; s < setups.size(); ++s) {
+                const auto [name, list] = SetupParts(setups[s], c.Input, c.Values[i]);
+                SCOPED_TRACE(name + " at " + list);
+                const TSingleFigures single = SingleFigures(*RowNamed(table, name), list, {}, {});
+                const json& figures = points[i]["setups"][s];
+                EXPECT_EQ(figures["average"], single.Average);
+                EXPECT_DOUBLE_EQ(figures["dps"].get<double>(), single.Average / single.Delay);
+            }
+        }
+    }
+}
+
+TEST(CliGains, ChangesAgreeWithTheSingleWeaponCommands)
+{
+    const json katana = RunJson({"weapons", "--file", WeaponsFile, "--json"})["weapons"][2];
+    const std::string stats = "100,90,25,90,100,0", setup = "Katana@" + stats;
+    const std::vector<std::string> args{"gains",  "--weapons", WeaponsFile, "--weapon",
+                                        "Katana", "--stats",   stats};
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.push_back("--json");
+    const json answer = RunJson(jsonArgs);
+    const TSingleFigures base = SingleFigures(katana, args.back(), {}, {});
+    EXPECT_EQ(answer["delay"], base.Delay);
+    // Anatomy is at its end already, and Tactics' +10 reaches it, so it has no "max".
+    const json& gains = answer["gains"];
+    ASSERT_EQ(gains.size(), 14u);
+    const std::vector<std::string> inputs{"STR", "DEX", "INT", "Tactics", "Anatomy", "Lumberjack"};
+    for (std::size_t i = 0; i < gains.size(); ++i) {
+        const json& gain = gains[i];
+        SCOPED_TRACE(gain.dump());
+        EXPECT_EQ(gain["best"], i == 0);
+        const auto input = std::find(inputs.begin(), inputs.end(), gain["input"]) - inputs.begin();
+        EXPECT_EQ(gain["from"], std::stoi(SplitList(args.back()).at(input)));
+        // The speed command's table ends at DEX 200; the text below pins DEX 250.
+        if (input == 1 && gain["to"] > MaxDex)
+            continue;
+        const TSingleFigures after =
+            SingleFigures(katana, SetupParts(setup, input, gain["to"]).second, {}, {});
+        EXPECT_EQ(gain["hq_average"], after.HQAverage - base.HQAverage);
+        EXPECT_EQ(gain["average"], after.Average - base.Average);
+        EXPECT_EQ(gain["delay"], after.Delay - base.Delay);
+        EXPECT_DOUBLE_EQ(gain["dps"].get<double>(),
+                         after.Average / after.Delay - base.Average / base.Delay);
+    }
+    const json delays = RunJson({"speed", "--weapons", WeaponsFile, "--weapon", "Katana", "--stats",
+                                 "100,90,25", "--json"})["delays"];
+    int faster = 91;
+    while (delays[faster] >= delays[90])
+        ++faster;
+    EXPECT_EQ(answer["next_faster_swing"],
+              json({{"more_dex", faster - 90}, {"delay", delays[faster]}}));
+
+    const auto text = Lines(RunArgs(args).Out);
+    ASSERT_EQ(text.size(), 1u + 14u + 1u);
+    EXPECT_EQ(text[1], "DEX         max     90  \u2192  250   0        0     -1  +20.00*");
+    EXPECT_EQ(text.back(), "Next faster swing: +4 DEX \u2192 1 s");
+}
+
+TEST(CliSetups, MalformedArgumentsAreNamed)
+{
+    const std::string katana = "Katana@100,25,100,100,100,0";
+    const auto compare = [&](const char* setup) {
+        return SetupArgs("compare", {setup, katana}, {});
+    };
+    const auto sweep = [&](std::vector<std::string> range) {
+        return SetupArgs("sweep", {katana}, range);
+    };
+    const TErrorCase cases[] = {
+        {"unknown weapon", compare("Katanna@100,25,100,100,100,0"),
+         "--setup \"Katanna@100,25,100,100,100,0\": no weapon named \"Katanna\"\n", ""},
+        {"split at the last @", compare("Axe@1@1,2,3,4,5,6"),
+         "--setup \"Axe@1@1,2,3,4,5,6\": no weapon named \"Axe@1\"\n", ""},
+        {"no @", compare("Katana"),
+         "--setup \"Katana\": expected NAME@STR,DEX,INT,Tactics,Anatomy,Lumberjack\n", ""},
+        {"skill over 100, stats are not", compare("Katana@300,300,300,100,101,0"),
+         "--setup \"Katana@300,300,300,100,101,0\": Anatomy 101 is above 100\n", ""},
+        {"negative", compare("Katana@0,-1,0,0,0,0"),
+         "--setup \"Katana@0,-1,0,0,0,0\": DEX -1 is below 0\n", ""},
+        {"one setup", SetupArgs("compare", {katana}, {}),
+         "--setup: 2 to 6 setups to compare, got 1\n", ""},
+        {"gains",
+         {"gains", "--weapons", WeaponsFile, "--weapon", "Katana", "--stats", "0,0,0,0,0,101"},
+         "--stats: Lumberjack 101 is above 100\n",
+         ""},
+        {"unknown input", sweep({"--stat", "Luck"}),
+         "--stat: \"Luck\" is not one of STR, DEX, INT, Tactics, Anatomy, Lumberjack\n", ""},
+        {"skill past 100", sweep({"--stat", "tactics", "--to", "101"}),
+         "--to: \"101\" is above 100, where Tactics ends\n", ""},
+        {"from past the default end", sweep({"--stat", "INT", "--from", "251"}),
+         "--from: 251 is above --to 250\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ExpectError(c);
+    }
 }
 
 TEST(CliHelp, PrintsUsageAndSucceeds)
