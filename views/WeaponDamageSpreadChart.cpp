@@ -82,6 +82,17 @@ void ClearCategories(QCategoryAxis* axis)
         axis->remove(label);
 }
 
+// A drag scrolls a few pixels per mouse move, each move restarting the axis
+// animation while the damage labels are rewritten under it, which the chart
+// does not survive; a drag needs no animation anyway.
+void ScrollAtOnce(QChart* chart, qreal dx, qreal dy)
+{
+    const QChart::AnimationOptions animations = chart->animationOptions();
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->scroll(dx, dy);
+    chart->setAnimationOptions(animations);
+}
+
 using TRange = QPair<double, double>;
 
 // The outline along the tops of an overlay's bars, in (damage, percent), cut
@@ -193,7 +204,7 @@ protected:
         } else if (m_mode == Mode::Pan) {
             const QPoint delta = pos - m_last;
             // The content follows the mouse: dragging right shows lower damage values.
-            chart()->scroll(-delta.x(), delta.y());
+            ScrollAtOnce(chart(), -delta.x(), delta.y());
             m_last = pos;
         }
         event->accept();
@@ -566,8 +577,8 @@ void TSpreadChart3DView::mouseMoveEvent(QMouseEvent* event)
         const QRectF plot = m_owner->Chart()->plotArea();
         if (front.width() > 0 && front.height() > 0) {
             const QPoint delta = pos - m_last;
-            m_owner->Chart()->scroll(-delta.x() * plot.width() / front.width(),
-                                     delta.y() * plot.height() / front.height());
+            ScrollAtOnce(m_owner->Chart(), -delta.x() * plot.width() / front.width(),
+                         delta.y() * plot.height() / front.height());
         }
         m_last = pos;
         update();

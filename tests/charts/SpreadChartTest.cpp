@@ -196,6 +196,25 @@ private slots:
         QCOMPARE(ValueLabels().last(), QString("15%"));
     }
 
+    void rightDragPansWhileTheAxesAnimate()
+    {
+        m_chart->SetDiceData(2, 13, 3);
+        m_chart->Chart()->setAnimationOptions(QChart::SeriesAnimations |
+                                              QChart::GridAxisAnimations);
+        QWidget* viewport = m_chart->ChartView()->viewport();
+        QPoint at = viewport->rect().center();
+        QTest::mousePress(viewport, Qt::RightButton, {}, at);
+        for (int k = 0; k < 20; ++k) {
+            at += QPoint(-6, 0);
+            QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                             Qt::RightButton, {});
+            QApplication::sendEvent(viewport, &move);
+            QTest::qWait(30);
+        }
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, at);
+        QVERIFY(m_chart->DamageAxisRange().first > 10);
+    }
+
     void tinyDragDoesNotZoom()
     {
         QWidget* viewport = m_chart->ChartView()->viewport();
