@@ -116,7 +116,9 @@ std::string SetupLabel(const TSetup& setup)
                         std::to_string(setup.Stats.DEX);
     for (const TStat stat : {TStat::INT, TStat::Tactics, TStat::Anatomy, TStat::Lumberjack})
         if (StatOf(setup.Stats, stat) != 100)
-            label +=
-                " " + std::string(StatName(stat)) + " " + std::to_string(StatOf(setup.Stats, stat));
+            label.append(" ")
+                .append(StatName(stat))
+                .append(" ")
+                .append(std::to_string(StatOf(setup.Stats, stat)));
     return label;
 }

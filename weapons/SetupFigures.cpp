@@ -38,17 +38,10 @@ std::optional<double> DamagePerSecond(double average, double delay)
     return std::nullopt;
 }
 
-TWeaponSpeed::TDelayRow DelayRow(const TSetup& setup, std::int32_t dexr)
-{
-    return {static_cast<double>(setup.Weapon.Speed), static_cast<double>(setup.Stats.STR),
-            static_cast<double>(setup.Stats.DEX), static_cast<double>(setup.Stats.INT),
-            static_cast<double>(dexr)};
-}
-
-// The speed grid's rows DEX + 1 .. 200 are searched in two batches: a few
-// rows first, which hold the next faster swing of nearly every formula and
-// character, then the rest for the setups still without one.
-constexpr std::int32_t FirstSearchRows = 16;
+// The speed grid's rows DEX + 1 .. 200 are searched in batches that double
+// in length: the next faster swing of most formulas and characters lies a
+// few DEX away, and one far away costs a few batches more.
+constexpr std::int32_t FirstSearchRows = 8;
 
 } // namespace
 
@@ -123,7 +116,7 @@ std::string SetupKeyText(const TSetupKey& key)
 {
     std::string text = key.WeaponName;
     for (const TStat stat : AllStats)
-        text += (stat == TStat::STR ? "@" : ",") + std::to_string(StatOf(key.Stats, stat));
+        text.append(stat == TStat::STR ? "@" : ",").append(std::to_string(StatOf(key.Stats, stat)));
     return text;
 }
 
@@ -216,13 +209,16 @@ TRaderFactors TSetupCalculator::Rating(const TWDataCSVTable& weapon, double aver
     return ComputeRaderFactors(radar);
 }
 
+// The figures are made in scratch that then trades places with `out`, so a
+// fault leaves `out` as it was and a caller that passes the same vector
+// each time gets its figures without allocating or clearing anything.
 void TSetupCalculator::Figures(std::span<const TSetup> setups, std::vector<TSetupFigures>& out)
 {
     const std::size_t count = setups.size();
-    std::vector<TWeaponDataAndPCData> damageSetups(count);
+    m_damageSetups.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const TSetup& setup = setups[i];
-        TWeaponDataAndPCData& row = damageSetups[i];
+        TWeaponDataAndPCData& row = m_damageSetups[i];
         row = setup.Stats;
         row.Weapon = {setup.Weapon.HighDamage,
                       setup.Weapon.LowDamage,
@@ -230,67 +226,16 @@ void TSetupCalculator::Figures(std::span<const TSetup> setups, std::vector<TSetu
                       setup.Weapon.Type,
                       {}};
     }
-    std::vector<TDamageFigures> damages(count);
-    m_damages.Figures(damageSetups, damages);
+    m_damageFigures.resize(count);
+    m_damages.Figures(m_damageSetups, m_damageFigures);
 
-    // Row 0 of each setup is its own DEX; then DEXR runs up from DEX + 1 in
-    // the grid's range while no shorter delay has turned up.
-    const auto searchEnd = [&](const TSetup& setup, std::int32_t rows) {
-        const std::int32_t dex = setup.Stats.DEX;
-        return dex < 0 || dex >= MaxDex ? dex : std::min(MaxDex, dex + rows);
-    };
-    std::vector<TWeaponSpeed::TDelayRow> rows;
-    std::vector<std::size_t> firstRow(count);
+    m_figures.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        firstRow[i] = rows.size();
-        for (std::int32_t dexr = setups[i].Stats.DEX;; ++dexr) {
-            rows.push_back(DelayRow(setups[i], dexr));
-            if (dexr >= searchEnd(setups[i], FirstSearchRows))
-                break;
-        }
-    }
-    std::vector<double> delays(rows.size());
-    m_speed.DelaysOf(rows, delays);
-
-    std::vector<TSetupFigures> figures(count);
-    std::vector<std::size_t> unresolved;
-    for (std::size_t i = 0; i < count; ++i) {
-        TSetupFigures& f = figures[i];
+        TSetupFigures& f = m_figures[i];
         f.Setup = setups[i];
-        f.Damage = damages[i];
-        f.Delay = delays[firstRow[i]];
-        const std::size_t end = i + 1 < count ? firstRow[i + 1] : rows.size();
-        for (std::size_t r = firstRow[i] + 1; r < end && !f.NextFasterSwing; ++r)
-            if (delays[r] < f.Delay)
-                f.NextFasterSwing = TWeaponSpeed::TNextFasterSwing{
-                    static_cast<std::int32_t>(r - firstRow[i]), delays[r]};
-        if (!f.NextFasterSwing &&
-            searchEnd(setups[i], FirstSearchRows) < searchEnd(setups[i], MaxDex))
-            unresolved.push_back(i);
-    }
-
-    rows.clear();
-    firstRow.clear();
-    for (const std::size_t i : unresolved) {
-        firstRow.push_back(rows.size());
-        const std::int32_t from = searchEnd(setups[i], FirstSearchRows) + 1;
-        for (std::int32_t dexr = from; dexr <= MaxDex; ++dexr)
-            rows.push_back(DelayRow(setups[i], dexr));
-    }
-    delays.resize(rows.size());
-    m_speed.DelaysOf(rows, delays);
-    for (std::size_t k = 0; k < unresolved.size(); ++k) {
-        TSetupFigures& f = figures[unresolved[k]];
-        const std::int32_t from = searchEnd(f.Setup, FirstSearchRows) + 1;
-        const std::size_t end = k + 1 < unresolved.size() ? firstRow[k + 1] : rows.size();
-        for (std::size_t r = firstRow[k]; r < end && !f.NextFasterSwing; ++r)
-            if (delays[r] < f.Delay)
-                f.NextFasterSwing = TWeaponSpeed::TNextFasterSwing{
-                    from + static_cast<std::int32_t>(r - firstRow[k]) - f.Setup.Stats.DEX,
-                    delays[r]};
-    }
-
-    for (TSetupFigures& f : figures) {
+        f.Damage = m_damageFigures[i];
+        f.NextFasterSwing.reset();
+        DelayAndNextSwing(f);
         f.DamagePerSecond = DamagePerSecond(f.NormalAverage(), f.Delay);
         const TSpreadFigures& spread = Spread(f.Setup.Weapon);
         f.Bars = spread.Bars;
@@ -298,7 +243,39 @@ void TSetupCalculator::Figures(std::span<const TSetup> setups, std::vector<TSetu
         f.Factors = Rating(f.Setup.Weapon, f.NormalAverage());
         f.Overall = OverallPercent(f.Factors);
     }
-    out = std::move(figures);
+    std::swap(out, m_figures);
+}
+
+// The delay at the character's DEX is the grid's row at that DEX, or the
+// formula at that DEXR beyond the grid; the next faster swing is searched
+// as the grid searches it.
+void TSetupCalculator::DelayAndNextSwing(TSetupFigures& figures)
+{
+    const TSetup& setup = figures.Setup;
+    const std::int32_t dex = setup.Stats.DEX;
+    const TWeaponSpeedData character{{}, setup.Weapon.Speed, dex, setup.Stats.STR, setup.Stats.INT};
+    std::array<double, MaxDex + 1> delays;
+    if (dex < 0 || dex >= MaxDex) {
+        m_speed.DelaysOver(character, dex, dex, delays);
+        figures.Delay = delays[0];
+        return;
+    }
+    std::int32_t from = dex;
+    for (std::int32_t rows = FirstSearchRows;; rows *= 2) {
+        const std::int32_t to = std::min(MaxDex, from + rows);
+        m_speed.DelaysOver(character, from, to, delays);
+        if (from == dex)
+            figures.Delay = delays[0];
+        for (std::int32_t n = std::max(from, dex + 1); n <= to; ++n)
+            if (const double delay = delays[static_cast<std::size_t>(n - from)];
+                delay < figures.Delay) {
+                figures.NextFasterSwing = TWeaponSpeed::TNextFasterSwing{n - dex, delay};
+                return;
+            }
+        if (to == MaxDex)
+            return;
+        from = to + 1;
+    }
 }
 
 std::vector<TSetupFigures> TSetupCalculator::Figures(std::span<const TSetup> setups)

@@ -174,12 +174,17 @@ public:
     TRaderFactors Rating(const TWDataCSVTable& weapon, double average);
 
 private:
+    void DelayAndNextSwing(TSetupFigures& figures);
+
     TWeaponDamges m_damages;
     TWeaponSpeed m_speed;
     using TDiceKey = std::tuple<std::int32_t, std::int32_t, std::int32_t>;
     std::map<TDiceKey, TSpreadFigures> m_spreads;
     std::map<TDiceKey, double> m_topProbabilities;
     // Scratch kept between computations, so a large table allocates once.
+    std::vector<TWeaponDataAndPCData> m_damageSetups;
+    std::vector<TDamageFigures> m_damageFigures;
+    std::vector<TSetupFigures> m_figures;
     std::vector<TWeaponDamges::TAverageInput> m_averageInputs;
     std::vector<TWeaponSpeed::TDelayRow> m_delayRows;
     std::vector<double> m_speeds, m_hqAverages, m_averages, m_delays;

@@ -117,36 +117,38 @@ constexpr std::size_t SetupRows = HQRows + 6 * 6 * 3;
 
 using TColumnStore = std::array<std::array<double, TMathsParser::BatchRows>, 8>;
 
-// Writes the rows of one setup from `first` on, every variable a column so
-// that setups of different characters share a batch.
-void AddSetupRows(const TWeaponDataAndPCData& setup, TColumnStore& columns, std::size_t first)
+// The three variables that change within a setup, one column each, for the
+// rows of one setup.
+struct TSetupColumns
+{
+    std::array<double, SetupRows> Damage, TacticsR, Plus;
+};
+
+// The damage of a row depends on the weapon and the figure alone, its
+// Tactics ratio on the accuracy level, so each is worked out once.
+void FillSetupColumns(const TWeaponDataAndPCData& setup, TSetupColumns& columns)
 {
     const TWeaponBaseData& weapon = setup.Weapon;
-    const double anatomyR = SkillBonus(setup.Anatomy) / 100.0;
-    const double lumberjR = weapon.Type == "AXE" ? SkillBonus(setup.Lumberjack) / 100.0 : 0;
     const bool archery = weapon.Type == "Archery";
-    std::size_t row = first;
-    const auto addRow = [&](double base, bool hq, std::int32_t tacticsBonus, std::int32_t bonus) {
-        columns[SlotSTR][row] = setup.STR;
-        columns[SlotDEX][row] = setup.DEX;
-        columns[SlotINT][row] = setup.INT;
-        columns[SlotAnatomyR][row] = anatomyR;
-        columns[SlotLumberjR][row] = lumberjR;
-        columns[SlotDamage][row] = DamageVariable(base, hq);
-        columns[SlotTacticsR][row] = TacticsRatio(setup.Tactics, tacticsBonus);
-        columns[SlotPlus][row] = bonus;
-        ++row;
-    };
-
-    addRow(weapon.LowDamage, true, 0, 0);
-    addRow(weapon.HighDamage, true, 0, 0);
-    addRow(weapon.AverageDamage, true, 0, 0);
     const std::array<double, 3> bases = {weapon.LowDamage, weapon.HighDamage, weapon.AverageDamage};
-    for (std::size_t a = 0; a < TacticsBonuses.size(); ++a) {
-        const std::int32_t tacticsBonus = archery ? 0 : TacticsBonuses[a];
-        for (std::size_t d = 0; d < DamagePluses.size(); ++d)
-            for (std::size_t f = 0; f < bases.size(); ++f)
-                addRow(bases[f], false, tacticsBonus, DamagePluses[d]);
+    const double noBonus = TacticsRatio(setup.Tactics, 0);
+    std::array<double, 3> damages;
+    for (std::size_t f = 0; f < bases.size(); ++f) {
+        columns.Damage[f] = DamageVariable(bases[f], true);
+        columns.TacticsR[f] = noBonus;
+        columns.Plus[f] = 0;
+        damages[f] = DamageVariable(bases[f], false);
+    }
+    std::size_t row = HQRows;
+    for (const std::int32_t tacticsBonus : TacticsBonuses) {
+        const double tacticsR = archery ? noBonus : TacticsRatio(setup.Tactics, tacticsBonus);
+        for (const std::int32_t plus : DamagePluses)
+            for (const double damage : damages) {
+                columns.Damage[row] = damage;
+                columns.TacticsR[row] = tacticsR;
+                columns.Plus[row] = plus;
+                ++row;
+            }
     }
 }
 
@@ -176,33 +178,57 @@ void TWeaponDamges::Figures(std::span<const TWeaponDataAndPCData> setups,
 }
 
 // Setups are evaluated in their order, so a fault is the one the first
-// failing result of the first failing setup raises.
+// failing result of the first failing setup raises. Each setup is a batch
+// of its own, with its character's stats as plain values: the evaluator
+// runs a batch of three columns faster than one of eight.
 void TWeaponDamges::EvaluateSetups(std::span<const TWeaponDataAndPCData> setups,
                                    std::span<TDamageFigures> out)
 {
-    constexpr std::size_t BlockSetups = TMathsParser::BatchRows / SetupRows;
-    TColumnStore columns;
-    std::array<double, TMathsParser::BatchRows> values;
+    TSetupColumns columns;
+    std::array<double, SetupRows> values;
     TMathsParser::TColumns pointers{};
-    for (std::size_t slot = 0; slot < pointers.size(); ++slot)
-        pointers[slot] = columns[slot].data();
-    for (std::size_t first = 0; first < setups.size(); first += BlockSetups) {
-        const std::size_t n = std::min(BlockSetups, setups.size() - first);
-        for (std::size_t i = 0; i < n; ++i)
-            AddSetupRows(setups[first + i], columns, i * SetupRows);
-        m_parser.ValueBatch(pointers, n * SetupRows, values.data());
-        for (std::size_t i = 0; i < n; ++i) {
-            const double* row = values.data() + i * SetupRows;
-            TDamageFigures& figures = out[first + i];
-            figures.HQLow = Round(row[0], m_roundingMode);
-            figures.HQHigh = Round(row[1], m_roundingMode);
-            figures.HQAve = Round(row[2], m_roundingMode);
-            row += HQRows;
-            for (auto& accuracy : figures.Table)
-                for (auto& level : accuracy)
-                    for (double& figure : level)
-                        figure = Round(*row++, m_roundingMode);
+    pointers[SlotDamage] = columns.Damage.data();
+    pointers[SlotTacticsR] = columns.TacticsR.data();
+    pointers[SlotPlus] = columns.Plus.data();
+    for (std::size_t i = 0; i < setups.size(); ++i) {
+        const TWeaponDataAndPCData& setup = setups[i];
+        m_parser.SetVar(SlotSTR, setup.STR);
+        m_parser.SetVar(SlotDEX, setup.DEX);
+        m_parser.SetVar(SlotINT, setup.INT);
+        m_parser.SetVar(SlotAnatomyR, SkillBonus(setup.Anatomy) / 100.0);
+        m_parser.SetVar(SlotLumberjR,
+                        setup.Weapon.Type == "AXE" ? SkillBonus(setup.Lumberjack) / 100.0 : 0);
+        FillSetupColumns(setup, columns);
+        m_parser.ValueBatch(pointers, SetupRows, values.data());
+        // The mode is chosen once for all rows rather than once per row.
+        const auto roundAll = [&](auto round) {
+            for (double& value : values)
+                value = round(value);
+        };
+        switch (m_roundingMode) {
+        case RoundUp:
+            roundAll([](double v) { return std::ceil(v); });
+            break;
+        case RoundDown:
+            roundAll([](double v) { return std::floor(v); });
+            break;
+        case RoundHalfAwayFromZero:
+            roundAll([](double v) { return std::round(v); });
+            break;
+        default:
+            break;
         }
+
+        TDamageFigures& figures = out[i];
+        const double* row = values.data();
+        figures.HQLow = row[0];
+        figures.HQHigh = row[1];
+        figures.HQAve = row[2];
+        row += HQRows;
+        for (auto& accuracy : figures.Table)
+            for (auto& level : accuracy)
+                for (double& figure : level)
+                    figure = *row++;
     }
 }
 

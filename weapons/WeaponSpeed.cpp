@@ -18,6 +18,30 @@ enum TSlot : std::size_t
     SlotINT,
 };
 
+constexpr std::array<double, MaxDex + 1> DexValues = [] {
+    std::array<double, MaxDex + 1> values{};
+    for (std::size_t n = 0; n < values.size(); ++n)
+        values[n] = static_cast<double>(n);
+    return values;
+}();
+
+// The formula may be set again later without new data, so the character's
+// variables get their values back whatever a batch for another one does.
+struct TRestoredVariables
+{
+    TMathsParser& Parser;
+    std::array<double, 5> Saved{Parser.Var(SlotSTR), Parser.Var(SlotDEX), Parser.Var(SlotINT),
+                                Parser.Var(SlotSPEED), Parser.Var(SlotDEXR)};
+    ~TRestoredVariables()
+    {
+        Parser.SetVar(SlotSTR, Saved[0]);
+        Parser.SetVar(SlotDEX, Saved[1]);
+        Parser.SetVar(SlotINT, Saved[2]);
+        Parser.SetVar(SlotSPEED, Saved[3]);
+        Parser.SetVar(SlotDEXR, Saved[4]);
+    }
+};
+
 // The grid starts a new pair of rows after column 7.
 constexpr int LastColumn = 7;
 
@@ -79,12 +103,6 @@ double TWeaponSpeed::RoundUpToHalfSecond(double value)
 // 201 rows go through the evaluator as one batch.
 void TWeaponSpeed::Recompute()
 {
-    static constexpr std::array<double, MaxDex + 1> DexValues = [] {
-        std::array<double, MaxDex + 1> values{};
-        for (std::size_t n = 0; n < values.size(); ++n)
-            values[n] = static_cast<double>(n);
-        return values;
-    }();
     TMathsParser::TColumns columns{};
     columns[SlotDEXR] = DexValues.data();
     std::array<double, MaxDex + 1> delays;
@@ -130,22 +148,10 @@ std::optional<TWeaponSpeed::TNextFasterSwing> TWeaponSpeed::NextFasterSwing(std:
     return std::nullopt;
 }
 
-// The formula may be set again later without new data, so the character's
-// variables get their values back whatever happens.
 void TWeaponSpeed::DelaysAt(const TWeaponSpeedData& character, std::span<const double> speeds,
                             std::span<double> out)
 {
-    struct TRestore
-    {
-        TMathsParser& Parser;
-        std::array<double, 3> Saved{Parser.Var(SlotSTR), Parser.Var(SlotDEX), Parser.Var(SlotINT)};
-        ~TRestore()
-        {
-            Parser.SetVar(SlotSTR, Saved[0]);
-            Parser.SetVar(SlotDEX, Saved[1]);
-            Parser.SetVar(SlotINT, Saved[2]);
-        }
-    } restore{m_parser};
+    TRestoredVariables restore{m_parser};
     const std::size_t count = std::min(speeds.size(), out.size());
     m_parser.SetVar(SlotSTR, character.STR);
     m_parser.SetVar(SlotDEX, character.DEX);
@@ -157,6 +163,33 @@ void TWeaponSpeed::DelaysAt(const TWeaponSpeedData& character, std::span<const d
     m_parser.ValueBatch(columns, count, out.data());
     for (std::size_t i = 0; i < count; ++i)
         out[i] = RoundUpToHalfSecond(out[i]);
+}
+
+void TWeaponSpeed::DelaysOver(const TWeaponSpeedData& character, std::int32_t from, std::int32_t to,
+                              std::span<double> out)
+{
+    if (to < from)
+        return;
+    TRestoredVariables restore{m_parser};
+    const auto count = std::min(out.size(), static_cast<std::size_t>(to - from) + 1);
+    m_parser.SetVar(SlotSTR, character.STR);
+    m_parser.SetVar(SlotDEX, character.DEX);
+    m_parser.SetVar(SlotINT, character.INT);
+    m_parser.SetVar(SlotSPEED, character.Speed);
+    TMathsParser::TColumns columns{};
+    // Within the grid's range the grid's own column serves; outside it, one
+    // DEXR at a time.
+    if (from >= 0 && to <= MaxDex) {
+        columns[SlotDEXR] = DexValues.data() + from;
+        m_parser.ValueBatch(columns, count, out.data());
+    } else {
+        for (std::size_t k = 0; k < count; ++k) {
+            m_parser.SetVar(SlotDEXR, static_cast<double>(from) + static_cast<double>(k));
+            m_parser.ValueBatch(columns, 1, out.data() + k);
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = RoundUpToHalfSecond(out[k]);
 }
 
 void TWeaponSpeed::DelaysOf(std::span<const TDelayRow> rows, std::span<double> out)

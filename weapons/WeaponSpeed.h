@@ -73,7 +73,14 @@ public:
     void DelaysAt(const TWeaponSpeedData& character, std::span<const double> speeds,
                   std::span<double> out);
 
-    // One row of Delays: the variables of the speed formula as numbers.
+    // The delays of `character` (its name ignored) for DEXR = from .. to,
+    // the other variables as plain values: out[k] is what Delays()[from + k]
+    // would be after setting `character`. One batch; the table, the ranges
+    // and the data stay as they are. Raises like DelaysAt.
+    void DelaysOver(const TWeaponSpeedData& character, std::int32_t from, std::int32_t to,
+                    std::span<double> out);
+
+    // One row of DelaysOf: the variables of the speed formula as numbers.
     struct TDelayRow
     {
         double Speed = 1;
