@@ -13,8 +13,11 @@
 #include <array>
 #include <functional>
 
-struct TSetupFigures;
+QT_BEGIN_NAMESPACE
 class QPainter;
+QT_END_NAMESPACE
+
+struct TSetupFigures;
 
 // Another setup drawn over a chart for comparison: the spread chart reads its
 // bars, the radar chart its factors.
