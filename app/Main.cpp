@@ -4,12 +4,18 @@
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
 #include "expr/Exception.h"
+#include "views/ChartOverlay.h"
+#include "views/PinColours.h"
+#include "views/SetupCompareView.h"
+#include "views/StatGainsView.h"
+#include "views/StatSweepChart.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
 #include "views/WeaponListView.h"
 #include "views/WeaponRaderChart.h"
 #include "views/WeaponRankingView.h"
 #include "views/WeaponSpeedGrid.h"
+#include "weapons/CompareTable.h"
 #include "weapons/NumberFormat.h"
 
 #include <QBuffer>
@@ -30,6 +36,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -37,6 +44,7 @@
 #include <exception>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -106,6 +114,7 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     LoadOptions();
     RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
+    RestorePins();
     RunShowingErrors([this] { RankingRefresh(); });
 }
 
@@ -244,6 +253,18 @@ void TMainForm::CreateControls()
     topLayout->setContentsMargins(2, 2, 2, 2);
     topLayout->setSpacing(2);
     topLayout->addWidget(CreateWeaponBox(), 1);
+    m_pinAction = new QAction(tr("Pin"), this);
+    m_pinAction->setObjectName(QStringLiteral("ActionPin"));
+    m_pinAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    m_pinAction->setToolTip(tr("今の武器とステータスを比較用にピン留め（Ctrl+D、6つまで）"));
+    m_pinAction->setEnabled(false);
+    connect(m_pinAction, &QAction::triggered, this, &TMainForm::PinClick);
+    addAction(m_pinAction);
+    auto* pinButton = new QToolButton(top);
+    pinButton->setObjectName(QStringLiteral("ButtonPin"));
+    pinButton->setDefaultAction(m_pinAction);
+    pinButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    topLayout->addWidget(pinButton);
     topLayout->addWidget(CreateHQBox());
     topLayout->addWidget(CreateStatBox());
     layout->addWidget(top);
@@ -299,6 +320,13 @@ void TMainForm::CreateControls()
             &TMainForm::WeaponRankingViewChosen);
     m_pageControl->addTab(m_rankingView, tr("Ranking"));
 
+    m_pageControl->addTab(CreateComparePage(), tr("Compare"));
+    connect(m_pageControl, &QTabWidget::currentChanged, this, [this] {
+        if (m_pageControl->currentWidget() == m_comparePage) {
+            RunShowingErrors([this] { SweepRefresh(); });
+        }
+    });
+
     splitter->addWidget(m_weaponListView);
     splitter->addWidget(m_pageControl);
     splitter->setStretchFactor(0, 0);
@@ -307,6 +335,39 @@ void TMainForm::CreateControls()
     layout->addWidget(splitter, 1);
 
     setCentralWidget(central);
+}
+
+// The table, the gains and the sweep each at their natural height, one
+// under the other, the page scrolling when the window is small.
+QWidget* TMainForm::CreateComparePage()
+{
+    auto* scroll = new QScrollArea(m_pageControl);
+    scroll->setObjectName(QStringLiteral("ScrollBoxCompare"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* page = new QWidget(scroll);
+    page->setObjectName(QStringLiteral("PanelCompare"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(6);
+    m_compareView = new TSetupCompareView(page);
+    m_compareView->setObjectName(QStringLiteral("SetupCompareView"));
+    m_gainsView = new TStatGainsView(page);
+    m_gainsView->setObjectName(QStringLiteral("StatGainsView"));
+    m_sweepChart = new TStatSweepChart(page);
+    m_sweepChart->setObjectName(QStringLiteral("StatSweepChart"));
+    m_sweepChart->setMinimumHeight(320);
+    layout->addWidget(m_compareView);
+    layout->addWidget(m_gainsView);
+    layout->addWidget(m_sweepChart);
+    layout->addStretch(1);
+    connect(m_compareView, &TSetupCompareView::PinRemoved, this, &TMainForm::RemovePin);
+    connect(m_compareView, &TSetupCompareView::PinMoved, this, &TMainForm::MovePin);
+    connect(m_sweepChart, &TStatSweepChart::SweepRequested, this,
+            [this] { RunShowingErrors([this] { SweepRefresh(); }); });
+    scroll->setWidget(page);
+    m_comparePage = scroll;
+    return scroll;
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
@@ -429,7 +490,11 @@ void TMainForm::LoadOptions()
 
 void TMainForm::SaveOptions()
 {
-    RunShowingErrors([this] { m_optionStore.Save(m_option, Placement()); });
+    std::vector<std::string> pinKeys;
+    for (const TSetup& pin : m_pins) {
+        pinKeys.push_back(SetupKeyText({pin.Weapon.Name, pin.Stats}));
+    }
+    RunShowingErrors([&] { m_optionStore.Save(m_option, Placement(), pinKeys); });
 }
 
 void TMainForm::ApplyOptions()
@@ -473,6 +538,9 @@ void TMainForm::ApplyOptions()
     quietly([this] { m_ranking.SetDamageMethod(m_calculator->DamageMethod()); });
     quietly([this] { m_ranking.SetRoundingMode(m_calculator->RoundingMode()); });
     quietly([this] { m_ranking.SetSpeedMethod(m_weaponSpeedGrid->SpeedMethod().toStdString()); });
+    quietly([this] { m_setups.SetDamageMethod(m_calculator->DamageMethod()); });
+    quietly([this] { m_setups.SetRoundingMode(m_calculator->RoundingMode()); });
+    quietly([this] { m_setups.SetSpeedMethod(m_weaponSpeedGrid->SpeedMethod().toStdString()); });
 }
 
 void TMainForm::SetOptionRecord(const TOptionRecord& record)
@@ -485,6 +553,7 @@ void TMainForm::SetOptionRecord(const TOptionRecord& record)
         }
         RaderRefresh();
         SpeedRefresh();
+        CompareRefresh();
     });
 }
 
@@ -505,6 +574,7 @@ void TMainForm::WeaponListViewClick()
         SpreadChartRefresh();
         SpeedRefresh();
         RaderRefresh();
+        CompareRefresh();
     });
     m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
 }
@@ -517,6 +587,7 @@ void TMainForm::SpinEditChange()
         }
         RaderRefresh();
         SpeedRefresh();
+        CompareRefresh();
     });
 }
 
@@ -636,6 +707,141 @@ void TMainForm::RaderRefresh()
     data.Speed = m_weapon.Speed;
     data.WeaponType = m_weapon.Type;
     m_raderChart->SetRaderChartData(data);
+}
+
+bool TMainForm::WeaponShown() const
+{
+    return m_weaponListView->SelectedSlot() > 0;
+}
+
+void TMainForm::PinClick()
+{
+    if (!WeaponShown() || m_pins.size() >= static_cast<std::size_t>(MaxPins)) {
+        return;
+    }
+    TSetup setup{m_weapon, SpinEditStats()};
+    for (const TSetup& pin : m_pins) {
+        if (pin.Weapon.Name == setup.Weapon.Name &&
+            SetupKeyText({{}, pin.Stats}) == SetupKeyText({{}, setup.Stats})) {
+            return;
+        }
+    }
+    m_pins.push_back(std::move(setup));
+    PinsChanged();
+}
+
+void TMainForm::RemovePin(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_pins.size())) {
+        return;
+    }
+    m_pins.erase(m_pins.begin() + index);
+    PinsChanged();
+}
+
+void TMainForm::MovePin(int from, int to)
+{
+    const int count = static_cast<int>(m_pins.size());
+    if (from < 0 || from >= count || to < 0 || to >= count || from == to) {
+        return;
+    }
+    TSetup moved = std::move(m_pins[static_cast<std::size_t>(from)]);
+    m_pins.erase(m_pins.begin() + from);
+    m_pins.insert(m_pins.begin() + to, std::move(moved));
+    PinsChanged();
+}
+
+void TMainForm::PinsChanged()
+{
+    m_pinAction->setEnabled(WeaponShown() && m_pins.size() < static_cast<std::size_t>(MaxPins));
+    if (WeaponShown()) {
+        RunShowingErrors([this] { CompareRefresh(); });
+    }
+}
+
+// A pinned weapon is found again by its name, as the table may have been
+// edited since; those no longer there are named once and dropped.
+void TMainForm::RestorePins()
+{
+    QStringList dropped;
+    for (const std::string& key : m_optionStore.LoadedPinKeys()) {
+        const std::optional<TSetupKey> parsed = ParseSetupKey(key);
+        const std::vector<TWDataCSVTable>& table = m_weaponListView->Table().Slots();
+        const auto weapon =
+            parsed ? std::find_if(
+                         table.begin() +
+                             std::min<std::ptrdiff_t>(1, static_cast<std::ptrdiff_t>(table.size())),
+                         table.end(),
+                         [&](const TWDataCSVTable& w) { return w.Name == parsed->WeaponName; })
+                   : table.end();
+        if (weapon == table.end() || m_pins.size() >= static_cast<std::size_t>(MaxPins)) {
+            dropped << QString::fromStdString(key);
+            continue;
+        }
+        m_pins.push_back({*weapon, parsed->Stats});
+    }
+    if (!dropped.isEmpty()) {
+        ShowMessage(tr("武器表に見つからないピンを外しました:") + QLatin1Char('\n') +
+                    dropped.join(QLatin1Char('\n')));
+    }
+}
+
+// One batch for the current setup and every pin. The charts draw the pins
+// over the current weapon; the Compare page sets them side by side.
+void TMainForm::CompareRefresh()
+{
+    std::vector<TSetup> setups;
+    setups.push_back({m_weapon, m_stats});
+    setups.insert(setups.end(), m_pins.begin(), m_pins.end());
+    m_pinAction->setEnabled(m_pins.size() < static_cast<std::size_t>(MaxPins));
+    try {
+        m_setups.Figures(setups, m_compareFigures);
+    } catch (const EMathError&) {
+        // The current setup's own faults were shown by its pages; name the
+        // pin whose inputs the formula cannot take.
+        for (std::size_t i = 1; i < setups.size(); ++i) {
+            NamingTheFormula(tr("比較（%1）:").arg(QString::fromStdString(SetupLabel(setups[i]))),
+                             [&] { m_setups.Figures(std::span(&setups[i], 1)); });
+        }
+        throw;
+    }
+
+    QList<TChartOverlay> overlays;
+    for (std::size_t i = 1; i < m_compareFigures.size(); ++i) {
+        overlays << MakeChartOverlay(m_compareFigures[i], static_cast<int>(i) - 1);
+    }
+    m_spreadChart->SetOverlays(overlays);
+    m_raderChart->SetOverlays(overlays);
+    m_compareView->SetFigures(m_compareFigures);
+    m_gainsView->SetGains(m_setups.Gains(setups.front()));
+    m_gainsView->SetNextFasterSwing(m_compareFigures.front().NextFasterSwing);
+    if (m_pageControl->currentWidget() == m_comparePage) {
+        SweepRefresh();
+    }
+}
+
+// The sweep is the page's costliest part, so it follows the inputs only
+// while the page is shown, and catches up when the page is opened.
+void TMainForm::SweepRefresh()
+{
+    if (m_compareFigures.empty()) {
+        return;
+    }
+    const TStat stat = m_sweepChart->RequestedStat();
+    const int from = m_sweepChart->From();
+    const int to = std::max(from, m_sweepChart->To());
+    std::vector<std::int32_t> values(static_cast<std::size_t>(to - from) + 1);
+    std::iota(values.begin(), values.end(), from);
+    std::vector<TSweepLine> lines;
+    for (std::size_t i = 0; i < m_compareFigures.size(); ++i) {
+        const TSetup& setup = m_compareFigures[i].Setup;
+        lines.push_back({i == 0 ? tr("Current: %1").arg(QString::fromStdString(SetupLabel(setup)))
+                                : QString::fromStdString(SetupLabel(setup)),
+                         i == 0 ? QColor(Qt::darkBlue) : PinColour(static_cast<int>(i) - 1),
+                         m_setups.Sweep(setup, stat, values)});
+    }
+    m_sweepChart->SetSweep(stat, std::move(values), std::move(lines));
+    m_sweepChart->SetCurrentValue(StatOf(m_compareFigures.front().Setup.Stats, stat));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -3,6 +3,7 @@
 #include "app/OptionRecord.h"
 #include "app/OptionStore.h"
 #include "app/WindowPlacement.h"
+#include "weapons/SetupFigures.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponRanking.h"
 #include "weapons/WeaponSpeed.h"
@@ -20,7 +21,12 @@ class QLabel;
 class QSpinBox;
 class QSplitter;
 class QTabWidget;
+class QToolButton;
 QT_END_NAMESPACE
+
+class TSetupCompareView;
+class TStatGainsView;
+class TStatSweepChart;
 
 class TWeaponDamageSpreadChart;
 class TWeaponDataGrid;
@@ -77,6 +83,18 @@ public:
     // Where the window stands now, as it is written to Option.ini at close.
     TWindowPlacement Placement() const;
 
+    // The setups pinned for comparison, at most six, kept in Option.ini.
+    const std::vector<TSetup>& Pins() const { return m_pins; }
+    // "Pin" (Ctrl+D): pins the weapon shown with the six inputs; nothing
+    // before a pick, with six pins, or for a setup already pinned.
+    void PinClick();
+    void RemovePin(int index);
+    // Moves pin `from` to the place of pin `to`, the others shifting.
+    void MovePin(int from, int to);
+    // The figures the Compare page shows: the current setup, then the pins;
+    // empty before a pick.
+    const std::vector<TSetupFigures>& CompareFigures() const { return m_compareFigures; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,6 +104,7 @@ private:
     QWidget* CreateWeaponBox();
     QWidget* CreateHQBox();
     QWidget* CreateStatBox();
+    QWidget* CreateComparePage();
     QSpinBox* CreateSpinEdit(const QString& name, int maximum);
 
     void RestorePlacement(const std::optional<TWindowPlacement>& placement);
@@ -109,11 +128,22 @@ private:
     void RaderRefresh();
     void NextSwingRefresh();
     void RankingRefresh();
+    // The pins' figures, and the current setup's beside them on the Compare
+    // page and under the pins on the charts.
+    void CompareRefresh();
+    void SweepRefresh();
+    void PinsChanged();
+    // The pages of one weapon show a weapon: one has been picked.
+    bool WeaponShown() const;
+    void RestorePins();
 
     QString m_dataDir;
     TOptionStore m_optionStore;
     std::unique_ptr<TWeaponDamges> m_calculator;
     TWeaponRanking m_ranking;
+    TSetupCalculator m_setups;
+    std::vector<TSetup> m_pins;
+    std::vector<TSetupFigures> m_compareFigures;
     TWeaponDataAndPCData m_stats;
     TWDataCSVTable m_weapon;
     TOptionRecord m_option;
@@ -130,6 +160,11 @@ private:
     TWeaponSpeedGrid* m_weaponSpeedGrid = nullptr;
     TWeaponRaderChart* m_raderChart = nullptr;
     TWeaponRankingView* m_rankingView = nullptr;
+    QWidget* m_comparePage = nullptr;
+    TSetupCompareView* m_compareView = nullptr;
+    TStatGainsView* m_gainsView = nullptr;
+    TStatSweepChart* m_sweepChart = nullptr;
+    QAction* m_pinAction = nullptr;
     QLabel* m_labelWName = nullptr;
     QLabel* m_labelWType = nullptr;
     QLabel* m_labelWeaponSpeed = nullptr;

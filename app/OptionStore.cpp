@@ -69,11 +69,15 @@ TOptionRecord TOptionStore::Load()
 }
 
 QString TOptionStore::Save(const TOptionRecord& record,
-                           const std::optional<TWindowPlacement>& placement)
+                           const std::optional<TWindowPlacement>& placement,
+                           const std::optional<std::vector<std::string>>& pinKeys)
 {
     WriteOptionRecord(record, m_ini);
     if (placement) {
         WriteWindowPlacement(*placement, m_ini);
+    }
+    if (pinKeys) {
+        WritePinKeys(*pinKeys, m_ini);
     }
     const QByteArray bytes = QByteArray::fromStdString(m_ini.Text());
 

@@ -285,6 +285,9 @@ TSetupCompareView::TSetupCompareView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // As tall as its rows: the page around it scrolls, not the table.
+    setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);

@@ -202,10 +202,10 @@ void MainFormTest::startsWithDesignTextsAndDefaults()
         QCOMPARE(box->maximum(), spin.Maximum);
     }
     auto* pages = Child<QTabWidget>(*form, "PageControl");
-    QCOMPARE(pages->count(), 5);
-    const QStringList tabs = {"MagicDamages", "SpreadChart", "WeaponSpeed", "RaderChart",
-                              "Ranking"};
-    for (int i = 0; i < 5; ++i) {
+    QCOMPARE(pages->count(), 6);
+    const QStringList tabs = {"MagicDamages", "SpreadChart", "WeaponSpeed",
+                              "RaderChart",   "Ranking",     "Compare"};
+    for (int i = 0; i < 6; ++i) {
         QCOMPARE(pages->tabText(i), tabs[i]);
         QVERIFY(pages->isTabEnabled(i));
     }

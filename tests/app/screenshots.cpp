@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,13 +55,19 @@ int main(int argc, char** argv)
         return 1;
     }
     auto* list = form.findChild<TWeaponListView*>(QStringLiteral("WeaponListView"));
-    const auto found = list->findItems(QStringLiteral("Katana"), Qt::MatchExactly, 0);
-    if (found.isEmpty()) {
+    const auto pick = [&](const QString& name) {
+        const auto found = list->findItems(name, Qt::MatchExactly, 0);
+        if (found.isEmpty()) {
+            return false;
+        }
+        list->scrollToItem(found.front());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(found.front()).center());
+        return true;
+    };
+    if (!pick(QStringLiteral("Katana"))) {
         return 1;
     }
-    list->scrollToItem(found.front());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(found.front()).center());
 
     auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl"));
     const char* const names[] = {"main-window.png", "page-spread.png", "page-speed.png",
@@ -70,6 +77,29 @@ int main(int argc, char** argv)
         pages->setCurrentIndex(i);
         ok = Save(form, QDir(outDir).filePath(QString::fromLatin1(names[i]))) && ok;
     }
+
+    // Two pins beside the current Katana: the pictures of comparing.
+    auto* str = form.findChild<QSpinBox*>(QStringLiteral("SpinEditSTR"));
+    auto* dex = form.findChild<QSpinBox*>(QStringLiteral("SpinEditDEX"));
+    pick(QStringLiteral("Double Axe"));
+    form.PinClick();
+    pick(QStringLiteral("War Hammer"));
+    str->setValue(120);
+    form.PinClick();
+    str->setValue(100);
+    dex->setValue(60);
+    pick(QStringLiteral("Katana"));
+    const char* const comparing[] = {"compare-page.png", "compare-main-spread.png",
+                                     "compare-main-radar.png"};
+    for (const int page : {5, 1, 3}) {
+        pages->setCurrentIndex(page);
+        const char* name = comparing[page == 5 ? 0 : (page == 1 ? 1 : 2)];
+        ok = Save(form, QDir(outDir).filePath(QString::fromLatin1(name))) && ok;
+    }
+    pages->setCurrentIndex(5);
+    QTest::qWait(300);
+    const QImage whole = form.PageImage();
+    ok = whole.save(QDir(outDir).filePath(QStringLiteral("compare-page-whole.png"))) && ok;
     pages->setCurrentIndex(0);
 
     TOptionDlg dialog(form.OptionRecord(), &form);
