@@ -4,12 +4,14 @@
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
+#include "views/SetupCompareView.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
 #include "views/WeaponListView.h"
 #include "views/WeaponRaderChart.h"
 #include "views/WeaponRankingView.h"
 #include "views/WeaponSpeedGrid.h"
+#include "weapons/CompareTable.h"
 #include "weapons/DamageSpread.h"
 #include "weapons/FileKind.h"
 #include "weapons/NumberFormat.h"
@@ -101,6 +103,8 @@ private slots:
     void eachRowComputesItsOwnWeaponWhateverItsIndex();
     void aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting_data();
     void aNamedPipeInPlaceOfAFileIsRefusedWithoutWaiting();
+    void pinnedSetupsAreComparedAndKeptAcrossARestart();
+    void aPinTheFormulaCannotTakeIsNamedOnce();
 
 private:
     TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
@@ -948,6 +952,21 @@ void MainFormTest::rankingAgreesWithTheSingleWeaponPages()
         const int row = RowOfSlot(*view, slot);
         QCOMPARE(view->CellText(row, TRankColumn::Delay),
                  General(speed.Delays()[static_cast<std::size_t>(dex)]));
+
+        // The Compare page's first column is the same setup.
+        const auto* compare = Child<TSetupCompareView>(*form, "SetupCompareView");
+        const auto* grid = Child<TWeaponDataGrid>(*form, "WeaponDataGrid");
+        QCOMPARE(compare->CellText(TCompareRow::HQHigh, 0),
+                 Child<QLabel>(*form, "LabelHQHigh")->text());
+        QCOMPARE(compare->CellText(TCompareRow::NormalAverage, 0), grid->CellText(2, 3));
+        QCOMPARE(compare->CellText(TCompareRow::SupremeAverage, 0), grid->CellText(7, 18));
+        for (const auto& [compareRow, rankColumn] :
+             {std::pair{TCompareRow::Delay, TRankColumn::Delay},
+              std::pair{TCompareRow::DamagePerSecond, TRankColumn::DamagePerSecond},
+              std::pair{TCompareRow::TopProbability, TRankColumn::TopProbability},
+              std::pair{TCompareRow::Overall, TRankColumn::Overall}}) {
+            QCOMPARE(compare->CellText(compareRow, 0), view->CellText(row, rankColumn));
+        }
         QVERIFY(m_messages.isEmpty());
     }
 }
@@ -1073,6 +1092,91 @@ void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking()
     Child<QSpinBox>(*form, "SpinEditSTR")->setValue(110);
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(view->ToTabSeparatedText() != before);
+}
+
+// Every pin's column is what the pages show when its weapon is picked with
+// its inputs; pins come back at the next start, less those whose weapon
+// has left the table, named in one message.
+void MainFormTest::pinnedSetupsAreComparedAndKeptAcrossARestart()
+{
+    std::vector<TSetupFigures> pinned;
+    {
+        auto form = MakeForm();
+        auto* pin = Child<QAction>(*form, "ActionPin");
+        QVERIFY(!pin->isEnabled());
+        QCOMPARE(pin->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        SelectWeapon(*form, QStringLiteral("Bow"));
+        pin->trigger();
+        TStats strong;
+        strong.STR = 130;
+        strong.DEX = 45;
+        SetStats(*form, strong);
+        SelectWeapon(*form, QStringLiteral("Hatchet"));
+        pin->trigger();
+        pin->trigger();
+        QCOMPARE(form->Pins().size(), std::size_t{2});
+        pinned = form->CompareFigures();
+        QCOMPARE(pinned.size(), std::size_t{3});
+
+        form->MovePin(1, 0);
+        QCOMPARE(form->Pins().front().Weapon.Name, std::string("Hatchet"));
+        for (const TSetupFigures& figures : {pinned[1], pinned[2]}) {
+            SetStats(*form, {figures.Setup.Stats.STR, figures.Setup.Stats.DEX,
+                             figures.Setup.Stats.INT, figures.Setup.Stats.Tactics,
+                             figures.Setup.Stats.Anatomy, figures.Setup.Stats.Lumberjack});
+            SelectWeapon(*form, QString::fromStdString(figures.Setup.Weapon.Name));
+            const TSetupFigures& current = form->CompareFigures().front();
+            for (int row = 0; row < CompareRowCount; ++row) {
+                QCOMPARE(CompareCellText(current, TCompareRow(row)),
+                         CompareCellText(figures, TCompareRow(row)));
+            }
+            QCOMPARE(General(figures.Damage.HQAve), Child<QLabel>(*form, "LabelHQAve")->text());
+        }
+        form->close();
+    }
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(ReadFile(m_dataDir->filePath("Option.ini"))
+                .contains("[Pins]\nCount=2\nPin1=Hatchet@130,45,100,100,100,100\n"
+                          "Pin2=Bow@100,100,100,100,100,100\n"));
+
+    auto form = MakeForm();
+    QCOMPARE(form->Pins().size(), std::size_t{2});
+    QCOMPARE(form->Pins()[1].Weapon.Name, std::string("Bow"));
+    form->close();
+
+    QByteArray table = ReadFile(m_dataDir->filePath("WData.csv"));
+    const qsizetype bow = table.indexOf(",Bow,");
+    table.remove(table.lastIndexOf('\n', bow) + 1,
+                 table.indexOf('\n', bow) - table.lastIndexOf('\n', bow));
+    WriteFile(m_dataDir->filePath("WData.csv"), table);
+    form = MakeForm();
+    QCOMPARE(form->Pins().size(), std::size_t{1});
+    QCOMPARE(m_messages, QStringList{QStringLiteral("武器表に見つからないピンを外しました:\n"
+                                                    "Bow@100,100,100,100,100,100")});
+}
+
+// A pin whose inputs the formula cannot take is the action's one message,
+// named by the pin, while the current setup and the ranking go on.
+void MainFormTest::aPinTheFormulaCannotTakeIsNamedOnce()
+{
+    auto form = MakeForm();
+    TStats strong;
+    strong.STR = 120;
+    SetStats(*form, strong);
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    form->PinClick();
+    SetStats(*form, TStats());
+    QVERIFY(m_messages.isEmpty());
+
+    TOptionRecord record;
+    record.Base.DamageMethod = "Damage/(STR-120)";
+    form->SetOptionRecord(record);
+    QCOMPARE(m_messages,
+             QStringList{QStringLiteral(
+                 "比較（Katana · STR 120 DEX 100）:\nFloating point division by zero")});
+    QVERIFY(!Child<TWeaponRankingView>(*form, "WeaponRankingView")->Ranking().empty());
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(),
+             General(Expected(form->Pins().front().Weapon, TStats(), record).HQAve()));
 }
 
 void MainFormTest::nextFasterSwingAtRangeBorders()
