@@ -21,15 +21,13 @@ constexpr int IconSize = 16;
 // The weapon's line number in the file, so sort column 0 can restore file order.
 constexpr int FileOrderRole = Qt::UserRole;
 
-constexpr std::array<const char*, 6> TypeCodes = {"Swords", "AXE",     "Fencing",
-                                                  "Mace",   "Archery", "Staff"};
 constexpr std::array<const char*, 6> IconFiles = {"SS.bmp",   "AXE.bmp",     "Fencing.bmp",
                                                   "Mace.bmp", "Archery.bmp", "Staff.bmp"};
 
 int IconIndexOfType(const std::string& type)
 {
-    for (std::size_t i = 0; i < TypeCodes.size(); ++i) {
-        if (type == TypeCodes[i]) {
+    for (std::size_t i = 0; i < WeaponTypeCodes.size(); ++i) {
+        if (type == WeaponTypeCodes[i]) {
             return static_cast<int>(i);
         }
     }
@@ -85,7 +83,7 @@ TWeaponListView::TWeaponListView(QWidget* parent) : QTreeWidget(parent)
     setColumnHidden(IndexColumn, true);
 
     connect(this, &QTreeWidget::itemClicked, this, [this] {
-        if (!selectedItems().isEmpty()) {
+        if (SelectedSlot() != 0) {
             emit WeaponClicked();
         }
     });
@@ -100,6 +98,7 @@ void TWeaponListView::LoadWeapons(const QString& dataDir)
     } catch (const EFileError&) {
         m_table.Clear();
         clear();
+        m_hiddenCount = 0;
         throw;
     }
     FillRows();
@@ -147,9 +146,43 @@ void TWeaponListView::FillRows()
         items.append(item);
     }
     addTopLevelItems(items);
+    // The view forgot its hidden rows with the old ones.
+    m_hiddenCount = 0;
+    ApplyFilter();
     if (m_sortColumn != 0) {
         SetSortColumn(m_sortColumn);
     }
+}
+
+void TWeaponListView::SetFilter(const TWeaponFilter& filter)
+{
+    if (filter == m_filter) {
+        return;
+    }
+    m_filter = filter;
+    ApplyFilter();
+}
+
+void TWeaponListView::ApplyFilter()
+{
+    const QModelIndex root;
+    const bool all = m_filter.IsEmpty();
+    if (all && m_hiddenCount == 0) {
+        return;
+    }
+    // Only rows that change are touched: each hidden row costs the view a
+    // tracked index, and one more letter changes few rows.
+    int hidden = 0;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = topLevelItem(row);
+        const bool hide =
+            !all && !PassesWeaponFilter(m_filter, item->text(NameColumn), item->text(TypeColumn));
+        if (hide != isRowHidden(row, root)) {
+            setRowHidden(row, root, hide);
+        }
+        hidden += hide ? 1 : 0;
+    }
+    m_hiddenCount = hidden;
 }
 
 bool TWeaponListView::GetWeaponData(TWDataCSVTable& out) const
@@ -166,8 +199,11 @@ bool TWeaponListView::GetWeaponData(TWDataCSVTable& out) const
 
 int TWeaponListView::SelectedSlot() const
 {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? 0 : selected.front()->data(NameColumn, FileOrderRole).toInt();
+    // The selection model, not selectedItems(), which leaves hidden rows out.
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty()
+               ? 0
+               : selected.front().siblingAtColumn(NameColumn).data(FileOrderRole).toInt();
 }
 
 bool TWeaponListView::SelectSlot(int slot)
@@ -229,11 +265,11 @@ void TWeaponListView::UpdateSortIndicator()
 
 void TWeaponListView::keyPressEvent(QKeyEvent* event)
 {
-    const QList<QTreeWidgetItem*> before = selectedItems();
+    const int before = SelectedSlot();
     QTreeWidget::keyPressEvent(event);
-    const QList<QTreeWidgetItem*> after = selectedItems();
+    const int after = SelectedSlot();
     // Moving the selection with the keyboard picks a weapon as a click does.
-    if (!after.isEmpty() && after != before) {
+    if (after != 0 && after != before) {
         emit WeaponClicked();
     }
 }

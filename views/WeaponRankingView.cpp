@@ -58,33 +58,45 @@ QString Format(const TWeaponRank& rank, TRankColumn column)
 
 // The rows as the view shows them, already in sorted order: nothing is
 // sorted or formatted ahead of being painted, so ten thousand rows cost
-// only what is on screen.
+// only what is on screen. All rows are kept, so a wider filter needs no
+// new ranking.
 class TWeaponRankingModel : public QAbstractTableModel
 {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    const std::vector<TWeaponRank>& Rows() const { return m_rows; }
+    const std::vector<TWeaponRank>& Rows() const { return m_filter.IsEmpty() ? m_all : m_rows; }
 
     void Replace(std::vector<TWeaponRank> rows, TRankColumn column, bool descending)
     {
         SortRanking(rows, column, descending);
         beginResetModel();
-        m_rows = std::move(rows);
+        m_all = std::move(rows);
+        Filter();
         endResetModel();
     }
 
     void Sort(TRankColumn column, bool descending)
     {
         beginResetModel();
-        SortRanking(m_rows, column, descending);
+        SortRanking(m_all, column, descending);
+        Filter();
+        endResetModel();
+    }
+
+    void SetFilter(const TWeaponFilter& filter)
+    {
+        beginResetModel();
+        m_filter = filter;
+        Filter();
         endResetModel();
     }
 
     int RowOfSlot(int slot) const
     {
-        for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            if (m_rows[i].Slot == slot) {
+        const std::vector<TWeaponRank>& rows = Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].Slot == slot) {
                 return static_cast<int>(i);
             }
         }
@@ -93,7 +105,7 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+        return parent.isValid() ? 0 : static_cast<int>(Rows().size());
     }
 
     int columnCount(const QModelIndex& parent = QModelIndex()) const override
@@ -108,7 +120,7 @@ public:
         }
         const auto column = static_cast<TRankColumn>(index.column());
         if (role == Qt::DisplayRole) {
-            return Format(m_rows[static_cast<std::size_t>(index.row())], column);
+            return Format(Rows()[static_cast<std::size_t>(index.row())], column);
         }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(
@@ -141,6 +153,23 @@ public:
     }
 
 private:
+    // An empty filter shows m_all itself rather than a copy of it.
+    void Filter()
+    {
+        m_rows.clear();
+        if (m_filter.IsEmpty()) {
+            return;
+        }
+        for (const TWeaponRank& rank : m_all) {
+            if (PassesWeaponFilter(m_filter, QString::fromStdString(rank.Name),
+                                   QString::fromStdString(rank.Type))) {
+                m_rows.push_back(rank);
+            }
+        }
+    }
+
+    std::vector<TWeaponRank> m_all;
+    TWeaponFilter m_filter;
     std::vector<TWeaponRank> m_rows;
 };
 
@@ -190,6 +219,7 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
         if (m_restoring) {
             return;
         }
+        m_filteredOutSlot = 0;
         if (const int slot = SelectedSlot(); slot != 0) {
             emit WeaponChosen(slot);
         }
@@ -202,7 +232,7 @@ TWeaponRankingView::~TWeaponRankingView() = default;
 
 void TWeaponRankingView::SetRanking(std::vector<TWeaponRank> ranking)
 {
-    const int slot = SelectedSlot();
+    const int slot = SlotToKeep();
     const int scroll = verticalScrollBar()->value();
     m_restoring = true;
     m_model->Replace(std::move(ranking), m_sortColumn, m_descending);
@@ -218,7 +248,7 @@ const std::vector<TWeaponRank>& TWeaponRankingView::Ranking() const
 
 void TWeaponRankingView::SetSort(TRankColumn column, bool descending)
 {
-    const int slot = SelectedSlot();
+    const int slot = SlotToKeep();
     m_sortColumn = column;
     m_descending = descending;
     m_restoring = true;
@@ -226,6 +256,19 @@ void TWeaponRankingView::SetSort(TRankColumn column, bool descending)
     m_restoring = false;
     RestoreSelection(slot, true);
     UpdateSortIndicator();
+}
+
+void TWeaponRankingView::SetFilter(const TWeaponFilter& filter)
+{
+    if (filter == m_filter) {
+        return;
+    }
+    const int slot = SlotToKeep();
+    m_filter = filter;
+    m_restoring = true;
+    m_model->SetFilter(filter);
+    m_restoring = false;
+    RestoreSelection(slot, true);
 }
 
 std::pair<TRankColumn, bool> TWeaponRankingView::NextSort(TRankColumn current, bool descending,
@@ -272,9 +315,11 @@ void TWeaponRankingView::RestoreSelection(int slot, bool scroll)
     const int row = slot != 0 ? m_model->RowOfSlot(slot) : -1;
     if (row < 0) {
         selectionModel()->clearSelection();
+        m_filteredOutSlot = m_filter.IsEmpty() ? 0 : slot;
         m_restoring = false;
         return;
     }
+    m_filteredOutSlot = 0;
     const QModelIndex index = m_model->index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
@@ -282,6 +327,12 @@ void TWeaponRankingView::RestoreSelection(int slot, bool scroll)
         scrollTo(index);
     }
     m_restoring = false;
+}
+
+int TWeaponRankingView::SlotToKeep() const
+{
+    const int slot = SelectedSlot();
+    return slot != 0 ? slot : m_filteredOutSlot;
 }
 
 void TWeaponRankingView::UpdateSortIndicator()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "views/WeaponFilter.h"
 #include "weapons/WeaponRanking.h"
 
 #include <QString>
@@ -11,10 +12,12 @@ class TWeaponRankingModel;
 
 // Every weapon of the table as it serves the character, one row each, in
 // the order of the column the user picked. Shows the rows the main window
-// ranked; sorting, formatting and keeping the user's row are all it does.
+// ranked; sorting, filtering, formatting and keeping the user's row are all
+// it does.
 class TWeaponRankingView : public QTableView
 {
     Q_OBJECT
+    Q_PROPERTY(TWeaponFilter Filter READ Filter WRITE SetFilter)
 
 public:
     explicit TWeaponRankingView(QWidget* parent = nullptr);
@@ -24,8 +27,14 @@ public:
     // weapon selected before stays selected while it is among the rows;
     // nothing is emitted for that.
     void SetRanking(std::vector<TWeaponRank> ranking);
-    // The rows in the order shown.
+    // The rows the filter lets through, in the order shown.
     const std::vector<TWeaponRank>& Ranking() const;
+
+    // Shows only the weapons the filter lets through, as the weapon list
+    // does. A selected weapon the filter hides is selected again once a
+    // filter shows it, as the list keeps it; nothing is emitted either way.
+    TWeaponFilter Filter() const { return m_filter; }
+    void SetFilter(const TWeaponFilter& filter);
 
     TRankColumn SortColumn() const { return m_sortColumn; }
     bool SortDescending() const { return m_descending; }
@@ -53,13 +62,17 @@ signals:
 
 private:
     void HeaderClicked(int section);
-    // Restores the selection by slot after the rows were replaced or
-    // re-sorted; the user did not choose anything.
+    // Restores the selection by slot after the rows were replaced, re-sorted
+    // or filtered; the user did not choose anything.
     void RestoreSelection(int slot, bool scroll);
+    // The selected weapon, or the one the filter hides.
+    int SlotToKeep() const;
     void UpdateSortIndicator();
 
     TWeaponRankingModel* m_model = nullptr;
     TRankColumn m_sortColumn = TRankColumn::DamagePerSecond;
     bool m_descending = true;
+    TWeaponFilter m_filter;
+    int m_filteredOutSlot = 0;
     bool m_restoring = false;
 };
