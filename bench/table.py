@@ -112,6 +112,23 @@ def main():
         met = ns is not None and ns < target_ns
         print(f"| {label} | {fmt(ns)} | {ratio} | < 20 ms | {verdict(ns, met)} |")
 
+    # Comparing setups, against what one weapon click computes.
+    click = t.get("Click")
+    print("\n| Comparing setups | Time | Against | Ratio | Target | Met |")
+    print("|---|---|---|---|---|---|")
+    for count, label in ((6, "Compare page: 6 full setups (the pins)"),
+                         (7, "Compare page: 6 pins and the current setup")):
+        compare = t.get(f"Compare/{count}")
+        ratio = compare / click if compare and click else None
+        print(f"| {label}, every figure | {fmt(compare)} | one weapon click, {fmt(click)} "
+              f"| {times(ratio)} | ≤ 3x a click "
+              f"| {verdict(compare, ratio is not None and ratio <= 3)} |")
+    for key, label, limit in (("Sweep6x251", "Sweep: 6 setups over 251 values", 5e6),
+                              ("Gains", "Stat gains of one setup", 1e6)):
+        ns = t.get(key)
+        print(f"| {label} | {fmt(ns)} | - | - | < {fmt(limit)} "
+              f"| {verdict(ns, ns is not None and ns < limit)} |")
+
 
 if __name__ == "__main__":
     main()
