@@ -7,3 +7,11 @@ bool PassesWeaponFilter(const TWeaponFilter& filter, const QString& name, const 
     }
     return name.contains(filter.Text, Qt::CaseInsensitive);
 }
+
+bool NarrowsWeaponFilter(const TWeaponFilter& wider, const TWeaponFilter& narrower)
+{
+    // Case folds one code unit at a time, so a name holding the longer text
+    // holds every part of it.
+    return (wider.Type.isEmpty() || narrower.Type == wider.Type) &&
+           narrower.Text.contains(wider.Text, Qt::CaseInsensitive);
+}

@@ -28,3 +28,7 @@ Q_DECLARE_METATYPE(TWeaponFilter)
 // Case is folded the Unicode way, so full-width letters match their own
 // other case; kana and kanji have none and match only themselves.
 bool PassesWeaponFilter(const TWeaponFilter& filter, const QString& name, const QString& type);
+
+// True when every weapon `narrower` lets through, `wider` lets through too,
+// so one more letter needs to look only at the weapons shown already.
+bool NarrowsWeaponFilter(const TWeaponFilter& wider, const TWeaponFilter& narrower);

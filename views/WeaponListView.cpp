@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPixmap>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -35,19 +36,6 @@ int IconIndexOfType(const std::string& type)
 }
 
 } // namespace
-
-// Sorting asks the items, so each row consults its view's sort column.
-class TWeaponListItem : public QTreeWidgetItem
-{
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const auto* view = static_cast<const TWeaponListView*>(treeWidget());
-        return view != nullptr && view->RowLess(*this, other);
-    }
-};
 
 TWeaponListView::TWeaponListView(QWidget* parent) : QTreeWidget(parent)
 {
@@ -82,11 +70,24 @@ TWeaponListView::TWeaponListView(QWidget* parent) : QTreeWidget(parent)
     // The Index is only there to sort by; nobody reads it.
     setColumnHidden(IndexColumn, true);
 
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_rebuilding) {
+            return;
+        }
+        const QList<QTreeWidgetItem*> selected = selectedItems();
+        m_selectedSlot =
+            selected.isEmpty() ? 0 : selected.front()->data(NameColumn, FileOrderRole).toInt();
+    });
     connect(this, &QTreeWidget::itemClicked, this, [this] {
         if (SelectedSlot() != 0) {
             emit WeaponClicked();
         }
     });
+}
+
+TWeaponListView::~TWeaponListView()
+{
+    ClearRows();
 }
 
 void TWeaponListView::LoadWeapons(const QString& dataDir)
@@ -97,8 +98,7 @@ void TWeaponListView::LoadWeapons(const QString& dataDir)
         m_table.LoadFromFile(QFile::encodeName(path).toStdString());
     } catch (const EFileError&) {
         m_table.Clear();
-        clear();
-        m_hiddenCount = 0;
+        ClearRows();
         throw;
     }
     FillRows();
@@ -129,29 +129,40 @@ void TWeaponListView::LoadIcons(const QString& dataDir)
 
 void TWeaponListView::FillRows()
 {
-    clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(m_table.Count());
+    ClearRows();
+    m_rows.reserve(static_cast<std::size_t>(m_table.Count()));
     for (int line = 1; line <= m_table.Count(); ++line) {
         const TWDataCSVTable& weapon = m_table.Weapon(line);
-        auto* item = new TWeaponListItem;
-        item->setText(NameColumn, QString::fromStdString(weapon.Name));
+        auto* item = new QTreeWidgetItem;
+        const QString name = QString::fromStdString(weapon.Name);
+        const QString type = QString::fromStdString(weapon.Type);
+        item->setText(NameColumn, name);
         item->setText(IndexColumn, QString::number(weapon.Index));
-        item->setText(TypeColumn, QString::fromStdString(weapon.Type));
+        item->setText(TypeColumn, type);
         item->setData(NameColumn, FileOrderRole, line);
         const int icon = IconIndexOfType(weapon.Type);
         if (icon >= 0) {
             item->setIcon(NameColumn, m_icons[static_cast<std::size_t>(icon)]);
         }
-        items.append(item);
+        m_rows.push_back({item, line, name, type});
     }
-    addTopLevelItems(items);
-    // The view forgot its hidden rows with the old ones.
-    m_hiddenCount = 0;
-    ApplyFilter();
-    if (m_sortColumn != 0) {
-        SetSortColumn(m_sortColumn);
+    SortRows();
+    ShowRows();
+}
+
+void TWeaponListView::ClearRows()
+{
+    m_rebuilding = true;
+    // Rows out of the tree first: clear() deletes the others.
+    for (const TRow& row : m_rows) {
+        if (row.Item->treeWidget() == nullptr) {
+            delete row.Item;
+        }
     }
+    m_rows.clear();
+    clear();
+    m_selectedSlot = 0;
+    m_rebuilding = false;
 }
 
 void TWeaponListView::SetFilter(const TWeaponFilter& filter)
@@ -159,30 +170,45 @@ void TWeaponListView::SetFilter(const TWeaponFilter& filter)
     if (filter == m_filter) {
         return;
     }
+    const bool narrower = NarrowsWeaponFilter(m_filter, filter);
     m_filter = filter;
-    ApplyFilter();
+    ShowRows(narrower);
 }
 
-void TWeaponListView::ApplyFilter()
+void TWeaponListView::ShowRows(bool amongShown)
 {
-    const QModelIndex root;
+    QList<QTreeWidgetItem*> shown;
+    QTreeWidgetItem* selected = nullptr;
     const bool all = m_filter.IsEmpty();
-    if (all && m_hiddenCount == 0) {
+    for (const TRow& row : m_rows) {
+        if (amongShown && row.Item->treeWidget() == nullptr) {
+            continue;
+        }
+        if (all || PassesWeaponFilter(m_filter, row.Name, row.Type)) {
+            shown.append(row.Item);
+            if (row.Slot == m_selectedSlot) {
+                selected = row.Item;
+            }
+        }
+    }
+    QTreeWidgetItem* root = invisibleRootItem();
+    bool same = root->childCount() == shown.size();
+    for (int i = 0; same && i < shown.size(); ++i) {
+        same = root->child(i) == shown[i];
+    }
+    if (same) {
         return;
     }
-    // Only rows that change are touched: each hidden row costs the view a
-    // tracked index, and one more letter changes few rows.
-    int hidden = 0;
-    for (int row = 0; row < topLevelItemCount(); ++row) {
-        const QTreeWidgetItem* item = topLevelItem(row);
-        const bool hide =
-            !all && !PassesWeaponFilter(m_filter, item->text(NameColumn), item->text(TypeColumn));
-        if (hide != isRowHidden(row, root)) {
-            setRowHidden(row, root, hide);
-        }
-        hidden += hide ? 1 : 0;
+    // Hiding rows in place would make the tree track each hidden row and
+    // check every row at each layout; out of the tree they cost nothing.
+    m_rebuilding = true;
+    root->takeChildren();
+    addTopLevelItems(shown);
+    if (selected != nullptr) {
+        setCurrentItem(selected);
+        scrollToItem(selected);
     }
-    m_hiddenCount = hidden;
+    m_rebuilding = false;
 }
 
 bool TWeaponListView::GetWeaponData(TWDataCSVTable& out) const
@@ -197,26 +223,23 @@ bool TWeaponListView::GetWeaponData(TWDataCSVTable& out) const
     return true;
 }
 
-int TWeaponListView::SelectedSlot() const
-{
-    // The selection model, not selectedItems(), which leaves hidden rows out.
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty()
-               ? 0
-               : selected.front().siblingAtColumn(NameColumn).data(FileOrderRole).toInt();
-}
-
 bool TWeaponListView::SelectSlot(int slot)
 {
-    for (int row = 0; row < topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = topLevelItem(row);
-        if (item->data(NameColumn, FileOrderRole).toInt() == slot) {
-            setCurrentItem(item);
-            scrollToItem(item);
-            return true;
-        }
+    const auto row = std::find_if(m_rows.begin(), m_rows.end(),
+                                  [slot](const TRow& r) { return r.Slot == slot; });
+    if (row == m_rows.end()) {
+        return false;
     }
-    return false;
+    if (row->Item->treeWidget() != nullptr) {
+        setCurrentItem(row->Item);
+        scrollToItem(row->Item);
+        return true;
+    }
+    m_rebuilding = true;
+    clearSelection();
+    m_rebuilding = false;
+    m_selectedSlot = slot;
+    return true;
 }
 
 void TWeaponListView::SetSortColumn(int column)
@@ -225,13 +248,24 @@ void TWeaponListView::SetSortColumn(int column)
     m_collator = QCollator();
     m_collator.setCaseSensitivity(Qt::CaseSensitive);
     m_collator.setNumericMode(false);
-    const int key = std::abs(column);
-    if (key >= 1 && key <= columnCount()) {
-        sortItems(key - 1, column < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
-    } else {
-        sortItems(NameColumn, Qt::AscendingOrder);
-    }
+    SortRows();
+    ShowRows();
     UpdateSortIndicator();
+}
+
+void TWeaponListView::SortRows()
+{
+    const int key = std::abs(m_sortColumn);
+    // Stable, as the tree's own sort was: equal keys keep their last order.
+    if (m_sortColumn < 0 && key <= columnCount()) {
+        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const TRow& a, const TRow& b) {
+            return RowLess(*b.Item, *a.Item);
+        });
+    } else {
+        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const TRow& a, const TRow& b) {
+            return RowLess(*a.Item, *b.Item);
+        });
+    }
 }
 
 int TWeaponListView::NextSortColumn(int current, int clickedColumnPosition)

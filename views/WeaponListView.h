@@ -9,11 +9,13 @@
 #include <QTreeWidget>
 
 #include <array>
+#include <vector>
 
 // The list the user picks a weapon from. Owns the weapon table read from
 // WData.csv and the six type icons; the main window holds the sort column
-// and asks for the selected weapon's record after each click. A filter hides
-// rows without touching the selection, so the weapon picked stays picked.
+// and asks for the selected weapon's record after each click. The rows a
+// filter leaves out are taken out of the tree, so a long table costs only
+// the rows shown; the weapon picked stays picked while its row is out.
 class TWeaponListView : public QTreeWidget
 {
     Q_OBJECT
@@ -22,6 +24,7 @@ class TWeaponListView : public QTreeWidget
 
 public:
     explicit TWeaponListView(QWidget* parent = nullptr);
+    ~TWeaponListView() override;
 
     // Reads dataDir/WData.csv and the icons beside it, then fills the rows.
     // A table that cannot be read leaves the list empty and the EFileError
@@ -43,16 +46,16 @@ public:
     int Count() const { return m_table.Count(); }
     const TWeaponTable& Table() const { return m_table; }
 
-    // Hides the rows the filter does not let through; the selected weapon
-    // stays selected even while its row is hidden.
+    // Shows only the rows the filter lets through, in the sort order; the
+    // selected weapon stays selected even while its row is left out.
     TWeaponFilter Filter() const { return m_filter; }
     void SetFilter(const TWeaponFilter& filter);
     // The rows the filter lets through.
-    int ShownCount() const { return Count() - m_hiddenCount; }
+    int ShownCount() const { return topLevelItemCount(); }
 
     // The selected row's line in the table (1..Count()), 0 when none. A row
     // the filter hides still counts.
-    int SelectedSlot() const;
+    int SelectedSlot() const { return m_selectedSlot; }
     // Selects and shows the row of the weapon on table line `slot`, wherever
     // the sort put it, without emitting WeaponClicked; false when no row
     // holds that line. A weapon the filter hides is selected all the same
@@ -74,17 +77,34 @@ protected:
 private:
     void LoadIcons(const QString& dataDir);
     void FillRows();
-    void ApplyFilter();
+    // Deletes the rows, those out of the tree too.
+    void ClearRows();
+    void SortRows();
+    // Puts the rows the filter lets through into the tree in the sort order,
+    // the selected one selected and in view; `amongShown` looks only at the
+    // rows in the tree already.
+    void ShowRows(bool amongShown = false);
     void UpdateSortIndicator();
     // The compare rule of the current sort column, without its direction.
     bool RowLess(const QTreeWidgetItem& a, const QTreeWidgetItem& b) const;
 
-    friend class TWeaponListItem;
+    struct TRow
+    {
+        // Owned by the tree while shown, by the list while left out.
+        QTreeWidgetItem* Item = nullptr;
+        int Slot = 0;
+        QString Name;
+        QString Type;
+    };
 
     TWeaponTable m_table;
     std::array<QIcon, 6> m_icons;
     int m_sortColumn = 0;
     TWeaponFilter m_filter;
-    int m_hiddenCount = 0;
+    // Every row in the sort order, shown or not.
+    std::vector<TRow> m_rows;
+    int m_selectedSlot = 0;
+    // Set while rows are moved or selected for the user's sake, not by them.
+    bool m_rebuilding = false;
     QCollator m_collator;
 };
