@@ -1,0 +1,33 @@
+#pragma once
+
+#include "expr/Program.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace Expr {
+
+// Rows evaluated together; longer batches run block by block.
+constexpr std::size_t kBatchRows = 256;
+
+using TColumns = std::array<const double*, 8>;
+
+// Per-block state of the batch evaluation: each slot either holds one value
+// for every row or points at a column of them. About 200 KB, so a parser
+// makes it only when it first evaluates a batch.
+struct TBatch
+{
+    std::array<const double*, 100> Columns{};
+    std::array<double, 100> Uniform{};
+    std::array<bool, 100> IsColumn{};
+    // Result columns, one per operation.
+    double Results[99][kBatchRows];
+};
+
+// TMathsParser::ValueBatch over the rows first .. first + rows - 1 (at most
+// kBatchRows), with `batch` as its scratch.
+void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& columns,
+                   std::size_t first, std::size_t rows, double* out, std::string& errorMessage);
+
+} // namespace Expr
