@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace Expr {
@@ -14,8 +15,7 @@ constexpr std::size_t kBatchRows = 256;
 using TColumns = std::array<const double*, 8>;
 
 // Per-block state of the batch evaluation: each slot either holds one value
-// for every row or points at a column of them. About 200 KB, so a parser
-// makes it only when it first evaluates a batch.
+// for every row or points at a column of them. About 200 KB.
 struct TBatch
 {
     std::array<const double*, 100> Columns{};
@@ -23,6 +23,31 @@ struct TBatch
     std::array<bool, 100> IsColumn{};
     // Result columns, one per operation.
     double Results[99][kBatchRows];
+};
+
+// A parser's batch scratch, made on its first batch, so that a parser built
+// to check one formula stays small. A copy starts without one: the scratch
+// holds nothing from one call to the next.
+class TBatchScratch
+{
+public:
+    TBatchScratch() = default;
+    TBatchScratch(const TBatchScratch&) {}
+    TBatchScratch& operator=(const TBatchScratch&) { return *this; }
+    TBatchScratch(TBatchScratch&&) noexcept = default;
+    TBatchScratch& operator=(TBatchScratch&&) noexcept = default;
+    ~TBatchScratch() = default;
+
+    TBatch& Get()
+    {
+        if (!m_batch) {
+            m_batch = std::make_unique<TBatch>();
+        }
+        return *m_batch;
+    }
+
+private:
+    std::unique_ptr<TBatch> m_batch;
 };
 
 // TMathsParser::ValueBatch over the rows first .. first + rows - 1 (at most

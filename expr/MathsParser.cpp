@@ -56,8 +56,9 @@ double TMathsParser::Value()
 
 void TMathsParser::ValueBatch(const TColumns& columns, std::size_t rows, double* out)
 {
+    Expr::TBatch& batch = m_batch.Get();
     for (std::size_t first = 0; first < rows; first += BatchRows) {
-        Expr::RunBatchBlock(m_program, m_batch, columns, first, std::min(BatchRows, rows - first),
+        Expr::RunBatchBlock(m_program, batch, columns, first, std::min(BatchRows, rows - first),
                             out + first, m_errorMessage);
     }
 }

@@ -106,7 +106,8 @@ public:
     // per row, and an operation whose operands are the same for every row runs
     // once. out[r] receives bit for bit what Value() returns for row r, and a
     // fault raises what Value() would raise for the first faulting row (out is
-    // then partly written). Allocates nothing; V1 .. V8 stay as they are.
+    // then partly written). Allocates its scratch on the parser's first batch
+    // and nothing after; V1 .. V8 stay as they are.
     using TColumns = Expr::TColumns;
     void ValueBatch(const TColumns& columns, std::size_t rows, double* out);
 
@@ -126,5 +127,5 @@ private:
     std::string m_errorMessage;
     Expr::TProgram m_program;
     bool m_japanese = false;
-    Expr::TBatch m_batch;
+    Expr::TBatchScratch m_batch;
 };

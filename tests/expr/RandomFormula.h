@@ -4,6 +4,10 @@
 #include <random>
 #include <string>
 
+// The damage formula's variables in the calculator's slot order.
+inline const char* const kDamageNames[8] = {"STR",      "Damage", "TacticsR", "AnatomyR",
+                                            "LumberjR", "Plus",   "DEX",      "INT"};
+
 // Random formulas of every operator and function over eight variable names,
 // faults (division by zero, logarithms of negatives, overflow) included.
 class TFormulaGenerator
