@@ -29,7 +29,9 @@ void TMathsParser::SetExpression(std::string text)
     try {
         Expr::TProgram program = Expr::Compile(text, m_names, m_japanese);
         std::copy_n(m_program.Slots.begin() + 1, 8, program.Slots.begin() + 1);
+        Expr::TNativeRunner native(m_nativeWanted ? Expr::TNativeCode::Make(program) : nullptr);
         m_program = program;
+        m_native = std::move(native);
         m_expression = std::move(text);
     } catch (const Exception& error) {
         m_errorMessage = error.what();
@@ -37,7 +39,7 @@ void TMathsParser::SetExpression(std::string text)
     }
 }
 
-double TMathsParser::Value()
+double TMathsParser::Interpret()
 {
     const double* const slots = m_program.Slots.data();
     // A variable the program reads that the caller left at inf or NaN fails
@@ -52,6 +54,12 @@ double TMathsParser::Value()
         Expr::FailVariables(m_program, m_errorMessage);
     }
     return Expr::Interpret(m_program, m_errorMessage);
+}
+
+void TMathsParser::SetNativeCode(bool enabled)
+{
+    m_nativeWanted = enabled;
+    m_native = Expr::TNativeRunner(enabled ? Expr::TNativeCode::Make(m_program) : nullptr);
 }
 
 void TMathsParser::ValueBatch(const TColumns& columns, std::size_t rows, double* out)

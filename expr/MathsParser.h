@@ -3,10 +3,13 @@
 #include "expr/BatchEvaluator.h"
 #include "expr/Exception.h"
 #include "expr/Messages.h"
+#include "expr/NativeCode.h"
 #include "expr/Program.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -96,7 +99,26 @@ public:
     // - EOverflow: a result beyond the double range, a variable the program reads
     //   holding +-inf.
     // Results below the double range become 0 or subnormal without complaint.
-    double Value();
+    double Value()
+    {
+        // The machine code looks at the variables only where an inf or NaN
+        // would not carry on into its result (expr/NativeCode.cpp); any other
+        // one makes the result inf or NaN, and the interpreter's check then
+        // names it. Inline, so that a caller's loop reaches the code directly.
+        const double result = m_native.Run(m_program.Slots.data());
+        if (std::isfinite(result)) [[likely]] {
+            return result;
+        }
+        return Interpret();
+    }
+
+    // Value() runs the formula as machine code where that can be made (x86-64,
+    // unless QUILLMARCH_NO_NATIVE=1), with the same results bit for bit and the
+    // same faults; switched off, it interprets the operation table, the
+    // reference the machine code is held to. On by default; takes effect at once.
+    void SetNativeCode(bool enabled);
+    // Whether the current formula runs as machine code.
+    bool NativeCode() const { return m_native.HasCode(); }
 
     // Rows evaluated together by ValueBatch; longer batches run block by block.
     static constexpr std::size_t BatchRows = Expr::kBatchRows;
@@ -122,10 +144,18 @@ private:
         }
         return i + 1;
     }
+    // Value() without the machine code: the variables checked, the operation
+    // table interpreted. Out of line, so that Value() stays small.
+    [[gnu::noinline]] double Interpret();
+
     std::array<std::string, 8> m_names;
     std::string m_expression;
     std::string m_errorMessage;
     Expr::TProgram m_program;
+    // The machine code of m_program, shared by copies of the parser; the
+    // code reads the slots of whichever parser runs it.
+    Expr::TNativeRunner m_native;
+    bool m_nativeWanted = true;
     bool m_japanese = false;
     Expr::TBatchScratch m_batch;
 };
