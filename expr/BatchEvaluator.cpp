@@ -12,6 +12,25 @@ namespace Expr {
 
 namespace {
 
+// The first row whose value is inf or NaN, or `rows` when there is none. The
+// first loop has no branch and vectorises.
+std::size_t FirstNonFinite(const double* values, std::size_t rows)
+{
+    std::uint64_t carries = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        carries |= NonFiniteCarry(values[r]);
+    }
+    if ((carries >> 63) == 0) {
+        return rows;
+    }
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (!std::isfinite(values[r])) {
+            return r;
+        }
+    }
+    return rows;
+}
+
 // x / 2^k equals x * 2^-k exactly, and multiplying is much cheaper.
 bool IsPowerOfTwo(long double value)
 {

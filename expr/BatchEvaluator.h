@@ -41,7 +41,8 @@ public:
     TBatch& Get()
     {
         if (!m_batch) {
-            m_batch = std::make_unique<TBatch>();
+            // Default-initialised: the 200 KB of result columns need no zeros.
+            m_batch.reset(new TBatch);
         }
         return *m_batch;
     }

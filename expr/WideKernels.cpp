@@ -52,18 +52,9 @@ void RunKernel(const double* left, long double leftValue, const double* right,
     }
 }
 
-using TKernelFunction = void (*)(const double*, long double, const double*, long double, double*,
-                                 std::size_t);
-
 template <TKernel Kernel>
 constexpr TKernelFunction kKernelsOf[3] = {
     RunKernel<Kernel, true, true>, RunKernel<Kernel, true, false>, RunKernel<Kernel, false, true>};
-
-constexpr const TKernelFunction* kKernels[] = {
-    kKernelsOf<kAdd>,      kKernelsOf<kSubtract>,
-    kKernelsOf<kMultiply>, kKernelsOf<kNegatedMultiply>,
-    kKernelsOf<kDivide>,   kKernelsOf<kNegatedDivide>,
-};
 
 #ifdef QUILLMARCH_WIDE_KERNELS
 // The arithmetic kernels again, four rows at a time in double, for processors
@@ -195,19 +186,10 @@ template <TKernel Kernel, bool LeftColumn, bool RightColumn>
 
 #undef QUILLMARCH_WIDE
 
-using TWideKernelFunction = std::size_t (*)(const double*, double, const double*, double, double*,
-                                            std::size_t, bool&);
-
 template <TKernel Kernel>
 constexpr TWideKernelFunction kWideKernelsOf[3] = {RunWideKernel<Kernel, true, true>,
                                                    RunWideKernel<Kernel, true, false>,
                                                    RunWideKernel<Kernel, false, true>};
-
-constexpr const TWideKernelFunction* kWideKernels[] = {
-    kWideKernelsOf<kAdd>,      kWideKernelsOf<kSubtract>,
-    kWideKernelsOf<kMultiply>, kWideKernelsOf<kNegatedMultiply>,
-    kWideKernelsOf<kDivide>,   kWideKernelsOf<kNegatedDivide>,
-};
 
 bool HasWideKernels()
 {
@@ -223,66 +205,20 @@ bool HasWideKernels()
 
 } // namespace
 
+const TKernelFunction* const kKernels[6] = {
+    kKernelsOf<kAdd>,      kKernelsOf<kSubtract>,
+    kKernelsOf<kMultiply>, kKernelsOf<kNegatedMultiply>,
+    kKernelsOf<kDivide>,   kKernelsOf<kNegatedDivide>,
+};
+
 #ifdef QUILLMARCH_WIDE_KERNELS
 const bool kUseWideKernels = HasWideKernels();
-#endif
 
-// The first row whose value is inf or NaN, or `rows` when there is none. The
-// first loop has no branch and vectorises.
-std::size_t FirstNonFinite(const double* values, std::size_t rows)
-{
-    std::uint64_t carries = 0;
-    for (std::size_t r = 0; r < rows; ++r) {
-        carries |= NonFiniteCarry(values[r]);
-    }
-    if ((carries >> 63) == 0) {
-        return rows;
-    }
-    for (std::size_t r = 0; r < rows; ++r) {
-        if (!std::isfinite(values[r])) {
-            return r;
-        }
-    }
-    return rows;
-}
-
-// One arithmetic operation over a block of rows (shape 0: both operands are
-// columns, 1: the left one, 2: the right one). A fault shows as inf or NaN,
-// left for the caller's scan from the row returned: rows that passed the
-// double kernel's checks, which admit only finite results, need none.
-std::size_t RunArithmetic(TKernel kernel, int shape, const double* left, long double leftValue,
-                          const double* right, long double rightValue, double* out,
-                          std::size_t rows)
-{
-    const TKernelFunction narrow = kKernels[kernel][shape];
-#ifdef QUILLMARCH_WIDE_KERNELS
-    const bool leftColumn = shape != 2;
-    const bool rightColumn = shape != 1;
-    const double leftDouble = leftColumn ? 0 : static_cast<double>(leftValue);
-    const double rightDouble = rightColumn ? 0 : static_cast<double>(rightValue);
-    // A uniform operand beyond the double range (1 / 2^-1074) stays extended.
-    if (kUseWideKernels && (leftColumn || leftDouble == leftValue) &&
-        (rightColumn || rightDouble == rightValue)) {
-        bool marked = false;
-        const std::size_t done =
-            kWideKernels[kernel][shape](left, leftDouble, right, rightDouble, out, rows, marked);
-        if (marked) {
-            for (std::size_t r = 0; r < done; ++r) {
-                if (std::isnan(out[r])) {
-                    narrow(leftColumn ? left + r : left, leftValue, rightColumn ? right + r : right,
-                           rightValue, out + r, 1);
-                }
-            }
-        }
-        if (done < rows) {
-            narrow(leftColumn ? left + done : left, leftValue, rightColumn ? right + done : right,
-                   rightValue, out + done, rows - done);
-        }
-        return marked ? 0 : done;
-    }
+const TWideKernelFunction* const kWideKernels[6] = {
+    kWideKernelsOf<kAdd>,      kWideKernelsOf<kSubtract>,
+    kWideKernelsOf<kMultiply>, kWideKernelsOf<kNegatedMultiply>,
+    kWideKernelsOf<kDivide>,   kWideKernelsOf<kNegatedDivide>,
+};
 #endif
-    narrow(left, leftValue, right, rightValue, out, rows);
-    return 0;
-}
 
 } // namespace Expr
