@@ -9,7 +9,6 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
