@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <muParser.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -310,6 +311,87 @@ void Speed_MuParser(benchmark::State& state)
     }
 }
 BENCHMARK(Speed_MuParser);
+
+// The machine code against the interpreter it stands in for, the cost of
+// making it, and the batch evaluator's kernels against machine code per row.
+
+void Damage_Interpreted(benchmark::State& state)
+{
+    const auto owner = std::make_unique<TMathsParser>(DamageParser());
+    TMathsParser& parser = *owner;
+    parser.SetNativeCode(false);
+    parser.SetV1(100);
+    parser.SetV3(1.5);
+    parser.SetV4(0.3);
+    double damage = 11;
+    for (auto _ : state) {
+        parser.SetV2(damage);
+        benchmark::DoNotOptimize(parser.Value());
+        damage = damage < 30 ? damage + 1 : 11;
+    }
+}
+BENCHMARK(Damage_Interpreted);
+
+void Speed_Interpreted(benchmark::State& state)
+{
+    const auto owner = std::make_unique<TMathsParser>(SpeedParser());
+    TMathsParser& parser = *owner;
+    parser.SetNativeCode(false);
+    double dex = 0;
+    for (auto _ : state) {
+        parser.SetV3(dex);
+        benchmark::DoNotOptimize(parser.Value());
+        dex = dex < 200 ? dex + 1 : 0;
+    }
+}
+BENCHMARK(Speed_Interpreted);
+
+void Compile(benchmark::State& state, TMathsParser (*make)(), const char* formula, bool native)
+{
+    const auto owner = std::make_unique<TMathsParser>(make());
+    TMathsParser& parser = *owner;
+    parser.SetNativeCode(native);
+    for (auto _ : state) {
+        parser.SetExpression(formula);
+        benchmark::DoNotOptimize(parser.NativeCode());
+    }
+    if (parser.NativeCode() != native)
+        state.SkipWithError("the machine code was not made as asked");
+}
+BENCHMARK_CAPTURE(Compile, Damage, DamageParser, DefaultDamageMethod, true);
+BENCHMARK_CAPTURE(Compile, DamageInterpreted, DamageParser, DefaultDamageMethod, false);
+BENCHMARK_CAPTURE(Compile, Speed, SpeedParser, DefaultSpeedMethod, true);
+BENCHMARK_CAPTURE(Compile, SpeedInterpreted, SpeedParser, DefaultSpeedMethod, false);
+
+// 256 rows of the damage formula, the damage changing from row to row.
+void DamageBatch(benchmark::State& state, bool kernels)
+{
+    const auto owner = std::make_unique<TMathsParser>(DamageParser());
+    TMathsParser& parser = *owner;
+    parser.SetV1(100);
+    parser.SetV3(1.5);
+    parser.SetV4(0.3);
+    std::array<double, TMathsParser::BatchRows> damage, out;
+    for (std::size_t r = 0; r < damage.size(); ++r)
+        damage[r] = static_cast<double>(11 + r % 20);
+    TMathsParser::TColumns columns{};
+    columns[1] = damage.data();
+    for (auto _ : state) {
+        if (kernels) {
+            parser.ValueBatch(columns, damage.size(), out.data());
+        } else {
+            for (std::size_t r = 0; r < damage.size(); ++r) {
+                parser.SetV2(damage[r]);
+                out[r] = parser.Value();
+            }
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * damage.size()));
+}
+BENCHMARK_CAPTURE(DamageBatch, Kernels, true);
+BENCHMARK_CAPTURE(DamageBatch, MachineCodeRows, false);
 
 // The full damage refresh: the calculator itself, and the same steps with the
 // hand-written formula and with muparser.

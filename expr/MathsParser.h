@@ -1,19 +1,18 @@
 #pragma once
 
+#include "expr/BatchEvaluator.h"
 #include "expr/Exception.h"
+#include "expr/Messages.h"
+#include "expr/NativeCode.h"
+#include "expr/Program.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
-
-// The language of the parser's own messages: on Windows, whether the Japanese
-// system font is installed; elsewhere, whether the first set one of LC_ALL,
-// LC_MESSAGES and LANG starts with "ja".
-bool MessagesInJapanese();
 
 // Compiles a formula with up to eight named variables into a flat table of
 // three-address operations once, then evaluates that table as often as the
@@ -99,91 +98,44 @@ public:
     // - EOverflow: a result beyond the double range, a variable the program reads
     //   holding +-inf.
     // Results below the double range become 0 or subnormal without complaint.
-    double Value();
+    double Value()
+    {
+        // The machine code looks at the variables only where an inf or NaN
+        // would not carry on into its result (expr/NativeCode.cpp); any other
+        // one makes the result inf or NaN, and the interpreter's check then
+        // names it. Inline, so that a caller's loop reaches the code directly.
+        const double result = m_native.Run(m_program.Slots.data());
+        if (std::isfinite(result)) [[likely]] {
+            return result;
+        }
+        return Interpret();
+    }
+
+    // Value() runs the formula as machine code where that can be made (x86-64,
+    // unless QUILLMARCH_NO_NATIVE=1), with the same results bit for bit and the
+    // same faults; switched off, it interprets the operation table, the
+    // reference the machine code is held to. On by default; takes effect at once.
+    void SetNativeCode(bool enabled);
+    // Whether the current formula runs as machine code.
+    bool NativeCode() const { return m_native.HasCode(); }
 
     // Rows evaluated together by ValueBatch; longer batches run block by block.
-    static constexpr std::size_t BatchRows = 256;
+    static constexpr std::size_t BatchRows = Expr::kBatchRows;
     // Variable i of row r is columns[i][r], or V(i + 1) for every row where
     // columns[i] is nullptr. Each operation runs over a whole block of rows
     // before the next, so the dispatch is paid once per block instead of once
     // per row, and an operation whose operands are the same for every row runs
     // once. out[r] receives bit for bit what Value() returns for row r, and a
     // fault raises what Value() would raise for the first faulting row (out is
-    // then partly written). Allocates nothing; V1 .. V8 stay as they are.
-    using TColumns = std::array<const double*, 8>;
+    // then partly written). Allocates its scratch on the parser's first batch
+    // and nothing after; V1 .. V8 stay as they are.
+    using TColumns = Expr::TColumns;
     void ValueBatch(const TColumns& columns, std::size_t rows, double* out);
 
     // The text of the last error raised by this parser.
     const std::string& ErrorMessage() const { return m_errorMessage; }
 
 private:
-    // One three-address operation; slot numbers fit the two-digit codes of the
-    // encoded text, so a byte each keeps the table compact.
-    struct TOperation
-    {
-        std::int8_t Code;
-        std::int8_t Left;
-        std::int8_t Right;
-        std::int8_t Sign;
-    };
-
-    // The operations again, prepared for Value(): the sign folded into the
-    // kind, and whether an operand is the result of the step just before, so
-    // that it is taken from a register instead of a slot just written.
-    enum TStepKind : std::uint8_t
-    {
-        StepAdd,
-        StepSubtract,
-        StepMultiply,
-        StepDivide,
-        StepOther,
-    };
-    struct TStep
-    {
-        TStepKind Kind;
-        std::uint8_t Left;
-        std::uint8_t Right;
-        // Bit 0: left is the previous result; bit 1: right is; bit 2: negate right.
-        std::uint8_t Flags;
-        // Kind * 8 + Flags, worked out once for the dispatch.
-        std::uint8_t Case;
-    };
-
-    // Everything a compilation produces. It is built in a scratch copy and
-    // assigned only on success, so a rejected formula leaves the old one working.
-    struct TProgram
-    {
-        // 0 and 9 stay 0, 1..8 hold the variables V1 .. V8 themselves (the
-        // setters write there, so evaluation copies nothing), literals from 10,
-        // results from Base + 1.
-        std::array<double, 100> Slots{};
-        std::array<TOperation, 99> Operations{};
-        int Count = 0;
-        int Base = 10;
-        int Result = 0;
-        // Bit i set when variable slot i + 1 is read by the program.
-        unsigned UsedVariables = 0;
-        // The variable slots the program reads, for the check before each run.
-        std::array<std::uint8_t, 8> ReadSlots{};
-        int ReadCount = 0;
-        std::array<TStep, 99> Steps{};
-        // The result is that of the last operation.
-        bool ResultIsLast = false;
-        // Every operation is + - * or /.
-        bool Arithmetic = false;
-    };
-
-    // Per-block state of ValueBatch: each slot either holds one value for
-    // every row or points at a column of them.
-    struct TBatch
-    {
-        std::array<const double*, 100> Columns{};
-        std::array<double, 100> Uniform{};
-        std::array<bool, 100> IsColumn{};
-        // Result columns, one per operation.
-        double Results[99][BatchRows];
-    };
-
     static std::size_t VariableSlot(std::size_t i)
     {
         if (i >= 8) {
@@ -191,27 +143,18 @@ private:
         }
         return i + 1;
     }
-    TProgram Compile(const std::string& expression) const;
-    [[noreturn]] void FailEvaluation(int fault);
-    // The operations of Value(), once the variables are checked; the second
-    // one compiled for processors with fused multiply-add.
-    template <bool Fused> double RunSteps();
-    // All steps in double with one check at the end instead of one per step;
-    // when some step needs extended precision (or faults), the program runs
-    // again through RunSteps. Kept apart from RunSteps, which saves registers
-    // for its calls, so that the common case costs no more than its steps.
-    template <bool Fused> double TryRunSteps();
-    void FailVariables();
-    double TryRunStepsFused();
-    double TryRunStepsPortable();
-    double RunStepsFused();
-    double RunStepsPortable();
-    void RunBatchBlock(const TColumns& columns, std::size_t first, std::size_t rows, double* out);
+    // Value() without the machine code: the variables checked, the operation
+    // table interpreted. Out of line, so that Value() stays small.
+    [[gnu::noinline]] double Interpret();
 
     std::array<std::string, 8> m_names;
     std::string m_expression;
     std::string m_errorMessage;
-    TProgram m_program;
+    Expr::TProgram m_program;
+    // The machine code of m_program, shared by copies of the parser; the
+    // code reads the slots of whichever parser runs it.
+    Expr::TNativeRunner m_native;
+    bool m_nativeWanted = true;
     bool m_japanese = false;
-    TBatch m_batch;
+    Expr::TBatchScratch m_batch;
 };

@@ -88,8 +88,6 @@ void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept
 
 namespace {
 
-const char* const kDamageNames[8] = {"STR",      "Damage", "TacticsR", "AnatomyR",
-                                     "LumberjR", "Plus",   "DEX",      "INT"};
 const char* const kSpeedNames[8] = {"STR", "SPEED", "DEXR", "d", "e", "f", "DEX", "INT"};
 
 template <typename Action> long AllocationsDuring(Action action)
@@ -118,16 +116,24 @@ TEST(EvaluationPaths, EvaluationAllocatesNothing)
     TMathsParser::TColumns columns{};
     columns[1] = damage.data();
     double sum = 0;
-    const long allocations = AllocationsDuring([&] {
+    const long single = AllocationsDuring([&] {
         for (int i = 0; i < 100; ++i) {
             parser.SetV2(i);
             sum += parser.Value();
         }
+    });
+    const long firstBatch =
+        AllocationsDuring([&] { parser.ValueBatch(columns, out.size(), out.data()); });
+    const long laterBatches = AllocationsDuring([&] {
         parser.ValueBatch(columns, out.size(), out.data());
         parser.ValueBatch({}, out.size(), out.data());
     });
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(single, 0);
+    EXPECT_EQ(firstBatch, 1) << "the batch scratch, made on the first batch";
+    EXPECT_EQ(laterBatches, 0);
     EXPECT_GT(sum, 0);
+    EXPECT_LT(sizeof(TMathsParser), 4096U)
+        << "a parser that only checks a formula carries no scratch";
 }
 
 TEST(EvaluationPaths, RefreshesAllocateNothing)

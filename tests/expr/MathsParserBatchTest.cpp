@@ -15,8 +15,6 @@
 // the same bits, or the same exception for the first row that faults.
 namespace {
 
-const char* const kNames[] = {"STR",      "Damage", "TacticsR", "AnatomyR",
-                              "LumberjR", "Plus",   "DEX",      "INT"};
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -48,7 +46,7 @@ TMathsParser DamageParser()
 {
     TMathsParser parser;
     for (std::size_t i = 0; i < 8; ++i) {
-        parser.SetVarName(i, kNames[i]);
+        parser.SetVarName(i, kDamageNames[i]);
     }
     return parser;
 }
@@ -122,7 +120,7 @@ double RandomValue(TFormulaGenerator& generator, bool allowNonFinite)
 
 TEST(MathsParserBatch, MatchesSingleEvaluationOnRandomFormulas)
 {
-    TFormulaGenerator generator(20240611, kNames);
+    TFormulaGenerator generator(20240611, kDamageNames);
     TMathsParser parser = DamageParser();
     int compiled = 0, faulted = 0, passed = 0;
     for (int n = 0; n < 1500; ++n) {

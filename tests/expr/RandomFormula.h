@@ -4,6 +4,10 @@
 #include <random>
 #include <string>
 
+// The damage formula's variables in the calculator's slot order.
+inline const char* const kDamageNames[8] = {"STR",      "Damage", "TacticsR", "AnatomyR",
+                                            "LumberjR", "Plus",   "DEX",      "INT"};
+
 // Random formulas of every operator and function over eight variable names,
 // faults (division by zero, logarithms of negatives, overflow) included.
 class TFormulaGenerator
@@ -48,10 +52,20 @@ private:
         case 1:
             return Numbers[Pick(10)];
         case 2:
-            return "(" + Sum(depth + 1) + ")";
+            return Bracketed("", depth);
         default:
-            return std::string(Functions[Pick(13)]) + "(" + Sum(depth + 1) + ")";
+            return Bracketed(Functions[Pick(13)], depth);
         }
+    }
+
+    // Appended piece by piece: "(" + text + ")" draws a false -Wrestrict from GCC 12.
+    std::string Bracketed(const char* function, int depth)
+    {
+        std::string text = function;
+        text += '(';
+        text += Sum(depth + 1);
+        text += ')';
+        return text;
     }
 
     std::mt19937 m_random;
