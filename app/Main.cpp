@@ -20,6 +20,7 @@
 
 #include <QBuffer>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -28,7 +29,10 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImageWriter>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -115,6 +119,7 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
     RestorePins();
+    RestoreProfiles();
     RunShowingErrors([this] { RankingRefresh(); });
 }
 
@@ -218,6 +223,46 @@ QWidget* TMainForm::CreateStatBox()
     return box;
 }
 
+QWidget* TMainForm::CreateProfileBox()
+{
+    QFrame* box = MakeSunkenBox(QStringLiteral("PanelProfile"), this);
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setVerticalSpacing(2);
+    m_comboProfile = new QComboBox(box);
+    m_comboProfile->setObjectName(QStringLiteral("ComboProfile"));
+    m_comboProfile->setEditable(true);
+    // A typed name becomes a profile through "Save" only, which checks it.
+    m_comboProfile->setInsertPolicy(QComboBox::NoInsert);
+    m_comboProfile->setMinimumWidth(120);
+    m_comboProfile->lineEdit()->setPlaceholderText(tr("新しい名前"));
+    m_comboProfile->setToolTip(tr("名前を付けたステータス。新しい名前を入力して Save で追加"));
+    connect(m_comboProfile, &QComboBox::activated, this, &TMainForm::ChooseProfile);
+
+    auto* button = new QToolButton(box);
+    button->setObjectName(QStringLiteral("ButtonProfile"));
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(button);
+    menu->setObjectName(QStringLiteral("MenuProfile"));
+    QAction* save = menu->addAction(tr("Save"));
+    save->setObjectName(QStringLiteral("ActionProfileSave"));
+    connect(save, &QAction::triggered, this, &TMainForm::SaveProfileClick);
+    m_profileRenameAction = menu->addAction(tr("Rename…"));
+    m_profileRenameAction->setObjectName(QStringLiteral("ActionProfileRename"));
+    connect(m_profileRenameAction, &QAction::triggered, this, &TMainForm::RenameProfileClick);
+    m_profileDeleteAction = menu->addAction(tr("Delete"));
+    m_profileDeleteAction->setObjectName(QStringLiteral("ActionProfileDelete"));
+    connect(m_profileDeleteAction, &QAction::triggered, this, &TMainForm::DeleteProfileClick);
+    button->setMenu(menu);
+    // Saving is what the button does most, so a plain click saves.
+    button->setDefaultAction(save);
+
+    layout->addWidget(MakeLabel(tr("Profile"), box), 0, 0);
+    layout->addWidget(button, 0, 1, Qt::AlignRight);
+    layout->addWidget(m_comboProfile, 1, 0, 1, 2);
+    return box;
+}
+
 void TMainForm::CreateControls()
 {
     auto* fileMenu = menuBar()->addMenu(tr("File"));
@@ -266,6 +311,7 @@ void TMainForm::CreateControls()
     pinButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     topLayout->addWidget(pinButton);
     topLayout->addWidget(CreateHQBox());
+    topLayout->addWidget(CreateProfileBox());
     topLayout->addWidget(CreateStatBox());
     layout->addWidget(top);
 
@@ -494,7 +540,11 @@ void TMainForm::SaveOptions()
     for (const TSetup& pin : m_pins) {
         pinKeys.push_back(SetupKeyText({pin.Weapon.Name, pin.Stats}));
     }
-    RunShowingErrors([&] { m_optionStore.Save(m_option, Placement(), pinKeys); });
+    TProfileBook profiles{m_profiles, {}, {}};
+    if (m_profileIndex >= 0) {
+        profiles.Current = m_profiles[static_cast<std::size_t>(m_profileIndex)].Name;
+    }
+    RunShowingErrors([&] { m_optionStore.Save(m_option, Placement(), pinKeys, profiles); });
 }
 
 void TMainForm::ApplyOptions()
@@ -581,6 +631,8 @@ void TMainForm::WeaponListViewClick()
 
 void TMainForm::SpinEditChange()
 {
+    // A name being typed for a new profile stays while the inputs change.
+    ShowProfiles(true);
     RefreshWithRanking([this] {
         if (!DamageRefresh()) {
             return;
@@ -842,6 +894,154 @@ void TMainForm::SweepRefresh()
     }
     m_sweepChart->SetSweep(stat, std::move(values), std::move(lines));
     m_sweepChart->SetCurrentValue(StatOf(m_compareFigures.front().Setup.Stats, stat));
+}
+
+void TMainForm::SetSpinStats(const TWeaponDataAndPCData& stats)
+{
+    const std::pair<QSpinBox*, std::int32_t> values[] = {
+        {m_spinEditSTR, stats.STR},         {m_spinEditDEX, stats.DEX},
+        {m_spinEditInt, stats.INT},         {m_spinEditTactics, stats.Tactics},
+        {m_spinEditAnatomy, stats.Anatomy}, {m_spinEditLumberjack, stats.Lumberjack}};
+    for (const auto& [spin, value] : values) {
+        const QSignalBlocker blocker(spin);
+        spin->setValue(value);
+    }
+}
+
+int TMainForm::FindProfile(const std::string& name) const
+{
+    const auto found = std::find_if(m_profiles.begin(), m_profiles.end(),
+                                    [&](const TProfile& p) { return p.Name == name; });
+    return found == m_profiles.end() ? -1 : static_cast<int>(found - m_profiles.begin());
+}
+
+void TMainForm::ShowProfiles(bool keepTyped)
+{
+    const TWeaponDataAndPCData inputs = SpinEditStats();
+    const auto sameInputs = [&](const TWeaponDataAndPCData& stats) {
+        return std::all_of(AllStats.begin(), AllStats.end(),
+                           [&](TStat stat) { return StatOf(stats, stat) == StatOf(inputs, stat); });
+    };
+    const QString typed = m_comboProfile->currentText();
+    const int shown = m_comboProfile->currentIndex();
+    keepTyped = keepTyped && (shown < 0 || typed != m_comboProfile->itemText(shown));
+    while (m_comboProfile->count() > static_cast<int>(m_profiles.size())) {
+        m_comboProfile->removeItem(m_comboProfile->count() - 1);
+    }
+    for (std::size_t i = 0; i < m_profiles.size(); ++i) {
+        QString text = QString::fromStdString(m_profiles[i].Name);
+        if (static_cast<int>(i) == m_profileIndex && !sameInputs(m_profiles[i].Stats)) {
+            text += QStringLiteral(" *");
+        }
+        if (static_cast<int>(i) >= m_comboProfile->count()) {
+            m_comboProfile->addItem(text);
+        } else if (m_comboProfile->itemText(static_cast<int>(i)) != text) {
+            m_comboProfile->setItemText(static_cast<int>(i), text);
+        }
+    }
+    if (m_comboProfile->currentIndex() != m_profileIndex) {
+        m_comboProfile->setCurrentIndex(m_profileIndex);
+    }
+    m_comboProfile->setEditText(
+        keepTyped || m_profileIndex < 0 ? typed : m_comboProfile->itemText(m_profileIndex));
+    m_profileRenameAction->setEnabled(m_profileIndex >= 0);
+    m_profileDeleteAction->setEnabled(m_profileIndex >= 0);
+}
+
+void TMainForm::ChooseProfile(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_profiles.size())) {
+        return;
+    }
+    m_profileIndex = index;
+    SetSpinStats(m_profiles[static_cast<std::size_t>(index)].Stats);
+    ShowProfiles();
+    SpinEditChange();
+}
+
+void TMainForm::SaveProfileClick()
+{
+    QString typed = m_comboProfile->currentText().trimmed();
+    // The mark of a changed profile is no part of its name.
+    if (m_profileIndex >= 0 && typed == m_comboProfile->itemText(m_profileIndex).trimmed()) {
+        typed = QString::fromStdString(m_profiles[static_cast<std::size_t>(m_profileIndex)].Name);
+    }
+    const std::string name = TrimmedProfileName(typed.toStdString());
+    if (name.empty()) {
+        ShowMessage(tr("プロファイルの名前を入力してください。"));
+        return;
+    }
+    const int found = FindProfile(name);
+    if (found >= 0 && found != m_profileIndex) {
+        ShowMessage(tr("同じ名前のプロファイルがあります: %1").arg(typed));
+        return;
+    }
+    if (found < 0) {
+        m_profiles.push_back({name, {}});
+        m_profileIndex = static_cast<int>(m_profiles.size()) - 1;
+    }
+    m_profiles[static_cast<std::size_t>(m_profileIndex)].Stats = SpinEditStats();
+    ShowProfiles();
+}
+
+void TMainForm::RenameProfileClick()
+{
+    if (m_profileIndex < 0) {
+        return;
+    }
+    TProfile& profile = m_profiles[static_cast<std::size_t>(m_profileIndex)];
+    const QString current = QString::fromStdString(profile.Name);
+    const QString answer =
+        m_askProfileName ? m_askProfileName(current)
+                         : QInputDialog::getText(this, tr("Rename profile"), tr("新しい名前:"),
+                                                 QLineEdit::Normal, current);
+    const std::string name = TrimmedProfileName(answer.toStdString());
+    if (name.empty() || name == profile.Name) {
+        return;
+    }
+    if (FindProfile(name) >= 0) {
+        ShowMessage(tr("同じ名前のプロファイルがあります: %1").arg(QString::fromStdString(name)));
+        return;
+    }
+    profile.Name = name;
+    ShowProfiles();
+}
+
+void TMainForm::DeleteProfileClick()
+{
+    if (m_profileIndex < 0) {
+        return;
+    }
+    m_profiles.erase(m_profiles.begin() + m_profileIndex);
+    m_profileIndex = -1;
+    m_comboProfile->clearEditText();
+    ShowProfiles();
+}
+
+void TMainForm::SetProfileNameAsker(std::function<QString(const QString&)> asker)
+{
+    m_askProfileName = std::move(asker);
+}
+
+// Entries that cannot be read are named in one message and left out; the
+// profile in use comes back with its inputs.
+void TMainForm::RestoreProfiles()
+{
+    TProfileBook book = m_optionStore.LoadedProfiles();
+    if (!book.Skipped.empty()) {
+        QStringList names;
+        for (const std::string& entry : book.Skipped) {
+            names << QString::fromStdString(entry);
+        }
+        ShowMessage(tr("読み込めないプロファイルを外しました:") + QLatin1Char('\n') +
+                    names.join(QLatin1Char('\n')));
+    }
+    m_profiles = std::move(book.Profiles);
+    m_profileIndex = FindProfile(book.Current);
+    if (m_profileIndex >= 0) {
+        SetSpinStats(m_profiles[static_cast<std::size_t>(m_profileIndex)].Stats);
+    }
+    ShowProfiles();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -2,6 +2,7 @@
 
 #include "app/OptionRecord.h"
 #include "app/OptionStore.h"
+#include "app/ProfileKeys.h"
 #include "app/WindowPlacement.h"
 #include "weapons/SetupFigures.h"
 #include "weapons/WeaponD.h"
@@ -17,6 +18,7 @@
 #include <optional>
 
 QT_BEGIN_NAMESPACE
+class QComboBox;
 class QLabel;
 class QSpinBox;
 class QSplitter;
@@ -95,6 +97,23 @@ public:
     // empty before a pick.
     const std::vector<TSetupFigures>& CompareFigures() const { return m_compareFigures; }
 
+    // The named characters, kept in Option.ini, in the order of the
+    // "Profile" combo box; the one in use, -1 for none.
+    const std::vector<TProfile>& Profiles() const { return m_profiles; }
+    int CurrentProfile() const { return m_profileIndex; }
+    // Sets the six inputs to the profile's and recomputes once.
+    void ChooseProfile(int index);
+    // "Save": the name in the combo box names the profile in use, whose
+    // inputs are replaced, or a new one; another profile's name is refused.
+    void SaveProfileClick();
+    // "Rename…": asks for the new name; another profile's name is refused.
+    void RenameProfileClick();
+    // "Delete": the profile in use; the inputs stay as they are.
+    void DeleteProfileClick();
+    // Replaces the name dialog of "Rename…": gets the current name, returns
+    // the new one or an empty text for "cancelled". Empty restores the dialog.
+    void SetProfileNameAsker(std::function<QString(const QString& current)> asker);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +123,7 @@ private:
     QWidget* CreateWeaponBox();
     QWidget* CreateHQBox();
     QWidget* CreateStatBox();
+    QWidget* CreateProfileBox();
     QWidget* CreateComparePage();
     QSpinBox* CreateSpinEdit(const QString& name, int maximum);
 
@@ -136,6 +156,14 @@ private:
     // The pages of one weapon show a weapon: one has been picked.
     bool WeaponShown() const;
     void RestorePins();
+    void RestoreProfiles();
+    // Sets the spin boxes without their signals, so the caller recomputes once.
+    void SetSpinStats(const TWeaponDataAndPCData& stats);
+    // The combo box's entries as the profiles and the inputs stand: the one
+    // in use marked when the inputs differ from its own. `keepTyped` keeps
+    // the text of the name field, else it shows the profile in use.
+    void ShowProfiles(bool keepTyped = false);
+    int FindProfile(const std::string& name) const;
 
     QString m_dataDir;
     TOptionStore m_optionStore;
@@ -151,6 +179,9 @@ private:
     int m_sortColumn = 0;
     std::function<QString(const QString&)> m_askSavePath;
     QString m_saveDir;
+    std::vector<TProfile> m_profiles;
+    int m_profileIndex = -1;
+    std::function<QString(const QString&)> m_askProfileName;
 
     QSplitter* m_splitter = nullptr;
     TWeaponListView* m_weaponListView = nullptr;
@@ -165,6 +196,9 @@ private:
     TStatGainsView* m_gainsView = nullptr;
     TStatSweepChart* m_sweepChart = nullptr;
     QAction* m_pinAction = nullptr;
+    QComboBox* m_comboProfile = nullptr;
+    QAction* m_profileRenameAction = nullptr;
+    QAction* m_profileDeleteAction = nullptr;
     QLabel* m_labelWName = nullptr;
     QLabel* m_labelWType = nullptr;
     QLabel* m_labelWeaponSpeed = nullptr;

@@ -70,7 +70,8 @@ TOptionRecord TOptionStore::Load()
 
 QString TOptionStore::Save(const TOptionRecord& record,
                            const std::optional<TWindowPlacement>& placement,
-                           const std::optional<std::vector<std::string>>& pinKeys)
+                           const std::optional<std::vector<std::string>>& pinKeys,
+                           const std::optional<TProfileBook>& profiles)
 {
     WriteOptionRecord(record, m_ini);
     if (placement) {
@@ -78,6 +79,9 @@ QString TOptionStore::Save(const TOptionRecord& record,
     }
     if (pinKeys) {
         WritePinKeys(*pinKeys, m_ini);
+    }
+    if (profiles) {
+        WriteProfiles(*profiles, m_ini);
     }
     const QByteArray bytes = QByteArray::fromStdString(m_ini.Text());
 

@@ -3,6 +3,7 @@
 #include "app/IniFile.h"
 #include "app/OptionRecord.h"
 #include "app/PinKeys.h"
+#include "app/ProfileKeys.h"
 #include "app/WindowPlacement.h"
 
 #include <QString>
@@ -41,15 +42,19 @@ public:
     std::optional<TWindowPlacement> LoadedPlacement() const { return ReadWindowPlacement(m_ini); }
     // The pinned setups' keys as the file last read left them.
     std::vector<std::string> LoadedPinKeys() const { return ReadPinKeys(m_ini); }
+    // The named profiles as the file last read left them.
+    TProfileBook LoadedProfiles() const { return ReadProfiles(m_ini); }
 
     // Writes all five keys through a new file that then replaces the old one,
     // so a failed write leaves the old file whole; keeps the other lines of
     // the file last read. The window's place, when given, follows the
-    // settings in its own section, and so do the pins' keys when given.
+    // settings in its own section, and so do the pins' keys and the
+    // profiles when given.
     // Returns the path written; raises EFileError when no place takes the file.
     QString Save(const TOptionRecord& record,
                  const std::optional<TWindowPlacement>& placement = std::nullopt,
-                 const std::optional<std::vector<std::string>>& pinKeys = std::nullopt);
+                 const std::optional<std::vector<std::string>>& pinKeys = std::nullopt,
+                 const std::optional<TProfileBook>& profiles = std::nullopt);
 
     // The file Load read, empty when there was none.
     QString LoadedFrom() const { return m_loadedFrom; }

@@ -2,12 +2,14 @@
 
 #include "app/Main.h"
 #include "app/Messages.h"
+#include "views/WeaponListView.h"
 #include "weapons/NumberFormat.h"
 #include "weapons/WeaponD.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
+#include <QSpinBox>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -81,6 +83,42 @@ template <typename T> T* Child(const QObject& parent, const char* name)
         qWarning("no child %s", name);
     }
     return child;
+}
+
+inline void SetStats(TMainForm& form, const TStats& stats)
+{
+    Child<QSpinBox>(form, "SpinEditSTR")->setValue(stats.STR);
+    Child<QSpinBox>(form, "SpinEditDEX")->setValue(stats.DEX);
+    Child<QSpinBox>(form, "SpinEditInt")->setValue(stats.INT);
+    Child<QSpinBox>(form, "SpinEditTactics")->setValue(stats.Tactics);
+    Child<QSpinBox>(form, "SpinEditAnatomy")->setValue(stats.Anatomy);
+    Child<QSpinBox>(form, "SpinEditLumberjack")->setValue(stats.Lumberjack);
+}
+
+inline TStats SpinStats(const TMainForm& form)
+{
+    return {Child<QSpinBox>(form, "SpinEditSTR")->value(),
+            Child<QSpinBox>(form, "SpinEditDEX")->value(),
+            Child<QSpinBox>(form, "SpinEditInt")->value(),
+            Child<QSpinBox>(form, "SpinEditTactics")->value(),
+            Child<QSpinBox>(form, "SpinEditAnatomy")->value(),
+            Child<QSpinBox>(form, "SpinEditLumberjack")->value()};
+}
+
+// Picks the weapon as a click on its row does, without the mouse.
+inline TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name)
+{
+    auto* list = Child<TWeaponListView>(form, "WeaponListView");
+    const auto found = list->findItems(name, Qt::MatchExactly, 0);
+    if (found.isEmpty()) {
+        qWarning("no weapon %s", qPrintable(name));
+        return {};
+    }
+    list->setCurrentItem(found.front());
+    emit list->WeaponClicked();
+    TWDataCSVTable weapon;
+    list->GetWeaponData(weapon);
+    return weapon;
 }
 
 // Main windows over a fresh data folder holding a copy of the weapon table

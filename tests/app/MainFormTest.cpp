@@ -107,7 +107,6 @@ private slots:
     void aPinTheFormulaCannotTakeIsNamedOnce();
 
 private:
-    TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
     void CheckFigures(TMainForm& form, const TWDataCSVTable& weapon, const TStats& stats);
 };
 
@@ -119,21 +118,6 @@ void MainFormTest::init()
 void MainFormTest::cleanup()
 {
     TearDownMessages();
-}
-
-TWDataCSVTable MainFormTest::SelectWeapon(TMainForm& form, const QString& name)
-{
-    auto* list = Child<TWeaponListView>(form, "WeaponListView");
-    const auto found = list->findItems(name, Qt::MatchExactly, 0);
-    if (found.isEmpty()) {
-        qWarning("no weapon %s", qPrintable(name));
-        return {};
-    }
-    list->setCurrentItem(found.front());
-    emit list->WeaponClicked();
-    TWDataCSVTable weapon;
-    list->GetWeaponData(weapon);
-    return weapon;
 }
 
 void MainFormTest::CheckFigures(TMainForm& form, const TWDataCSVTable& weapon, const TStats& stats)
@@ -862,16 +846,6 @@ void MainFormTest::renderWithAWeaponSelected()
 }
 
 namespace {
-
-void SetStats(TMainForm& form, const TStats& stats)
-{
-    Child<QSpinBox>(form, "SpinEditSTR")->setValue(stats.STR);
-    Child<QSpinBox>(form, "SpinEditDEX")->setValue(stats.DEX);
-    Child<QSpinBox>(form, "SpinEditInt")->setValue(stats.INT);
-    Child<QSpinBox>(form, "SpinEditTactics")->setValue(stats.Tactics);
-    Child<QSpinBox>(form, "SpinEditAnatomy")->setValue(stats.Anatomy);
-    Child<QSpinBox>(form, "SpinEditLumberjack")->setValue(stats.Lumberjack);
-}
 
 const TWeaponRank* RankOfSlot(const TWeaponRankingView& view, int slot)
 {
