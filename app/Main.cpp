@@ -18,6 +18,7 @@
 #include "weapons/CompareTable.h"
 #include "weapons/NumberFormat.h"
 
+#include <QAction>
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -30,10 +31,12 @@
 #include <QHBoxLayout>
 #include <QImageWriter>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -41,9 +44,11 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -79,6 +84,25 @@ void NamingTheFormula(const QString& caption, const std::function<void()>& step)
     }
 }
 
+QString StatStepText(TStat stat, std::int32_t from, std::int32_t to)
+{
+    const std::string_view name = StatName(stat);
+    return TMainForm::tr("%1 %2 → %3")
+        .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())))
+        .arg(from)
+        .arg(to);
+}
+
+QList<QKeySequence> UndoKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+}
+
+QList<QKeySequence> RedoKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+}
+
 QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
 {
     auto* box = new QFrame(parent);
@@ -88,6 +112,61 @@ QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
 }
 
 } // namespace
+
+// One step of the undo stack: the form's state before and after it. A run of
+// changes of one spin box, each within a short while of the last, is one
+// step, so holding an arrow key or the mouse on an arrow undoes at once.
+class TFormStep : public QUndoCommand
+{
+public:
+    using TClock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds MergeWindow{600};
+
+    TFormStep(TMainForm& form, TMainForm::TFormState before, TMainForm::TFormState after,
+              const QString& text, int mergeId)
+        : QUndoCommand(text), m_form(form), m_before(std::move(before)), m_after(std::move(after)),
+          m_mergeId(mergeId), m_at(TClock::now())
+    {
+    }
+
+    int id() const override { return m_mergeId; }
+
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const TFormStep*>(other);
+        if (next->m_at - m_at > MergeWindow) {
+            return false;
+        }
+        m_after = next->m_after;
+        m_at = next->m_at;
+        const TStat stat = AllStats[static_cast<std::size_t>(m_mergeId - SpinMergeBase)];
+        setText(StatStepText(stat, StatOf(m_before.Stats, stat), StatOf(m_after.Stats, stat)));
+        // Back where the run began, there is nothing left to undo.
+        setObsolete(TMainForm::SameState(m_before, m_after));
+        return true;
+    }
+
+    // The push itself runs redo, after the change was already made and shown.
+    void redo() override
+    {
+        if (m_pushed) {
+            m_form.Restore(m_after);
+        }
+        m_pushed = true;
+    }
+
+    void undo() override { m_form.Restore(m_before); }
+
+    static constexpr int SpinMergeBase = 1;
+
+private:
+    TMainForm& m_form;
+    TMainForm::TFormState m_before;
+    TMainForm::TFormState m_after;
+    int m_mergeId;
+    TClock::time_point m_at;
+    bool m_pushed = false;
+};
 
 TMainForm::TMainForm(const QString& dataDir, QWidget* parent)
     : TMainForm(dataDir, QString(), parent)
@@ -121,11 +200,12 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     RestorePins();
     RestoreProfiles();
     RunShowingErrors([this] { RankingRefresh(); });
+    m_recorded = State();
 }
 
 TMainForm::~TMainForm() = default;
 
-QSpinBox* TMainForm::CreateSpinEdit(const QString& name, int maximum)
+QSpinBox* TMainForm::CreateSpinEdit(const QString& name, int maximum, TStat stat)
 {
     auto* spin = new QSpinBox(this);
     spin->setObjectName(name);
@@ -135,7 +215,9 @@ QSpinBox* TMainForm::CreateSpinEdit(const QString& name, int maximum)
     spin->setKeyboardTracking(false);
     spin->setAccelerated(true);
     spin->setMinimumWidth(64);
-    connect(spin, &QSpinBox::valueChanged, this, [this] { SpinEditChange(); });
+    connect(spin, &QSpinBox::valueChanged, this, [this, stat] { SpinEditChanged(stat); });
+    // The spin box's own text undo would otherwise take Ctrl+Z from the window's.
+    spin->installEventFilter(this);
     return spin;
 }
 
@@ -204,12 +286,13 @@ QWidget* TMainForm::CreateStatBox()
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setVerticalSpacing(2);
     const int unlimited = std::numeric_limits<std::int32_t>::max();
-    m_spinEditSTR = CreateSpinEdit(QStringLiteral("SpinEditSTR"), unlimited);
-    m_spinEditTactics = CreateSpinEdit(QStringLiteral("SpinEditTactics"), 100);
-    m_spinEditAnatomy = CreateSpinEdit(QStringLiteral("SpinEditAnatomy"), 100);
-    m_spinEditLumberjack = CreateSpinEdit(QStringLiteral("SpinEditLumberjack"), 100);
-    m_spinEditDEX = CreateSpinEdit(QStringLiteral("SpinEditDEX"), unlimited);
-    m_spinEditInt = CreateSpinEdit(QStringLiteral("SpinEditInt"), unlimited);
+    m_spinEditSTR = CreateSpinEdit(QStringLiteral("SpinEditSTR"), unlimited, TStat::STR);
+    m_spinEditTactics = CreateSpinEdit(QStringLiteral("SpinEditTactics"), 100, TStat::Tactics);
+    m_spinEditAnatomy = CreateSpinEdit(QStringLiteral("SpinEditAnatomy"), 100, TStat::Anatomy);
+    m_spinEditLumberjack =
+        CreateSpinEdit(QStringLiteral("SpinEditLumberjack"), 100, TStat::Lumberjack);
+    m_spinEditDEX = CreateSpinEdit(QStringLiteral("SpinEditDEX"), unlimited, TStat::DEX);
+    m_spinEditInt = CreateSpinEdit(QStringLiteral("SpinEditInt"), unlimited, TStat::INT);
     const auto place = [&](int row, int pair, const QString& caption, QSpinBox* spin) {
         layout->addWidget(MakeLabel(caption, box), row, pair * 2);
         layout->addWidget(spin, row, pair * 2 + 1);
@@ -265,6 +348,7 @@ QWidget* TMainForm::CreateProfileBox()
 
 void TMainForm::CreateControls()
 {
+    m_undoStack = new QUndoStack(this);
     auto* fileMenu = menuBar()->addMenu(tr("File"));
     fileMenu->setObjectName(QStringLiteral("MenuFile"));
     QAction* saveAction = fileMenu->addAction(tr("Save page as PNG…"));
@@ -280,6 +364,16 @@ void TMainForm::CreateControls()
     quitKeys.prepend(ctrlQ);
     exitAction->setShortcuts(quitKeys);
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    auto* editMenu = menuBar()->addMenu(tr("Edit"));
+    editMenu->setObjectName(QStringLiteral("MenuEdit"));
+    QAction* undo = m_undoStack->createUndoAction(this, tr("Undo"));
+    undo->setObjectName(QStringLiteral("ActionUndo"));
+    undo->setShortcuts(UndoKeys());
+    editMenu->addAction(undo);
+    QAction* redo = m_undoStack->createRedoAction(this, tr("Redo"));
+    redo->setObjectName(QStringLiteral("ActionRedo"));
+    redo->setShortcuts(RedoKeys());
+    editMenu->addAction(redo);
     auto* optionMenu = menuBar()->addMenu(tr("Option"));
     optionMenu->setObjectName(QStringLiteral("MenuOption"));
     QAction* optionAction = optionMenu->addAction(tr("Option"));
@@ -421,6 +515,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     // The grid fills its page, so its own resize is the page's.
     if (watched == m_weaponDataGrid && event->type() == QEvent::Resize) {
         m_weaponDataGrid->FitColumns();
+    }
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QSpinBox*>(watched)) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        if (UndoKeys().contains(pressed) || RedoKeys().contains(pressed)) {
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -605,6 +705,7 @@ void TMainForm::SetOptionRecord(const TOptionRecord& record)
         SpeedRefresh();
         CompareRefresh();
     });
+    Record(tr("options"));
 }
 
 void TMainForm::OptionClick()
@@ -627,6 +728,7 @@ void TMainForm::WeaponListViewClick()
         CompareRefresh();
     });
     m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
+    Record(tr("pick %1").arg(QString::fromStdString(m_weapon.Name)));
 }
 
 void TMainForm::SpinEditChange()
@@ -641,6 +743,13 @@ void TMainForm::SpinEditChange()
         SpeedRefresh();
         CompareRefresh();
     });
+}
+
+void TMainForm::SpinEditChanged(TStat stat)
+{
+    SpinEditChange();
+    Record(StatStepText(stat, StatOf(m_recorded.Stats, stat), StatOf(SpinEditStats(), stat)),
+           TFormStep::SpinMergeBase + static_cast<int>(stat));
 }
 
 void TMainForm::RefreshWithRanking(const std::function<void()>& refresh)
@@ -778,8 +887,10 @@ void TMainForm::PinClick()
             return;
         }
     }
+    const QString name = QString::fromStdString(setup.Weapon.Name);
     m_pins.push_back(std::move(setup));
     PinsChanged();
+    Record(tr("pin %1").arg(name));
 }
 
 void TMainForm::RemovePin(int index)
@@ -787,8 +898,11 @@ void TMainForm::RemovePin(int index)
     if (index < 0 || index >= static_cast<int>(m_pins.size())) {
         return;
     }
+    const QString name =
+        QString::fromStdString(m_pins[static_cast<std::size_t>(index)].Weapon.Name);
     m_pins.erase(m_pins.begin() + index);
     PinsChanged();
+    Record(tr("unpin %1").arg(name));
 }
 
 void TMainForm::MovePin(int from, int to)
@@ -801,6 +915,8 @@ void TMainForm::MovePin(int from, int to)
     m_pins.erase(m_pins.begin() + from);
     m_pins.insert(m_pins.begin() + to, std::move(moved));
     PinsChanged();
+    Record(tr("move pin %1")
+               .arg(QString::fromStdString(m_pins[static_cast<std::size_t>(to)].Weapon.Name)));
 }
 
 void TMainForm::PinsChanged()
@@ -957,6 +1073,8 @@ void TMainForm::ChooseProfile(int index)
     SetSpinStats(m_profiles[static_cast<std::size_t>(index)].Stats);
     ShowProfiles();
     SpinEditChange();
+    Record(tr("profile %1")
+               .arg(QString::fromStdString(m_profiles[static_cast<std::size_t>(index)].Name)));
 }
 
 void TMainForm::SaveProfileClick()
@@ -982,6 +1100,7 @@ void TMainForm::SaveProfileClick()
     }
     m_profiles[static_cast<std::size_t>(m_profileIndex)].Stats = SpinEditStats();
     ShowProfiles();
+    m_recorded = State();
 }
 
 void TMainForm::RenameProfileClick()
@@ -1005,6 +1124,7 @@ void TMainForm::RenameProfileClick()
     }
     profile.Name = name;
     ShowProfiles();
+    m_recorded = State();
 }
 
 void TMainForm::DeleteProfileClick()
@@ -1016,6 +1136,7 @@ void TMainForm::DeleteProfileClick()
     m_profileIndex = -1;
     m_comboProfile->clearEditText();
     ShowProfiles();
+    m_recorded = State();
 }
 
 void TMainForm::SetProfileNameAsker(std::function<QString(const QString&)> asker)
@@ -1042,6 +1163,74 @@ void TMainForm::RestoreProfiles()
         SetSpinStats(m_profiles[static_cast<std::size_t>(m_profileIndex)].Stats);
     }
     ShowProfiles();
+}
+
+TMainForm::TFormState TMainForm::State() const
+{
+    TFormState state;
+    state.Stats = SpinEditStats();
+    state.Slot = m_weaponListView->SelectedSlot();
+    state.Option = m_option;
+    state.Pins = m_pins;
+    if (m_profileIndex >= 0) {
+        state.Profile = m_profiles[static_cast<std::size_t>(m_profileIndex)].Name;
+    }
+    return state;
+}
+
+bool TMainForm::SameState(const TFormState& a, const TFormState& b)
+{
+    const auto keys = [](const TFormState& state) {
+        std::vector<std::string> texts{SetupKeyText({state.Profile, state.Stats})};
+        for (const TSetup& pin : state.Pins) {
+            texts.push_back(SetupKeyText({pin.Weapon.Name, pin.Stats}));
+        }
+        return texts;
+    };
+    return a.Slot == b.Slot && a.Option == b.Option && keys(a) == keys(b);
+}
+
+void TMainForm::Record(const QString& text, int mergeId)
+{
+    if (m_restoring) {
+        return;
+    }
+    TFormState before = std::move(m_recorded);
+    m_recorded = State();
+    // The first pick has no page to go back to: the pages stay filled.
+    if (SameState(before, m_recorded) || (before.Slot == 0 && m_recorded.Slot > 0)) {
+        return;
+    }
+    m_undoStack->push(new TFormStep(*this, std::move(before), m_recorded, text, mergeId));
+}
+
+void TMainForm::Restore(const TFormState& state)
+{
+    const QScopedValueRollback restoring(m_restoring, true);
+    SetSpinStats(state.Stats);
+    // Steps from before the first pick keep the weapon shown.
+    if (state.Slot > 0) {
+        m_weaponListView->SelectSlot(state.Slot);
+    }
+    if (!(state.Option == m_option)) {
+        m_option = state.Option;
+        ApplyOptions();
+    }
+    m_pins = state.Pins;
+    m_profileIndex = FindProfile(state.Profile);
+    ShowProfiles();
+    RefreshWithRanking([this] {
+        if (!DamageRefresh()) {
+            return;
+        }
+        SpreadChartRefresh();
+        SpeedRefresh();
+        RaderRefresh();
+        CompareRefresh();
+    });
+    m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
+    m_pinAction->setEnabled(WeaponShown() && m_pins.size() < static_cast<std::size_t>(MaxPins));
+    m_recorded = State();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

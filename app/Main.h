@@ -24,6 +24,7 @@ class QSpinBox;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class QUndoStack;
 QT_END_NAMESPACE
 
 class TSetupCompareView;
@@ -114,18 +115,44 @@ public:
     // the new one or an empty text for "cancelled". Empty restores the dialog.
     void SetProfileNameAsker(std::function<QString(const QString& current)> asker);
 
+    // The steps "Undo" and "Redo" (menu Edit) go back and forth over: each
+    // change of an input (a run of changes of one spin box in quick
+    // succession as one), pick, profile chosen, options applied and pin.
+    QUndoStack& UndoStack() const { return *m_undoStack; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TFormStep;
+
+    // What a step changes, so that undoing one sets all of it back.
+    struct TFormState
+    {
+        TWeaponDataAndPCData Stats;
+        // 0 before the first pick.
+        int Slot = 0;
+        TOptionRecord Option;
+        std::vector<TSetup> Pins;
+        std::string Profile;
+    };
+    TFormState State() const;
+    static bool SameState(const TFormState& a, const TFormState& b);
+    // Sets everything `state` holds and recomputes as a user's change does,
+    // recording no step of its own.
+    void Restore(const TFormState& state);
+    // Pushes the step from the state last recorded to the present one;
+    // steps of the same `mergeId` in quick succession become one.
+    void Record(const QString& text, int mergeId = -1);
+
     void CreateControls();
     QWidget* CreateWeaponBox();
     QWidget* CreateHQBox();
     QWidget* CreateStatBox();
     QWidget* CreateProfileBox();
     QWidget* CreateComparePage();
-    QSpinBox* CreateSpinEdit(const QString& name, int maximum);
+    QSpinBox* CreateSpinEdit(const QString& name, int maximum, TStat stat);
 
     void RestorePlacement(const std::optional<TWindowPlacement>& placement);
     void LoadOptions();
@@ -134,6 +161,7 @@ private:
 
     void WeaponListViewClick();
     void SpinEditChange();
+    void SpinEditChanged(TStat stat);
     void WeaponListViewColumnClick(int position);
     void WeaponRankingViewChosen(int slot);
     // Runs `refresh`, then the ranking; when `refresh` has shown a fault, a
@@ -182,6 +210,9 @@ private:
     std::vector<TProfile> m_profiles;
     int m_profileIndex = -1;
     std::function<QString(const QString&)> m_askProfileName;
+    QUndoStack* m_undoStack = nullptr;
+    TFormState m_recorded;
+    bool m_restoring = false;
 
     QSplitter* m_splitter = nullptr;
     TWeaponListView* m_weaponListView = nullptr;

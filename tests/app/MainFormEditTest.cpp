@@ -2,14 +2,27 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
+#include "views/WeaponDamageSpreadChart.h"
+#include "views/WeaponDataGrid.h"
+#include "views/WeaponRaderChart.h"
 #include "views/WeaponRankingView.h"
+#include "views/WeaponSpeedGrid.h"
+#include "weapons/CompareTable.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QUndoStack>
+
+#include <functional>
+
+// A user's action on the window, as a test row holds it.
+using TStep = std::function<void(TMainForm&)>;
+Q_DECLARE_METATYPE(TStep)
 
 // Named profiles, undo and redo, and a setup as text, as the user reaches
 // them from the window.
@@ -25,6 +38,9 @@ private slots:
     void aProfileNameTakenByAnotherIsRefused_data();
     void aProfileNameTakenByAnotherIsRefused();
     void choosingAProfileRecomputesOnceAndChangesShowAsModified();
+    void undoRestoresEveryPageAndRedoRepeatsTheStep_data();
+    void undoRestoresEveryPageAndRedoRepeatsTheStep();
+    void aHeldArrowKeyIsOneStepAndCtrlZWorksInASpinBox();
 
 private:
     QString IniPath() const { return m_dataDir->filePath(QStringLiteral("Option.ini")); }
@@ -56,6 +72,42 @@ bool operator==(const TStats& a, const TStats& b)
 {
     return a.STR == b.STR && a.DEX == b.DEX && a.INT == b.INT && a.Tactics == b.Tactics &&
            a.Anatomy == b.Anatomy && a.Lumberjack == b.Lumberjack;
+}
+
+// Everything the pages and the controls show, as text, so that two moments
+// of the window compare in one go.
+QStringList Shown(const TMainForm& form)
+{
+    QStringList shown;
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        shown << label->objectName() + QLatin1Char('=') + label->text();
+    }
+    const auto* grid = Child<TWeaponDataGrid>(form, "WeaponDataGrid");
+    const auto* speed = Child<TWeaponSpeedGrid>(form, "WeaponSpeedGrid");
+    for (int column = 0; column < TWeaponDataGrid::ColumnCount; ++column) {
+        for (int row = 0; row < 40; ++row) {
+            shown << grid->CellText(column, row) << speed->CellText(column, row);
+        }
+    }
+    shown << Child<TWeaponRankingView>(form, "WeaponRankingView")->ToTabSeparatedText();
+    const TRaderChartData radar =
+        Child<TWeaponRaderChart>(form, "WeaponRaderChart")->RaderChartData();
+    const auto* spread = Child<TWeaponDamageSpreadChart>(form, "WeaponDamageSpreadChart");
+    shown << QString::number(radar.Damage) << QString::number(radar.TopProbability)
+          << QString::number(spread->Spread().DiceCount())
+          << QString::number(spread->Spread().DiceSides()) << QString::number(spread->View3D());
+    for (const TSetupFigures& figures : form.CompareFigures()) {
+        for (int row = 0; row < CompareRowCount; ++row) {
+            shown << QString::fromStdString(CompareCellText(figures, TCompareRow(row)));
+        }
+    }
+    for (const QSpinBox* spin : form.findChildren<QSpinBox*>()) {
+        shown << QString::number(spin->value());
+    }
+    shown << ProfileBox(form)->currentText()
+          << QString::fromStdString(form.Calculator().DamageMethod())
+          << QString::number(form.Calculator().RoundingMode());
+    return shown;
 }
 
 } // namespace
@@ -196,6 +248,123 @@ void MainFormEditTest::choosingAProfileRecomputesOnceAndChangesShowAsModified()
     QVERIFY(SpinStats(*form) == mage);
     QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->text(),
              General(Expected(katana, mage, form->OptionRecord()).HQAve()));
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormEditTest::undoRestoresEveryPageAndRedoRepeatsTheStep_data()
+{
+    QTest::addColumn<TStep>("step");
+    QTest::addColumn<QString>("undoText");
+    QTest::newRow("typed input") << TStep([](TMainForm& form) {
+        Child<QSpinBox>(form, "SpinEditSTR")->setValue(120);
+    }) << "Undo STR 100 → 120";
+    QTest::newRow("list pick") << TStep([](TMainForm& form) {
+        SelectWeapon(form, QStringLiteral("Hatchet"));
+    }) << "Undo pick Hatchet";
+    QTest::newRow("ranking pick") << TStep([](TMainForm& form) {
+        auto* ranking = Child<TWeaponRankingView>(form, "WeaponRankingView");
+        // The top row that is not the weapon shown.
+        const int shown = ranking->SelectedSlot();
+        for (const TWeaponRank& rank : ranking->Ranking()) {
+            if (rank.Slot != shown) {
+                emit ranking->WeaponChosen(rank.Slot);
+                return;
+            }
+        }
+    }) << "Undo pick %1";
+    QTest::newRow("profile") << TStep([](TMainForm& form) { emit ProfileBox(form)->activated(0); })
+                             << "Undo profile Archer";
+    QTest::newRow("options") << TStep([](TMainForm& form) {
+        TOptionRecord record;
+        record.Base.Decimal = 3;
+        record.Base.DamageMethod = "Damage*TacticsR";
+        record.SpreadChart3D = true;
+        form.SetOptionRecord(record);
+    }) << "Undo options";
+    QTest::newRow("pin") << TStep([](TMainForm& form) { form.PinClick(); }) << "Undo pin Katana";
+    QTest::newRow("unpin") << TStep([](TMainForm& form) { form.RemovePin(0); }) << "Undo unpin Bow";
+    QTest::newRow("pin moved") << TStep([](TMainForm& form) { form.MovePin(1, 0); })
+                               << "Undo move pin Hatchet";
+}
+
+void MainFormEditTest::undoRestoresEveryPageAndRedoRepeatsTheStep()
+{
+    QFETCH(TStep, step);
+    QFETCH(QString, undoText);
+    auto form = MakeForm();
+    SetStats(*form, {60, 90, 110, 80, 70, 0});
+    SaveProfileAs(*form, QStringLiteral("Archer"));
+    SetStats(*form, TStats());
+    SelectWeapon(*form, QStringLiteral("Bow"));
+    form->PinClick();
+    SelectWeapon(*form, QStringLiteral("Hatchet"));
+    form->PinClick();
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    auto* undo = Child<QAction>(*form, "ActionUndo");
+    auto* redo = Child<QAction>(*form, "ActionRedo");
+    const QStringList before = Shown(*form);
+    const int steps = form->UndoStack().count();
+
+    step(*form);
+    const QStringList after = Shown(*form);
+    QVERIFY(after != before);
+    QCOMPARE(form->UndoStack().count(), steps + 1);
+    if (undoText.contains(QStringLiteral("%1"))) {
+        undoText = undoText.arg(Child<QLabel>(*form, "LabelWName")->text());
+    }
+    QCOMPARE(undo->text(), undoText);
+    undo->trigger();
+    QCOMPARE(Shown(*form), before);
+    QCOMPARE(redo->text(), undoText.replace(0, 4, QStringLiteral("Redo")));
+    redo->trigger();
+    QCOMPARE(Shown(*form), after);
+    // Going back and forth adds no step of its own.
+    QCOMPARE(form->UndoStack().count(), steps + 1);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormEditTest::aHeldArrowKeyIsOneStepAndCtrlZWorksInASpinBox()
+{
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    QCOMPARE(Child<QAction>(*form, "ActionUndo")->shortcuts(),
+             QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    QCOMPARE(Child<QAction>(*form, "ActionRedo")->shortcuts(),
+             (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+    // The first pick is no step: there is no empty page to go back to.
+    QCOMPARE(form->UndoStack().count(), 0);
+    const QStringList start = Shown(*form);
+
+    auto* str = Child<QSpinBox>(*form, "SpinEditSTR");
+    str->setFocus();
+    // Held down: one press, then the keyboard's repeats, then the release.
+    for (int i = 0; i < 8; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), i > 0);
+        QApplication::sendEvent(str, &press);
+        QTest::qWait(20);
+    }
+    QTest::keyRelease(str, Qt::Key_Up);
+    QVERIFY(str->value() > 101);
+    QCOMPARE(form->UndoStack().count(), 1);
+    QCOMPARE(form->UndoStack().undoText(), QStringLiteral("STR 100 → %1").arg(str->value()));
+    const QStringList raised = Shown(*form);
+    auto* dex = Child<QSpinBox>(*form, "SpinEditDEX");
+    dex->setFocus();
+    QTest::keyClick(dex, Qt::Key_Down);
+    QCOMPARE(form->UndoStack().count(), 2);
+
+    QTest::keyClick(dex, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(dex->value(), 100);
+    QCOMPARE(Shown(*form), raised);
+    QTest::keyClick(dex, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Shown(*form), start);
+    QTest::keyClick(dex, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(Shown(*form), raised);
+    QTest::keyClick(dex, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(dex->value(), 99);
     QVERIFY(m_messages.isEmpty());
 }
 
