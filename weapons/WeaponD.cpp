@@ -47,16 +47,17 @@ double TacticsRatio(std::int32_t tactics, std::int32_t tacticsBonus)
     return (static_cast<double>(tactics) + 50 + tacticsBonus) / 100;
 }
 
+constexpr std::array<const char*, 8> VariableNameList = {
+    "STR", "Damage", "TacticsR", "AnatomyR", "LumberjR", "Plus", "DEX", "INT"};
+
 } // namespace
 
 TWeaponDamges::TWeaponDamges(const TWeaponDataAndPCData& initial)
     : m_str(initial.STR), m_dex(initial.DEX), m_int(initial.INT), m_tactics(initial.Tactics),
       m_anatomy(initial.Anatomy), m_lumberjack(initial.Lumberjack), m_weapon(initial.Weapon)
 {
-    static constexpr std::array<const char*, 8> Names = {
-        "STR", "Damage", "TacticsR", "AnatomyR", "LumberjR", "Plus", "DEX", "INT"};
-    for (std::size_t i = 0; i < Names.size(); ++i)
-        m_parser.SetVarName(i, Names[i]);
+    for (std::size_t i = 0; i < VariableNameList.size(); ++i)
+        m_parser.SetVarName(i, VariableNameList[i]);
     m_damageMethod = "1*1";
     m_parser.SetExpression(m_damageMethod);
     // Every result starts as 1, so the table is never uninitialised.
@@ -152,6 +153,25 @@ void FillSetupColumns(const TWeaponDataAndPCData& setup, TSetupColumns& columns)
     }
 }
 
+// Every row of one setup, unrounded. Its character's values are plain
+// variables; only Damage, TacticsR and Plus change from row to row.
+void EvaluateSetupRows(TMathsParser& parser, const TWeaponDataAndPCData& setup,
+                       TSetupColumns& columns, std::array<double, SetupRows>& values)
+{
+    parser.SetVar(SlotSTR, setup.STR);
+    parser.SetVar(SlotDEX, setup.DEX);
+    parser.SetVar(SlotINT, setup.INT);
+    parser.SetVar(SlotAnatomyR, SkillBonus(setup.Anatomy) / 100.0);
+    parser.SetVar(SlotLumberjR,
+                  setup.Weapon.Type == "AXE" ? SkillBonus(setup.Lumberjack) / 100.0 : 0);
+    FillSetupColumns(setup, columns);
+    TMathsParser::TColumns pointers{};
+    pointers[SlotDamage] = columns.Damage.data();
+    pointers[SlotTacticsR] = columns.TacticsR.data();
+    pointers[SlotPlus] = columns.Plus.data();
+    parser.ValueBatch(pointers, SetupRows, values.data());
+}
+
 } // namespace
 
 // All 111 results go to scratch values first: if the formula raises on one
@@ -186,20 +206,8 @@ void TWeaponDamges::EvaluateSetups(std::span<const TWeaponDataAndPCData> setups,
 {
     TSetupColumns columns;
     std::array<double, SetupRows> values;
-    TMathsParser::TColumns pointers{};
-    pointers[SlotDamage] = columns.Damage.data();
-    pointers[SlotTacticsR] = columns.TacticsR.data();
-    pointers[SlotPlus] = columns.Plus.data();
     for (std::size_t i = 0; i < setups.size(); ++i) {
-        const TWeaponDataAndPCData& setup = setups[i];
-        m_parser.SetVar(SlotSTR, setup.STR);
-        m_parser.SetVar(SlotDEX, setup.DEX);
-        m_parser.SetVar(SlotINT, setup.INT);
-        m_parser.SetVar(SlotAnatomyR, SkillBonus(setup.Anatomy) / 100.0);
-        m_parser.SetVar(SlotLumberjR,
-                        setup.Weapon.Type == "AXE" ? SkillBonus(setup.Lumberjack) / 100.0 : 0);
-        FillSetupColumns(setup, columns);
-        m_parser.ValueBatch(pointers, SetupRows, values.data());
+        EvaluateSetupRows(m_parser, setups[i], columns, values);
         // The mode is chosen once for all rows rather than once per row.
         const auto roundAll = [&](auto round) {
             for (double& value : values)
@@ -300,4 +308,27 @@ void TWeaponDamges::AverageDamages(std::span<const TWeaponDataAndPCData> stats,
             normalAverage[first + i] = Round(values[2 * i + 1], m_roundingMode);
         }
     }
+}
+
+const std::array<const char*, 8>& TWeaponDamges::VariableNames()
+{
+    return VariableNameList;
+}
+
+TWeaponDamges::TUnrounded TWeaponDamges::Unrounded(const TWeaponDataAndPCData& setup,
+                                                   const TResultAt& at)
+{
+    TSetupColumns columns;
+    std::array<double, SetupRows> values;
+    EvaluateSetupRows(m_parser, setup, columns, values);
+    const std::size_t row =
+        at.HQ ? at.Figure : HQRows + (at.Accuracy * 6 + at.Level) * 3 + at.Figure;
+    TUnrounded result;
+    for (std::size_t slot = 0; slot < result.Variables.size(); ++slot)
+        result.Variables[slot] = m_parser.Var(slot);
+    result.Variables[SlotDamage] = columns.Damage.at(row);
+    result.Variables[SlotTacticsR] = columns.TacticsR.at(row);
+    result.Variables[SlotPlus] = columns.Plus.at(row);
+    result.Value = values.at(row);
+    return result;
 }

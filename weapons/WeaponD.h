@@ -117,6 +117,27 @@ public:
     // partly written.
     void Figures(std::span<const TWeaponDataAndPCData> setups, std::span<TDamageFigures> out);
 
+    // The formula's variables, slot by slot.
+    static const std::array<const char*, 8>& VariableNames();
+    // One result of Figures: an HQ figure, or a cell of the table; Figure is
+    // 0 low, 1 high, 2 average.
+    struct TResultAt
+    {
+        bool HQ = false;
+        std::size_t Accuracy = 0;
+        std::size_t Level = 0;
+        std::size_t Figure = 0;
+    };
+    // That result of `setup` before rounding, from the very batch Figures
+    // evaluates, with the values its variables held, slot by slot. This
+    // calculator's own state stays as it is; raises like Figures.
+    struct TUnrounded
+    {
+        std::array<double, 8> Variables{};
+        double Value = 0;
+    };
+    TUnrounded Unrounded(const TWeaponDataAndPCData& setup, const TResultAt& at);
+
 private:
     void Recompute();
     // Evaluates the setups' rows, at most BatchRows at once, into `out`.

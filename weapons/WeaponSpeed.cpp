@@ -49,10 +49,8 @@ constexpr int LastColumn = 7;
 
 TWeaponSpeed::TWeaponSpeed()
 {
-    static constexpr std::array<const char*, 8> Names = {"STR", "SPEED", "DEXR", "d",
-                                                         "e",   "f",     "DEX",  "INT"};
-    for (std::size_t i = 0; i < Names.size(); ++i)
-        m_parser.SetVarName(i, Names[i]);
+    for (std::size_t i = 0; i < VariableNames().size(); ++i)
+        m_parser.SetVarName(i, VariableNames()[i]);
     for (const TSlot slot : {SlotSTR, SlotSPEED, SlotDEX, SlotINT})
         m_parser.SetVar(slot, 1);
     m_speedMethod = "1*1";
@@ -192,7 +190,35 @@ void TWeaponSpeed::DelaysOver(const TWeaponSpeedData& character, std::int32_t fr
         out[k] = RoundUpToHalfSecond(out[k]);
 }
 
+const std::array<const char*, 8>& TWeaponSpeed::VariableNames()
+{
+    static constexpr std::array<const char*, 8> Names = {"STR", "SPEED", "DEXR", "d",
+                                                         "e",   "f",     "DEX",  "INT"};
+    return Names;
+}
+
 void TWeaponSpeed::DelaysOf(std::span<const TDelayRow> rows, std::span<double> out)
+{
+    EvaluateRows(rows, out);
+    for (std::size_t i = 0; i < std::min(rows.size(), out.size()); ++i)
+        out[i] = RoundUpToHalfSecond(out[i]);
+}
+
+TWeaponSpeed::TUnrounded TWeaponSpeed::Unrounded(const TDelayRow& row)
+{
+    TUnrounded result;
+    EvaluateRows(std::span(&row, 1), std::span(&result.Value, 1));
+    for (std::size_t slot = 0; slot < result.Variables.size(); ++slot)
+        result.Variables[slot] = m_parser.Var(slot);
+    result.Variables[SlotSTR] = row.STR;
+    result.Variables[SlotSPEED] = row.Speed;
+    result.Variables[SlotDEXR] = row.DEXR;
+    result.Variables[SlotDEX] = row.DEX;
+    result.Variables[SlotINT] = row.INT;
+    return result;
+}
+
+void TWeaponSpeed::EvaluateRows(std::span<const TDelayRow> rows, std::span<double> out)
 {
     const std::size_t count = std::min(rows.size(), out.size());
     std::array<std::array<double, TMathsParser::BatchRows>, 5> columns;
@@ -212,6 +238,4 @@ void TWeaponSpeed::DelaysOf(std::span<const TDelayRow> rows, std::span<double> o
         }
         m_parser.ValueBatch(pointers, n, out.data() + first);
     }
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = RoundUpToHalfSecond(out[i]);
 }

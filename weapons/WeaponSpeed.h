@@ -97,8 +97,21 @@ public:
     // 3.2 -> 3.5, 3.5 -> 3.5, 3.7 -> 4.
     static double RoundUpToHalfSecond(double value);
 
+    // The formula's variables, slot by slot.
+    static const std::array<const char*, 8>& VariableNames();
+    // A row's delay before rounding, evaluated as DelaysOf evaluates it, with
+    // the values its variables held, slot by slot. Raises like DelaysOf.
+    struct TUnrounded
+    {
+        std::array<double, 8> Variables{};
+        double Value = 0;
+    };
+    TUnrounded Unrounded(const TDelayRow& row);
+
 private:
     void Recompute();
+    // DelaysOf before the rounding.
+    void EvaluateRows(std::span<const TDelayRow> rows, std::span<double> out);
 
     std::string m_speedMethod;
     TWeaponSpeedData m_data;
