@@ -19,11 +19,13 @@ struct TRawArguments
     std::string Speed, Dice, Sides, Bonus, Damage, TopProbability, File;
     std::string Stat, From, To, Step;
     std::vector<std::string> Setups;
+    std::string SetupText;
     std::string Sort = "dps";
     std::string DamageFormula = DefaultDamageMethod;
     std::string SpeedFormula = DefaultSpeedMethod;
     bool Json = false;
     bool Csv = false;
+    bool Explain = false;
 };
 
 void AddJsonFlag(CLI::App& command, TRawArguments& raw)
@@ -86,32 +88,68 @@ void AddSetupOptions(CLI::App& command, TRawArguments& raw, const char* what)
 }
 
 // --weapons and --weapon name a weapon in place of the options in `described`.
-void AddWeaponChoice(CLI::App& command, TRawArguments& raw,
-                     const std::vector<CLI::Option*>& described)
+// Returns --weapon.
+CLI::Option* AddWeaponChoice(CLI::App& command, TRawArguments& raw,
+                             const std::vector<CLI::Option*>& described)
 {
     auto* file = command.add_option("--weapons", raw.WeaponsFile, "Weapon table (CSV) to read");
     auto* name = command.add_option("--weapon", raw.WeaponName, "Name of the weapon in that table");
-    file->needs(name);
     name->needs(file);
     for (auto* option : described) {
         option->excludes(file);
         option->excludes(name);
     }
+    return name;
 }
 
-// Either all of `described` or --weapons with --weapon.
+// --setup TEXT in place of `replaced`; naming both is refused with both names.
+void AddSetupTextOption(CLI::App& command, TRawArguments& raw,
+                        const std::vector<CLI::Option*>& replaced)
+{
+    std::string names;
+    for (const auto* option : replaced)
+        names += (names.empty() ? "" : ", ") + option->get_name();
+    auto* setup = command
+                      .add_option("--setup", raw.SetupText,
+                                  "A setup text as the setup command writes it, "
+                                  "qm1;w=NAME;s=STATS;r=MODE;d=FORMULA;v=FORMULA, with --weapons "
+                                  "FILE, in place of " +
+                                      names)
+                      ->type_name("TEXT");
+    for (auto* option : replaced)
+        setup->excludes(option);
+}
+
+bool HasSetupText(const CLI::App& command)
+{
+    return command.count("--setup") > 0;
+}
+
+// A --setup names its weapon in the table of --weapons; without one the
+// options it replaces are needed: all of `described` or --weapons with
+// --weapon, and --stats.
 void RequireWeapon(const CLI::App& command, const std::vector<CLI::Option*>& described)
 {
-    if (command.count("--weapons") > 0)
+    const bool file = command.count("--weapons") > 0;
+    if (HasSetupText(command)) {
+        if (!file)
+            throw EArgumentError(command.get_name() + ": --setup needs --weapons FILE");
         return;
-    std::string missing;
-    for (const auto* option : described) {
-        if (option->count() == 0)
-            missing += (missing.empty() ? "" : ", ") + option->get_name();
     }
+    std::string missing;
+    if (!file) {
+        for (const auto* option : described) {
+            if (option->count() == 0)
+                missing += (missing.empty() ? "" : ", ") + option->get_name();
+        }
+    } else if (command.count("--weapon") == 0)
+        missing = "--weapon";
+    if (command.count("--stats") == 0)
+        missing += (missing.empty() ? "" : ", ") + std::string("--stats");
     if (!missing.empty())
         throw EArgumentError(command.get_name() + ": " + missing +
-                             " required (or --weapons FILE --weapon NAME)");
+                             " required (or --weapons FILE --weapon NAME, or --weapons FILE "
+                             "--setup TEXT)");
 }
 
 std::int32_t RoundingMode(const std::string& text)
@@ -180,24 +218,33 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         damage->add_option("--high", raw.High, "Highest base damage")->type_name("NUMBER"),
         damage->add_option("--average", raw.Average, "Average base damage")->type_name("NUMBER"),
         damage->add_option("--type", raw.Type, "Weapon type (Swords, AXE, Fencing, Mace, ...)")};
-    AddWeaponChoice(*damage, raw, damageDescribed);
-    damage
-        ->add_option("--stats", raw.Stats,
-                     "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
-        ->required()
-        ->type_name("LIST");
+    auto* damageWeapon = AddWeaponChoice(*damage, raw, damageDescribed);
+    auto* damageStats =
+        damage
+            ->add_option("--stats", raw.Stats,
+                         "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
+            ->type_name("LIST");
     AddDamageFormulaOption(*damage, raw);
     AddRoundingOption(*damage, raw);
+    std::vector<CLI::Option*> damageReplaced{damageWeapon, damageStats,
+                                             damage->get_option("--formula"),
+                                             damage->get_option("--rounding")};
+    damageReplaced.insert(damageReplaced.end(), damageDescribed.begin(), damageDescribed.end());
+    AddSetupTextOption(*damage, raw, damageReplaced);
     AddJsonFlag(*damage, raw);
+    damage->add_flag("--explain", raw.Explain,
+                     "Also show how the HQ figures and the Normal/Normal average were reached: "
+                     "the formula with its variables' values, the value and its rounding");
 
     auto* speed = app.add_subcommand("speed", "Swing delay for DEX 0..200, merged into ranges");
     std::vector<CLI::Option*> speedDescribed{
         speed->add_option("--speed", raw.Speed, "Weapon speed")->type_name("INT")};
-    AddWeaponChoice(*speed, raw, speedDescribed);
-    speed->add_option("--stats", raw.Stats, "STR,DEX,INT as 32-bit integers")
-        ->required()
-        ->type_name("LIST");
-    speed->add_option("--formula", raw.SpeedFormula, "Speed formula")->capture_default_str();
+    auto* speedWeapon = AddWeaponChoice(*speed, raw, speedDescribed);
+    auto* speedStats = speed->add_option("--stats", raw.Stats, "STR,DEX,INT as 32-bit integers")
+                           ->type_name("LIST");
+    auto* speedFormula =
+        speed->add_option("--formula", raw.SpeedFormula, "Speed formula")->capture_default_str();
+    AddSetupTextOption(*speed, raw, {speedWeapon, speedStats, speedFormula, speedDescribed[0]});
     AddJsonFlag(*speed, raw);
 
     auto* spread = app.add_subcommand("spread", "How likely each damage 1..60 of a dice roll is");
@@ -227,11 +274,13 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         "rank", "Every weapon of a table for one character: delay, averages, damage per "
                 "second, top probability and overall rating, best first");
     AddWeaponsFileOption(*rank, raw);
-    rank->add_option("--stats", raw.Stats,
-                     "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
-        ->required()
-        ->type_name("LIST");
+    auto* rankStats = rank->add_option("--stats", raw.Stats,
+                                       "STR,DEX,INT,Tactics,Anatomy,Lumberjack as 32-bit integers")
+                          ->type_name("LIST");
     AddFormulaOptions(*rank, raw);
+    AddSetupTextOption(*rank, raw,
+                       {rankStats, rank->get_option("--formula"),
+                        rank->get_option("--speed-formula"), rank->get_option("--rounding")});
     rank->add_option("--sort", raw.Sort,
                      "Column to sort by, best first: name, type, speed, delay, average, hq, "
                      "dps, top or overall")
@@ -277,12 +326,27 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     AddFormulaOptions(*sweep, raw);
     AddFormatFlags(*sweep, raw);
 
+    auto* setupText = app.add_subcommand(
+        "setup", "A setup as one line to paste into a chat or a note: the weapon, the six "
+                 "inputs, both formulas and the rounding, for --setup of damage, speed and rank");
+    setupText->add_option("--weapons", raw.WeaponsFile,
+                          "Weapon table (CSV) that must hold the weapon");
+    setupText->add_option("--weapon", raw.WeaponName, "Name of the weapon")->required();
+    setupText
+        ->add_option("--stats", raw.Stats,
+                     "STR,DEX,INT,Tactics,Anatomy,Lumberjack: none below 0, skills up to 100")
+        ->required()
+        ->type_name("LIST");
+    AddFormulaOptions(*setupText, raw);
+
     try {
         app.parse(argc, argv);
         if (damage->parsed())
             RequireWeapon(*damage, damageDescribed);
         if (speed->parsed())
             RequireWeapon(*speed, speedDescribed);
+        if (rank->parsed() && !HasSetupText(*rank) && rank->count("--stats") == 0)
+            throw CLI::RequiredError("--stats (or --setup TEXT)");
     } catch (const CLI::ParseError& error) {
         return app.exit(error, out, err) == 0 ? 0 : 1;
     }
@@ -297,28 +361,44 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         RunEval(request, out);
     } else if (damage->parsed()) {
         TDamageRequest request;
-        if (damage->count("--weapons") > 0) {
-            request.Weapon = WeaponChoice(raw);
+        if (HasSetupText(*damage)) {
+            const TSetupText setup = ReadSetupText(raw.SetupText);
+            request.Weapon = {raw.WeaponsFile, setup.WeaponName};
+            request.Stats = SetupTextStats(setup);
+            request.Formula = setup.DamageFormula;
+            request.Rounding = setup.Rounding;
         } else {
-            request.Low = ParseFinite(raw.Low, "--low");
-            request.High = ParseFinite(raw.High, "--high");
-            request.Average = ParseFinite(raw.Average, "--average");
-            request.Type = raw.Type;
+            if (damage->count("--weapons") > 0) {
+                request.Weapon = WeaponChoice(raw);
+            } else {
+                request.Low = ParseFinite(raw.Low, "--low");
+                request.High = ParseFinite(raw.High, "--high");
+                request.Average = ParseFinite(raw.Average, "--average");
+                request.Type = raw.Type;
+            }
+            request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
+            request.Formula = raw.DamageFormula;
+            if (damage->count("--rounding") > 0)
+                request.Rounding = RoundingMode(raw.Rounding);
         }
-        request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
-        request.Formula = raw.DamageFormula;
-        if (damage->count("--rounding") > 0)
-            request.Rounding = RoundingMode(raw.Rounding);
         request.Json = raw.Json;
+        request.Explain = raw.Explain;
         RunDamage(request, out);
     } else if (speed->parsed()) {
         TSpeedRequest request;
-        if (speed->count("--weapons") > 0)
-            request.Weapon = WeaponChoice(raw);
-        else
-            request.Speed = AtLeast(raw.Speed, "--speed", 1);
-        request.Stats = ParseInt32List(raw.Stats, 3, "--stats");
-        request.Formula = raw.SpeedFormula;
+        if (HasSetupText(*speed)) {
+            const TSetupText setup = ReadSetupText(raw.SetupText);
+            request.Weapon = {raw.WeaponsFile, setup.WeaponName};
+            request.Stats = {setup.Stats.STR, setup.Stats.DEX, setup.Stats.INT};
+            request.Formula = setup.SpeedFormula;
+        } else {
+            if (speed->count("--weapons") > 0)
+                request.Weapon = WeaponChoice(raw);
+            else
+                request.Speed = AtLeast(raw.Speed, "--speed", 1);
+            request.Stats = ParseInt32List(raw.Stats, 3, "--stats");
+            request.Formula = raw.SpeedFormula;
+        }
         request.Json = raw.Json;
         RunSpeed(request, out);
     } else if (spread->parsed()) {
@@ -341,8 +421,15 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     } else if (rank->parsed()) {
         TRankRequest request;
         request.WeaponsFile = raw.WeaponsFile;
-        request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
-        request.Formulas = FormulaChoice(*rank, raw);
+        if (HasSetupText(*rank)) {
+            // Every weapon of the table is ranked; the text's own weapon is not singled out.
+            const TSetupText setup = ReadSetupText(raw.SetupText);
+            request.Stats = SetupTextStats(setup);
+            request.Formulas = {setup.DamageFormula, setup.SpeedFormula, setup.Rounding};
+        } else {
+            request.Stats = ParseInt32List(raw.Stats, 6, "--stats");
+            request.Formulas = FormulaChoice(*rank, raw);
+        }
         request.Sort = ParseRankColumn(raw.Sort);
         request.Format = TableFormat(raw);
         RunRank(request, out);
@@ -385,6 +472,10 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         request.Formulas = FormulaChoice(*sweep, raw);
         request.Format = TableFormat(raw);
         RunSweep(request, out);
+    } else if (setupText->parsed()) {
+        RunSetupText({raw.WeaponsFile, raw.WeaponName, ParseInt32List(raw.Stats, 6, "--stats"),
+                      FormulaChoice(*setupText, raw)},
+                     out);
     }
     return 0;
 }

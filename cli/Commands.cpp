@@ -10,6 +10,7 @@
 #include "weapons/RaderChartData.h"
 #include "weapons/TextEncoding.h"
 #include "weapons/WeaponTable.h"
+#include "weapons/Working.h"
 
 #include <nlohmann/json.hpp>
 
@@ -241,6 +242,54 @@ std::string NextFasterSwingText(const TSetupFigures& figures)
            " DEX \u2192 " + FormatGeneral(figures.NextFasterSwing->Delay) + " s";
 }
 
+// The figures --explain works out, with their JSON keys and captions.
+struct TExplainedFigure
+{
+    const char* Key;
+    const char* Caption;
+    TWeaponDamges::TResultAt At;
+};
+constexpr std::array<TExplainedFigure, 4> ExplainedFigures = {{
+    {"hq_low", "HQ Low:", {true, 0, 0, 0}},
+    {"hq_high", "HQ High:", {true, 0, 0, 1}},
+    {"hq_average", "HQ Ave:", {true, 0, 0, 2}},
+    {"average", "Normal/Normal Ave:", {false, 0, 0, 2}},
+}};
+
+std::string_view RoundingWords(TWorkingRounding rounding)
+{
+    switch (rounding) {
+    case TWorkingRounding::Up:
+        return "rounded up";
+    case TWorkingRounding::Down:
+        return "rounded down";
+    case TWorkingRounding::HalfAwayFromZero:
+        return "rounded half away from zero";
+    case TWorkingRounding::UpToHalfSecond:
+        return "rounded up to half a second";
+    case TWorkingRounding::None:
+        break;
+    }
+    return "not rounded";
+}
+
+std::string_view RoundingKey(TWorkingRounding rounding)
+{
+    switch (rounding) {
+    case TWorkingRounding::Up:
+        return "up";
+    case TWorkingRounding::Down:
+        return "down";
+    case TWorkingRounding::HalfAwayFromZero:
+        return "half_away_from_zero";
+    case TWorkingRounding::UpToHalfSecond:
+        return "up_to_half_second";
+    case TWorkingRounding::None:
+        break;
+    }
+    return "none";
+}
+
 // Values of a sweep computed in one batch per setup: enough for the batches
 // to pay, few enough that a sweep over millions of values is never held.
 constexpr std::size_t SweepBlock = 4096;
@@ -299,6 +348,10 @@ void RunDamage(const TDamageRequest& request, std::ostream& out)
     damages.SetDamageMethod(request.Formula);
 
     const TDamageTable& table = damages.Table();
+    std::array<TWorking, ExplainedFigures.size()> workings;
+    if (request.Explain)
+        for (std::size_t i = 0; i < workings.size(); ++i)
+            workings[i] = DamageWorking(damages, data, ExplainedFigures[i].At);
     if (request.Json) {
         Json rows = Json::array();
         for (const auto& accuracy : table) {
@@ -307,11 +360,20 @@ void RunDamage(const TDamageRequest& request, std::ostream& out)
                 levels.push_back(Json::array({figures[0], figures[1], figures[2]}));
             rows.push_back(std::move(levels));
         }
-        WriteJson(out, Json{{"hq",
-                             {{"low", damages.HQLow()},
-                              {"high", damages.HQHigh()},
-                              {"average", damages.HQAve()}}},
-                            {"table", std::move(rows)}});
+        Json answer{
+            {"hq",
+             {{"low", damages.HQLow()}, {"high", damages.HQHigh()}, {"average", damages.HQAve()}}},
+            {"table", std::move(rows)}};
+        if (request.Explain) {
+            Json explain = Json::object();
+            for (std::size_t i = 0; i < workings.size(); ++i)
+                explain[ExplainedFigures[i].Key] = {{"substituted", workings[i].Substituted},
+                                                    {"raw", workings[i].Raw},
+                                                    {"rounding", RoundingKey(workings[i].Rounding)},
+                                                    {"rounded", workings[i].Rounded}};
+            answer["explain"] = std::move(explain);
+        }
+        WriteJson(out, answer);
         return;
     }
 
@@ -336,6 +398,23 @@ void RunDamage(const TDamageRequest& request, std::ostream& out)
         }
     }
     out << grid.Render();
+    if (!request.Explain)
+        return;
+    // The raw value in full: one that rounds up from 42.000000000000007 must
+    // not read as 42.
+    TTextTable lines;
+    for (std::size_t i = 0; i < workings.size(); ++i) {
+        const TWorking& working = workings[i];
+        std::string text = working.Substituted;
+        text.append(" = ")
+            .append(ExactNumber(working.Raw))
+            .append(", ")
+            .append(RoundingWords(working.Rounding))
+            .append(": ")
+            .append(FormatGeneral(working.Rounded));
+        lines.AddRow({ExplainedFigures[i].Caption, std::move(text)});
+    }
+    out << '\n' << lines.Render();
 }
 
 void RunSpeed(const TSpeedRequest& request, std::ostream& out)
@@ -594,6 +673,62 @@ void RunRank(const TRankRequest& request, std::ostream& out)
         fill(row);
         grid.Write(out, cells);
     }
+}
+
+TSetupText ReadSetupText(const std::string& text)
+{
+    TSetupText setup;
+    try {
+        setup = ParseSetupText(text);
+    } catch (const ESetupTextError& error) {
+        // The text again with a caret under the fault; a control character
+        // would break the line, so it shows as "?".
+        std::string shown = text;
+        for (char& c : shown)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                c = '?';
+        const std::size_t column =
+            DisplayWidth(std::string_view(shown).substr(0, error.Position()));
+        std::string message = "--setup: ";
+        message.append(error.what())
+            .append("\n  ")
+            .append(shown)
+            .append("\n  ")
+            .append(column, ' ')
+            .append("^");
+        throw EArgumentError(message);
+    }
+    TSetupCalculator formulas;
+    formulas.SetDamageMethod(setup.DamageFormula);
+    formulas.SetSpeedMethod(setup.SpeedFormula);
+    return setup;
+}
+
+std::vector<std::int32_t> SetupTextStats(const TSetupText& setup)
+{
+    std::vector<std::int32_t> stats;
+    for (const TStat stat : AllStats)
+        stats.push_back(StatOf(setup.Stats, stat));
+    return stats;
+}
+
+void RunSetupText(const TSetupTextRequest& request, std::ostream& out)
+{
+    TSetupText setup;
+    setup.Stats = CharacterStats(request.Stats);
+    CheckSetupStats(setup.Stats, "--stats");
+    if (request.WeaponName.empty())
+        throw EArgumentError("--weapon: the name is empty");
+    if (!request.WeaponsFile.empty())
+        FindWeapon({request.WeaponsFile, request.WeaponName});
+    setup.WeaponName = request.WeaponName;
+    // A text is written only when --setup would take it back.
+    TSetupCalculator formulas;
+    ApplyFormulas(request.Formulas, formulas);
+    setup.DamageFormula = request.Formulas.DamageFormula;
+    setup.SpeedFormula = request.Formulas.SpeedFormula;
+    setup.Rounding = request.Formulas.Rounding;
+    out << SetupText(setup) << '\n';
 }
 
 TSetupChoice ParseSetup(std::string_view text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "weapons/SetupFigures.h"
+#include "weapons/SetupText.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponRanking.h"
 #include "weapons/WeaponSpeed.h"
@@ -45,6 +46,8 @@ struct TDamageRequest
     std::string Formula = DefaultDamageMethod;
     std::int32_t Rounding = RoundUp;
     bool Json = false;
+    // How the three HQ figures and the Normal/Normal average were reached.
+    bool Explain = false;
 };
 
 struct TSpeedRequest
@@ -147,6 +150,17 @@ struct TSweepRequest
     TTableFormat Format = TTableFormat::Text;
 };
 
+// A setup text for --setup of damage, speed and rank.
+struct TSetupTextRequest
+{
+    // Empty: the weapon is not looked up.
+    std::string WeaponsFile;
+    std::string WeaponName;
+    // STR, DEX, INT, Tactics, Anatomy, Lumberjack.
+    std::vector<std::int32_t> Stats;
+    TFormulaChoice Formulas;
+};
+
 // The column of a --sort key; an unknown key is an EArgumentError that
 // lists the known ones.
 TRankColumn ParseRankColumn(std::string_view key);
@@ -160,6 +174,13 @@ void CheckSetupStats(const TWeaponDataAndPCData& stats, std::string_view what);
 // STR, DEX, INT, Tactics, Anatomy or Lumberjack in any letter case; an
 // unknown name is an EArgumentError that lists the known ones.
 TStat ParseStat(std::string_view name);
+
+// --setup TEXT of damage, speed and rank: a text ParseSetupText refuses is
+// an EArgumentError quoting it with a caret under the fault, and a formula
+// that does not compile raises the evaluator's exception.
+TSetupText ReadSetupText(const std::string& text);
+// The six inputs of a setup text in the order --stats takes them.
+std::vector<std::int32_t> SetupTextStats(const TSetupText& setup);
 
 void RunEval(const TEvalRequest& request, std::ostream& out);
 void RunDamage(const TDamageRequest& request, std::ostream& out);
@@ -182,6 +203,9 @@ void RunGains(const TGainsRequest& request, std::ostream& out);
 // of one input. Computed in blocks, so a long range is never held whole, and
 // once before anything is written, so a fault anywhere leaves no output.
 void RunSweep(const TSweepRequest& request, std::ostream& out);
+// The setup text of a weapon, six inputs, formulas and rounding, each
+// checked as --setup would check it, the weapon in its table when one is named.
+void RunSetupText(const TSetupTextRequest& request, std::ostream& out);
 
 // 17 significant digits, enough to give back the exact double; a negative
 // zero is written as "0".

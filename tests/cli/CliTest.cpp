@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/TextLayout.h"
 #include "weapons/FileKind.h"
+#include "weapons/SetupText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -1099,6 +1100,115 @@ TEST(CliSetups, MalformedArgumentsAreNamed)
          "--to: \"101\" is above 100, where Tactics ends\n", ""},
         {"from past the default end", sweep({"--stat", "INT", "--from", "251"}),
          "--from: 251 is above --to 250\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ExpectError(c);
+    }
+}
+
+TEST(CliSetupText, StandsForTheOptionsItReplaces)
+{
+    const std::string damage = "Damage * (TacticsR + STR/400 + AnatomyR) / 2 + Plus";
+    const std::string speed = "12000/((20+2.5*DEXR)*SPEED)", stats = "90,85,25,97,61,100";
+    const TRun written =
+        RunArgs({"setup", "--weapons", WeaponsFile, "--weapon", "Double Axe", "--stats", stats,
+                 "--formula", damage, "--speed-formula", speed, "--rounding", "2"});
+    ASSERT_EQ(written.Code, 0) << written.Err;
+    ASSERT_EQ(written.Out.find('\n'), written.Out.size() - 1) << written.Out;
+    EXPECT_EQ(SetupText(ParseSetupText(written.Out)),
+              SetupText({"Double Axe", {90, 85, 25, 97, 61, 100, {}}, damage, speed, 2}));
+
+    struct TCase
+    {
+        std::vector<std::string> Separate;
+        std::vector<std::string> Same;
+    } const cases[] = {
+        {{"--stats", stats, "--formula", damage, "--rounding", "2", "--weapon", "Double Axe"}, {}},
+        {{"--stats", stats, "--formula", damage, "--rounding", "2", "--weapon", "Double Axe",
+          "--json", "--explain"},
+         {"--json", "--explain"}},
+        {{"--stats", "90,85,25", "--formula", speed, "--weapon", "Double Axe"}, {}},
+        {{"--stats", stats, "--formula", damage, "--speed-formula", speed, "--rounding", "2",
+          "--csv"},
+         {"--csv"}},
+    };
+    const char* const commands[] = {"damage", "damage", "speed", "rank"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const TRun expected = RunArgs(SetupArgs(commands[i], {}, cases[i].Separate));
+        // Blanks around the text, as a chat client leaves them.
+        const TRun actual =
+            RunArgs(SetupArgs(commands[i], {" " + written.Out + " "}, cases[i].Same));
+        ASSERT_EQ(expected.Code, 0) << expected.Err;
+        EXPECT_GT(expected.Out.size(), 100u);
+        EXPECT_EQ(actual.Code, 0) << actual.Err;
+        EXPECT_EQ(actual.Out, expected.Out);
+    }
+}
+
+TEST(CliDamage, ExplainShowsTheWorkingOfTheFiguresShown)
+{
+    const std::vector<std::string> args{"damage", "--weapons", WeaponsFile,          "--weapon",
+                                        "Katana", "--stats",   "100,25,100,100,0,0", "--explain"};
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.push_back("--json");
+    const json answer = RunJson(jsonArgs);
+    const json& explain = answer["explain"];
+    ASSERT_EQ(explain.size(), 4u);
+    EXPECT_EQ(explain["hq_low"]["rounded"], answer["hq"]["low"]);
+    EXPECT_EQ(explain["hq_high"]["rounded"], answer["hq"]["high"]);
+    EXPECT_EQ(explain["hq_average"]["rounded"], answer["hq"]["average"]);
+    EXPECT_EQ(explain["average"]["rounded"], answer["table"][0][0][2]);
+    // The raw value in full: it reads 13.175 only when rounded to fewer digits.
+    EXPECT_EQ(explain["average"], json::parse(R"({"substituted":"(15.5*(1.5+(100/500)+0+0))/2+0",
+        "raw":13.174999999999999,"rounding":"up","rounded":14.0})"));
+
+    const auto lines = Lines(RunArgs(args).Out);
+    ASSERT_EQ(lines.size(), 3u + 19u + 5u);
+    EXPECT_EQ(lines[22], "");
+    EXPECT_EQ(lines[23], "HQ Low:             (6*(1.5+(100/500)+0+0))/2+0 = 5.1, rounded up: 6");
+    EXPECT_EQ(lines[26], "Normal/Normal Ave:  (15.5*(1.5+(100/500)+0+0))/2+0 = "
+                         "13.174999999999999, rounded up: 14");
+}
+
+TEST(CliSetupText, RefusedTextsAndOptionsAreNamed)
+{
+    const std::string katana = "qm1;w=Katana;s=100,25,100,100,100,0;r=0;d=Damage;v=SPEED";
+    const auto damage = [](const char* text) { return SetupArgs("damage", {text}, {}); };
+    const auto setup = [](std::vector<std::string> options) {
+        options.insert(options.begin(), "setup");
+        return options;
+    };
+    const TErrorCase cases[] = {
+        {"stats besides", SetupArgs("damage", {katana}, {"--stats", "1,2,3,4,5,6"}),
+         "--stats excludes --setup", ""},
+        {"speed formula besides", SetupArgs("rank", {katana}, {"--speed-formula", "SPEED"}),
+         "--speed-formula excludes --setup", ""},
+        {"weapon besides", SetupArgs("speed", {katana}, {"--weapon", "Katana"}),
+         "--weapon excludes --setup", ""},
+        {"no weapons file",
+         {"speed", "--setup", katana},
+         "speed: --setup needs --weapons FILE",
+         ""},
+        {"skill above 100", damage("qm1;w=Katana;s=1,2,3,4,5,101;r=0;d=1;v=1"),
+         "--setup: field \"s\" (the six inputs): Lumberjack 101 is above 100\n"
+         "  qm1;w=Katana;s=1,2,3,4,5,101;r=0;d=1;v=1\n"
+         "                           ^\n",
+         ""},
+        {"damage formula", damage("qm1;w=Katana;s=1,2,3,4,5,6;r=0;d=Damage%2By;v=SPEED"),
+         "ESyntaxError: ", ""},
+        {"speed formula of a damage text", damage("qm1;w=Katana;s=1,2,3,4,5,6;r=0;d=1;v=(SPEED"),
+         "EMissMatchingBracket: ", ""},
+        {"setup of an unknown weapon",
+         setup({"--weapons", WeaponsFile, "--weapon", "Katanna", "--stats", "1,2,3,4,5,6"}),
+         "There is no weapon named \"Katanna\"", ""},
+        {"setup with a skill above 100", setup({"--weapon", "Katana", "--stats", "1,2,3,101,5,6"}),
+         "--stats: Tactics 101 is above 100\n", ""},
+        {"setup with a bad formula",
+         setup({"--weapon", "K", "--stats", "1,2,3,4,5,6", "--formula", "Damage+"}), "E", ""},
+        {"setup without a name", setup({"--weapon", "", "--stats", "1,2,3,4,5,6"}),
+         "--weapon: the name is empty\n", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
