@@ -11,6 +11,7 @@
 #include "views/StatSweepChart.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
+#include "views/WeaponFinder.h"
 #include "views/WeaponListView.h"
 #include "views/WeaponRaderChart.h"
 #include "views/WeaponRankingView.h"
@@ -194,6 +195,7 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     setWindowTitle(windowTitle() + tr("Ver1.02"));
     m_calculator = std::make_unique<TWeaponDamges>(m_stats);
     RunShowingErrors([this] { m_weaponListView->LoadWeapons(m_dataDir); });
+    m_finder->SetTypeIcons(m_weaponListView->TypeIcons());
     LoadOptions();
     RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
@@ -414,8 +416,24 @@ void TMainForm::CreateControls()
     splitter->setObjectName(QStringLiteral("Splitter"));
     splitter->setHandleWidth(3);
     splitter->setChildrenCollapsible(false);
-    m_weaponListView = new TWeaponListView(splitter);
+    // The search row sits over the list, so the splitter moves both together.
+    auto* listPanel = new QWidget(splitter);
+    listPanel->setObjectName(QStringLiteral("PanelWeaponList"));
+    auto* listLayout = new QVBoxLayout(listPanel);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(2);
+    m_finder = new TWeaponFinder(listPanel);
+    m_finder->setObjectName(QStringLiteral("WeaponFinder"));
+    m_weaponListView = new TWeaponListView(listPanel);
     m_weaponListView->setObjectName(QStringLiteral("WeaponListView"));
+    listLayout->addWidget(m_finder);
+    listLayout->addWidget(m_weaponListView, 1);
+    auto* findAction = new QAction(tr("Find weapon"), this);
+    findAction->setObjectName(QStringLiteral("ActionFind"));
+    findAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(findAction, &QAction::triggered, this,
+            [this] { m_finder->setFocus(Qt::ShortcutFocusReason); });
+    addAction(findAction);
     connect(m_weaponListView, &TWeaponListView::WeaponClicked, this,
             &TMainForm::WeaponListViewClick);
     connect(m_weaponListView, &TWeaponListView::ColumnClicked, this,
@@ -458,6 +476,11 @@ void TMainForm::CreateControls()
     m_rankingView->setObjectName(QStringLiteral("WeaponRankingView"));
     connect(m_rankingView, &TWeaponRankingView::WeaponChosen, this,
             &TMainForm::WeaponRankingViewChosen);
+    // The ranking shows the weapons the list shows.
+    connect(m_finder, &TWeaponFinder::FilterChanged, this, [this](const TWeaponFilter& filter) {
+        m_weaponListView->SetFilter(filter);
+        m_rankingView->SetFilter(filter);
+    });
     m_pageControl->addTab(m_rankingView, tr("Ranking"));
 
     m_pageControl->addTab(CreateComparePage(), tr("Compare"));
@@ -467,7 +490,7 @@ void TMainForm::CreateControls()
         }
     });
 
-    splitter->addWidget(m_weaponListView);
+    splitter->addWidget(listPanel);
     splitter->addWidget(m_pageControl);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);

@@ -33,6 +33,7 @@ class TStatSweepChart;
 
 class TWeaponDamageSpreadChart;
 class TWeaponDataGrid;
+class TWeaponFinder;
 class TWeaponListView;
 class TWeaponRaderChart;
 class TWeaponRankingView;
@@ -215,6 +216,7 @@ private:
     bool m_restoring = false;
 
     QSplitter* m_splitter = nullptr;
+    TWeaponFinder* m_finder = nullptr;
     TWeaponListView* m_weaponListView = nullptr;
     QTabWidget* m_pageControl = nullptr;
     TWeaponDataGrid* m_weaponDataGrid = nullptr;

@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
+#include "views/WeaponListView.h"
 #include "views/WeaponRaderChart.h"
 #include "views/WeaponRankingView.h"
 #include "views/WeaponSpeedGrid.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -41,6 +43,7 @@ private slots:
     void undoRestoresEveryPageAndRedoRepeatsTheStep_data();
     void undoRestoresEveryPageAndRedoRepeatsTheStep();
     void aHeldArrowKeyIsOneStepAndCtrlZWorksInASpinBox();
+    void ctrlFSearchesTheListAndTheRankingAlike();
 
 private:
     QString IniPath() const { return m_dataDir->filePath(QStringLiteral("Option.ini")); }
@@ -365,6 +368,56 @@ void MainFormEditTest::aHeldArrowKeyIsOneStepAndCtrlZWorksInASpinBox()
     QCOMPARE(Shown(*form), raised);
     QTest::keyClick(dex, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(dex->value(), 99);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormEditTest::ctrlFSearchesTheListAndTheRankingAlike()
+{
+    auto form = MakeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    const QStringList shown = Shown(*form);
+    auto* list = Child<TWeaponListView>(*form, "WeaponListView");
+    auto* ranking = Child<TWeaponRankingView>(*form, "WeaponRankingView");
+    const auto rankedNames = [&] {
+        QStringList names;
+        for (const TWeaponRank& rank : ranking->Ranking()) {
+            names << QString::fromStdString(list->Table().Weapon(rank.Slot).Name);
+        }
+        names.sort();
+        return names;
+    };
+    const auto listedNames = [&] {
+        QStringList names;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            if (!list->topLevelItem(i)->isHidden()) {
+                names << list->topLevelItem(i)->text(0);
+            }
+        }
+        names.sort();
+        return names;
+    };
+    QCOMPARE(rankedNames().size(), list->Count());
+    const int katana = list->SelectedSlot();
+
+    Child<QSpinBox>(*form, "SpinEditSTR")->setFocus();
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* search = Child<QLineEdit>(*form, "WeaponSearchEdit");
+    QVERIFY(search->hasFocus());
+    QTest::keyClicks(search, QStringLiteral("AXE"));
+    QCOMPARE(listedNames(), rankedNames());
+    QVERIFY(!listedNames().isEmpty());
+    QVERIFY(listedNames().size() < list->Count());
+    for (const QString& name : listedNames()) {
+        QVERIFY2(name.contains(QStringLiteral("axe"), Qt::CaseInsensitive), qPrintable(name));
+    }
+    // The weapon the search hides stays picked and shown.
+    QCOMPARE(list->SelectedSlot(), katana);
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("Katana"));
+
+    search->clear();
+    QCOMPARE(Shown(*form), shown);
     QVERIFY(m_messages.isEmpty());
 }
 
