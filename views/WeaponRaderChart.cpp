@@ -1,6 +1,7 @@
 #include "views/WeaponRaderChart.h"
 
 #include "views/CopyAction.h"
+#include "views/FloodFill.h"
 #include "weapons/RaderGeometry.h"
 
 #include <QClipboard>
@@ -16,30 +17,6 @@ namespace {
 
 const QRgb White = qRgb(255, 255, 255);
 const QColor LightBlue(187, 221, 255);
-
-// Fills the white region 4-connected to the seed. An explicit stack, since a
-// large region would overflow the call stack of a recursive fill.
-void FloodFill(QImage& image, QPoint seed, QRgb colour)
-{
-    const QRect bounds = image.rect();
-    if (!bounds.contains(seed) || image.pixel(seed) != White)
-        return;
-    std::vector<QPoint> stack{seed};
-    while (!stack.empty()) {
-        const QPoint p = stack.back();
-        stack.pop_back();
-        if (!bounds.contains(p))
-            continue;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(p.y()));
-        if (line[p.x()] != White)
-            continue;
-        line[p.x()] = colour;
-        stack.push_back({p.x() + 1, p.y()});
-        stack.push_back({p.x() - 1, p.y()});
-        stack.push_back({p.x(), p.y() + 1});
-        stack.push_back({p.x(), p.y() - 1});
-    }
-}
 
 QPoint ToQt(TRaderPoint p)
 {
