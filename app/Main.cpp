@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/AtomicFile.h"
+#include "app/FormulaCheck.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
 #include "expr/Exception.h"
@@ -18,9 +19,11 @@
 #include "views/WeaponSpeedGrid.h"
 #include "weapons/CompareTable.h"
 #include "weapons/NumberFormat.h"
+#include "weapons/SetupText.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -37,6 +40,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
@@ -102,6 +106,39 @@ QList<QKeySequence> UndoKeys()
 QList<QKeySequence> RedoKeys()
 {
     return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+}
+
+QString SetupTextFaultWords(TSetupTextFault fault)
+{
+    switch (fault) {
+    case TSetupTextFault::NotSetupText:
+        return TMainForm::tr("設定テキストではありません");
+    case TSetupTextFault::UnknownVersion:
+        return TMainForm::tr("知らない版です");
+    case TSetupTextFault::MalformedField:
+        return TMainForm::tr("「名前=値」の形ではありません");
+    case TSetupTextFault::UnknownField:
+        return TMainForm::tr("知らない項目です");
+    case TSetupTextFault::MissingField:
+        return TMainForm::tr("項目が足りません");
+    case TSetupTextFault::RepeatedField:
+        return TMainForm::tr("同じ項目が二度あります");
+    case TSetupTextFault::BadEncoding:
+        return TMainForm::tr("%の書き方が正しくありません");
+    case TSetupTextFault::EmptyWeaponName:
+        return TMainForm::tr("武器の名前がありません");
+    case TSetupTextFault::StatCount:
+        return TMainForm::tr("ステータスが6つではありません");
+    case TSetupTextFault::NotAnInteger:
+        return TMainForm::tr("整数ではありません");
+    case TSetupTextFault::NegativeInput:
+        return TMainForm::tr("負の値です");
+    case TSetupTextFault::SkillAbove100:
+        return TMainForm::tr("スキルが100を超えています");
+    case TSetupTextFault::RoundingMode:
+        return TMainForm::tr("丸め方は0から3です");
+    }
+    return {};
 }
 
 QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
@@ -376,6 +413,15 @@ void TMainForm::CreateControls()
     redo->setObjectName(QStringLiteral("ActionRedo"));
     redo->setShortcuts(RedoKeys());
     editMenu->addAction(redo);
+    editMenu->addSeparator();
+    QAction* copySetup = editMenu->addAction(tr("Copy setup"));
+    copySetup->setObjectName(QStringLiteral("ActionCopySetup"));
+    copySetup->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    connect(copySetup, &QAction::triggered, this, &TMainForm::CopySetupClick);
+    QAction* pasteSetup = editMenu->addAction(tr("Paste setup"));
+    pasteSetup->setObjectName(QStringLiteral("ActionPasteSetup"));
+    pasteSetup->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    connect(pasteSetup, &QAction::triggered, this, &TMainForm::PasteSetupClick);
     auto* optionMenu = menuBar()->addMenu(tr("Option"));
     optionMenu->setObjectName(QStringLiteral("MenuOption"));
     QAction* optionAction = optionMenu->addAction(tr("Option"));
@@ -1220,8 +1266,12 @@ void TMainForm::Record(const QString& text, int mergeId)
     }
     TFormState before = std::move(m_recorded);
     m_recorded = State();
-    // The first pick has no page to go back to: the pages stay filled.
-    if (SameState(before, m_recorded) || (before.Slot == 0 && m_recorded.Slot > 0)) {
+    // The first pick has no page to go back to: the pages stay filled, and
+    // undoing what came with it keeps that weapon.
+    if (before.Slot == 0) {
+        before.Slot = m_recorded.Slot;
+    }
+    if (SameState(before, m_recorded)) {
         return;
     }
     m_undoStack->push(new TFormStep(*this, std::move(before), m_recorded, text, mergeId));
@@ -1254,6 +1304,93 @@ void TMainForm::Restore(const TFormState& state)
     m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
     m_pinAction->setEnabled(WeaponShown() && m_pins.size() < static_cast<std::size_t>(MaxPins));
     m_recorded = State();
+}
+
+void TMainForm::ApplyAsStep(const TFormState& state, const QString& text)
+{
+    const TFormState before = m_recorded;
+    Restore(state);
+    // Restore takes the state as recorded; the step starts where the user was.
+    m_recorded = before;
+    Record(text);
+}
+
+void TMainForm::CopySetupClick()
+{
+    if (!WeaponShown()) {
+        ShowMessage(tr("武器を選んでからコピーしてください。"));
+        return;
+    }
+    // The formulas the pages were computed with: a refused one was replaced.
+    const TSetupText setup{m_weapon.Name, SpinEditStats(), m_calculator->DamageMethod(),
+                           m_weaponSpeedGrid->SpeedMethod().toStdString(),
+                           m_calculator->RoundingMode()};
+    QGuiApplication::clipboard()->setText(QString::fromStdString(SetupText(setup)));
+}
+
+void TMainForm::PasteSetupClick()
+{
+    PasteSetup(QGuiApplication::clipboard()->text());
+}
+
+void TMainForm::SetFormulaQuestionAsker(std::function<bool(const QString&)> asker)
+{
+    m_askFormulaQuestion = std::move(asker);
+}
+
+bool TMainForm::PasteSetup(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    TSetupText setup;
+    try {
+        setup = ParseSetupText(utf8.toStdString());
+    } catch (const ESetupTextError& e) {
+        // The codec counts bytes; the user counts characters.
+        const qsizetype column =
+            QString::fromUtf8(utf8.left(static_cast<qsizetype>(e.Position()))).size() + 1;
+        ShowMessage(tr("設定テキストを貼り付けられません（%1文字目「%2」）: %3")
+                        .arg(column)
+                        .arg(QString::fromStdString(e.Piece()), SetupTextFaultWords(e.Fault())));
+        return false;
+    }
+    const QString weaponName = QString::fromStdString(setup.WeaponName);
+    const std::vector<TWDataCSVTable>& table = m_weaponListView->Table().Slots();
+    int slot = 0;
+    for (std::size_t i = 1; i < table.size() && slot == 0; ++i) {
+        if (table[i].Name == setup.WeaponName) {
+            slot = static_cast<int>(i);
+        }
+    }
+    if (slot == 0) {
+        ShowMessage(tr("武器表にない武器です: %1").arg(weaponName));
+        return false;
+    }
+    const std::string damageError = DamageMethodError(setup.DamageFormula);
+    const std::string speedError = SpeedMethodError(setup.SpeedFormula);
+    if (!damageError.empty() || !speedError.empty()) {
+        ShowMessage(tr("貼り付けた計算式を使えません:") + QLatin1Char('\n') +
+                    QString::fromStdString(damageError.empty() ? speedError : damageError));
+        return false;
+    }
+
+    TFormState state = State();
+    state.Stats = setup.Stats;
+    state.Slot = slot;
+    TOptionRecord option = m_option;
+    option.Base.DamageMethod = setup.DamageFormula;
+    option.WeaponSpeed.Method = setup.SpeedFormula;
+    option.Base.Decimal = setup.Rounding;
+    if (!(option == m_option)) {
+        const QString question = tr("貼り付けた計算式と丸め方も使いますか？");
+        const bool yes = m_askFormulaQuestion ? m_askFormulaQuestion(question)
+                                              : QMessageBox::question(this, tr("Paste setup"),
+                                                                      question) == QMessageBox::Yes;
+        if (yes) {
+            state.Option = option;
+        }
+    }
+    ApplyAsStep(state, tr("paste %1").arg(weaponName));
+    return true;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

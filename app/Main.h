@@ -121,6 +121,20 @@ public:
     // succession as one), pick, profile chosen, options applied and pin.
     QUndoStack& UndoStack() const { return *m_undoStack; }
 
+    // "Copy setup" (Ctrl+Shift+C): the weapon shown, the six inputs, both
+    // formulas and the rounding as one line of text, on the clipboard.
+    void CopySetupClick();
+    // "Paste setup" (Ctrl+Shift+V): PasteSetup with the clipboard's text.
+    void PasteSetupClick();
+    // Picks the text's weapon and sets its inputs, and, when the user agrees,
+    // its formulas and rounding, as one step. A text that does not read, an
+    // unknown weapon or a formula that does not compile is shown and changes
+    // nothing; false then.
+    bool PasteSetup(const QString& text);
+    // Replaces the question whether to take a pasted setup's formulas: gets
+    // the question, returns the answer. Empty restores the message box.
+    void SetFormulaQuestionAsker(std::function<bool(const QString& question)> asker);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -146,6 +160,8 @@ private:
     // Pushes the step from the state last recorded to the present one;
     // steps of the same `mergeId` in quick succession become one.
     void Record(const QString& text, int mergeId = -1);
+    // Sets `state` as one step of the user's, named `text`.
+    void ApplyAsStep(const TFormState& state, const QString& text);
 
     void CreateControls();
     QWidget* CreateWeaponBox();
@@ -211,6 +227,7 @@ private:
     std::vector<TProfile> m_profiles;
     int m_profileIndex = -1;
     std::function<QString(const QString&)> m_askProfileName;
+    std::function<bool(const QString&)> m_askFormulaQuestion;
     QUndoStack* m_undoStack = nullptr;
     TFormState m_recorded;
     bool m_restoring = false;

@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include "app/Application.h"
+#include "app/FormulaCheck.h"
 #include "app/Main.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
@@ -11,6 +12,7 @@
 #include "weapons/CompareTable.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,6 +46,9 @@ private slots:
     void undoRestoresEveryPageAndRedoRepeatsTheStep();
     void aHeldArrowKeyIsOneStepAndCtrlZWorksInASpinBox();
     void ctrlFSearchesTheListAndTheRankingAlike();
+    void aPastedSetupIsTheCopiedOneAndOneStep();
+    void aSetupTextThatCannotBeUsedChangesNothing_data();
+    void aSetupTextThatCannotBeUsedChangesNothing();
 
 private:
     QString IniPath() const { return m_dataDir->filePath(QStringLiteral("Option.ini")); }
@@ -419,6 +424,106 @@ void MainFormEditTest::ctrlFSearchesTheListAndTheRankingAlike()
     search->clear();
     QCOMPARE(Shown(*form), shown);
     QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormEditTest::aPastedSetupIsTheCopiedOneAndOneStep()
+{
+    auto form = MakeForm();
+    SelectWeapon(*form, QStringLiteral("Bow"));
+    SetStats(*form, {130, 45, 100, 90, 80, 0});
+    TOptionRecord record;
+    record.Base.Decimal = 2;
+    record.Base.DamageMethod = "(Damage*(TacticsR+(STR/400)))/2+Plus";
+    record.WeaponSpeed.Method = "(12000/((25+2.5*DEXR)*SPEED))";
+    form->SetOptionRecord(record);
+    Child<QAction>(*form, "ActionCopySetup")->trigger();
+    const QString copied = QGuiApplication::clipboard()->text();
+    QVERIFY2(copied.startsWith(QStringLiteral("qm1;")), qPrintable(copied));
+    const QStringList bow = Shown(*form);
+
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    SetStats(*form, TStats());
+    form->SetOptionRecord(TOptionRecord());
+    const QStringList katana = Shown(*form);
+    const int steps = form->UndoStack().count();
+    QStringList asked;
+    bool answer = false;
+    form->SetFormulaQuestionAsker([&](const QString& question) {
+        asked << question;
+        return answer;
+    });
+
+    // Declined, the formulas stay; the weapon and the inputs come.
+    Child<QAction>(*form, "ActionPasteSetup")->trigger();
+    QCOMPARE(asked, QStringList{QStringLiteral("貼り付けた計算式と丸め方も使いますか？")});
+    QCOMPARE(Child<QLabel>(*form, "LabelWName")->text(), QStringLiteral("Bow"));
+    QVERIFY(SpinStats(*form) == (TStats{130, 45, 100, 90, 80, 0}));
+    QCOMPARE(form->OptionRecord(), TOptionRecord());
+    QCOMPARE(form->UndoStack().count(), steps + 1);
+    QCOMPARE(form->UndoStack().undoText(), QStringLiteral("paste Bow"));
+    form->UndoStack().undo();
+    QCOMPARE(Shown(*form), katana);
+
+    answer = true;
+    QVERIFY(form->PasteSetup(QStringLiteral("  ") + copied + QStringLiteral("\n")));
+    QCOMPARE(Shown(*form), bow);
+    QCOMPARE(form->OptionRecord(), record);
+    QCOMPARE(form->UndoStack().count(), steps + 1);
+    form->UndoStack().undo();
+    QCOMPARE(Shown(*form), katana);
+    form->UndoStack().redo();
+    QCOMPARE(Shown(*form), bow);
+    Child<QAction>(*form, "ActionCopySetup")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+
+    // With the same formulas and rounding there is nothing to ask.
+    asked.clear();
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    QVERIFY(form->PasteSetup(copied));
+    QCOMPARE(asked, QStringList());
+    QCOMPARE(Shown(*form), bow);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormEditTest::aSetupTextThatCannotBeUsedChangesNothing_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString refused = QStringLiteral("設定テキストを貼り付けられません");
+    QTest::newRow("other text") << "Katana@100,100,100,100,100,100"
+                                << refused + "（1文字目「Katana@100,100,100,100,100,100」）: "
+                                             "設定テキストではありません";
+    QTest::newRow("five inputs") << "qm1;w=Bow;s=1,2,3,4,5;r=0;d=Damage;v=SPEED"
+                                 << refused +
+                                        "（13文字目「1,2,3,4,5」）: ステータスが6つではありません";
+    QTest::newRow("skill above 100") << "qm1;w=Bow;s=1,2,3,101,5,6;r=0;d=Damage;v=SPEED"
+                                     << refused + "（19文字目「101」）: スキルが100を超えています";
+    QTest::newRow("rounding") << "qm1;w=Bow;s=1,2,3,4,5,6;r=4;d=Damage;v=SPEED"
+                              << refused + "（27文字目「4」）: 丸め方は0から3です";
+    QTest::newRow("weapon not in the table")
+        << "qm1;w=Long%20Bow;s=1,2,3,4,5,6;r=0;d=Damage;v=SPEED"
+        << "武器表にない武器です: Long Bow";
+    QTest::newRow("damage formula")
+        << "qm1;w=Bow;s=1,2,3,4,5,6;r=0;d=Damage%2B;v=SPEED"
+        << "貼り付けた計算式を使えません:\n" + QString::fromStdString(DamageMethodError("Damage+"));
+    QTest::newRow("speed formula")
+        << "qm1;w=Bow;s=1,2,3,4,5,6;r=0;d=Damage;v=(SPEED"
+        << "貼り付けた計算式を使えません:\n" + QString::fromStdString(SpeedMethodError("(SPEED"));
+}
+
+void MainFormEditTest::aSetupTextThatCannotBeUsedChangesNothing()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    auto form = MakeForm();
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    Child<QSpinBox>(*form, "SpinEditSTR")->setValue(120);
+    const QStringList shown = Shown(*form);
+    form->SetFormulaQuestionAsker([](const QString&) { return true; });
+    QVERIFY(!form->PasteSetup(text));
+    QCOMPARE(m_messages, QStringList{message});
+    QCOMPARE(Shown(*form), shown);
+    QCOMPARE(form->UndoStack().count(), 1);
 }
 
 int main(int argc, char** argv)
