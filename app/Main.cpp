@@ -20,6 +20,7 @@
 #include "weapons/CompareTable.h"
 #include "weapons/NumberFormat.h"
 #include "weapons/SetupText.h"
+#include "weapons/Working.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -139,6 +140,36 @@ QString SetupTextFaultWords(TSetupTextFault fault)
         return TMainForm::tr("丸め方は0から3です");
     }
     return {};
+}
+
+// The options dialog's words for the rounding modes.
+QString WorkingText(const TWorking& working)
+{
+    QString text = QString::fromStdString(working.Substituted) + QStringLiteral(" = ") +
+                   QString::fromStdString(ExactNumber(working.Raw));
+    QString rounding;
+    switch (working.Rounding) {
+    case TWorkingRounding::Up:
+        rounding = TMainForm::tr("切り上げ");
+        break;
+    case TWorkingRounding::Down:
+        rounding = TMainForm::tr("切り捨て");
+        break;
+    case TWorkingRounding::HalfAwayFromZero:
+        rounding = TMainForm::tr("四捨五入");
+        break;
+    case TWorkingRounding::UpToHalfSecond:
+        rounding = TMainForm::tr("0.5秒単位に切り上げ");
+        break;
+    case TWorkingRounding::None:
+        // Unrounded, the label may still show fewer digits than the value has.
+        const QString shown = General(working.Rounded);
+        return shown == QString::fromStdString(ExactNumber(working.Raw))
+                   ? text
+                   : text + QStringLiteral(" → ") + shown;
+    }
+    return text + QStringLiteral(" → ") + rounding + QStringLiteral(" → ") +
+           General(working.Rounded);
 }
 
 QFrame* MakeSunkenBox(const QString& objectName, QWidget* parent)
@@ -888,12 +919,33 @@ bool TMainForm::DamageRefresh()
     m_labelHQAve->setText(General(m_calculator->HQAve()));
     m_labelHQLow->setText(General(m_calculator->HQLow()));
     m_labelHQHigh->setText(General(m_calculator->HQHigh()));
+    HQWorkingRefresh();
 
     m_labelWName->setText(QString::fromStdString(m_weapon.Name));
     m_labelWType->setText(QString::fromStdString(m_weapon.Type));
     m_labelDmethod->setText(QString::fromStdString(m_weapon.DamageNote));
     m_labelWeaponSpeed->setText(QString::number(m_weapon.Speed));
     return true;
+}
+
+void TMainForm::HQWorkingRefresh()
+{
+    TWeaponDataAndPCData setup = m_stats;
+    setup.Weapon = m_calculator->WeaponData();
+    const std::pair<QLabel*, std::size_t> labels[] = {
+        {m_labelHQLow, 0}, {m_labelHQHigh, 1}, {m_labelHQAve, 2}};
+    for (const auto& [label, figure] : labels) {
+        TWeaponDamges::TResultAt at;
+        at.HQ = true;
+        at.Figure = figure;
+        // The figures above came from the same inputs, so a fault here is
+        // already shown; the tooltip is only left empty.
+        try {
+            label->setToolTip(WorkingText(DamageWorking(*m_calculator, setup, at)));
+        } catch (const Exception&) {
+            label->setToolTip(QString());
+        }
+    }
 }
 
 void TMainForm::SpreadChartRefresh()

@@ -188,6 +188,9 @@ private:
     // The six spin boxes; the weapon part is left empty.
     TWeaponDataAndPCData SpinEditStats() const;
     bool DamageRefresh();
+    // The HQ labels' tooltips: the formula with its values, the value before
+    // rounding, the rounding and the figure shown.
+    void HQWorkingRefresh();
     void SpreadChartRefresh();
     void SpeedRefresh();
     void RaderRefresh();

@@ -49,6 +49,8 @@ private slots:
     void aPastedSetupIsTheCopiedOneAndOneStep();
     void aSetupTextThatCannotBeUsedChangesNothing_data();
     void aSetupTextThatCannotBeUsedChangesNothing();
+    void hqTooltipsShowHowTheFiguresWereReached_data();
+    void hqTooltipsShowHowTheFiguresWereReached();
 
 private:
     QString IniPath() const { return m_dataDir->filePath(QStringLiteral("Option.ini")); }
@@ -524,6 +526,39 @@ void MainFormEditTest::aSetupTextThatCannotBeUsedChangesNothing()
     QCOMPARE(m_messages, QStringList{message});
     QCOMPARE(Shown(*form), shown);
     QCOMPARE(form->UndoStack().count(), 1);
+}
+
+void MainFormEditTest::hqTooltipsShowHowTheFiguresWereReached_data()
+{
+    QTest::addColumn<int>("rounding");
+    QTest::addColumn<QString>("low");
+    QTest::addColumn<QString>("average");
+    // The command line's explanation of the same setup says the same.
+    const QString low = QStringLiteral("(6*(1.5+(100/500)+0+0))/2+0 = 5.1");
+    const QString average = QStringLiteral("(18*(1.5+(100/500)+0+0))/2+0 = 15.299999999999999");
+    QTest::newRow("up") << 0 << low + " → 切り上げ → 6" << average + " → 切り上げ → 16";
+    QTest::newRow("down") << 1 << low + " → 切り捨て → 5" << average + " → 切り捨て → 15";
+    QTest::newRow("half away from zero")
+        << 2 << low + " → 四捨五入 → 5" << average + " → 四捨五入 → 15";
+    QTest::newRow("none") << 3 << low << average + " → 15.3";
+}
+
+void MainFormEditTest::hqTooltipsShowHowTheFiguresWereReached()
+{
+    QFETCH(int, rounding);
+    QFETCH(QString, low);
+    QFETCH(QString, average);
+    auto form = MakeForm();
+    TOptionRecord record;
+    record.Base.Decimal = rounding;
+    form->SetOptionRecord(record);
+    SelectWeapon(*form, QStringLiteral("Katana"));
+    SetStats(*form, {100, 25, 100, 100, 0, 0});
+    QCOMPARE(Child<QLabel>(*form, "LabelHQLow")->toolTip(), low);
+    QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->toolTip(), average);
+    QVERIFY(Child<QLabel>(*form, "LabelHQHigh")
+                ->toolTip()
+                .endsWith(QStringLiteral(" ") + Child<QLabel>(*form, "LabelHQHigh")->text()));
 }
 
 int main(int argc, char** argv)
