@@ -1,7 +1,9 @@
 #include "views/OwnerDrawnGrid.h"
 
 #include "views/CopyAction.h"
+#include "views/GridAccessible.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QFont>
 #include <QGuiApplication>
@@ -13,6 +15,23 @@ TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : Q
     setObjectName(objectName);
     setAttribute(Qt::WA_OpaquePaintEvent);
     AddCopyAction(this, [this] { CopyToClipboard(); });
+    // Once, before any grid can be asked for its interface.
+    static const bool accessible =
+        (QAccessible::installFactory(&TOwnerDrawnGridAccessible::Factory), true);
+    Q_UNUSED(accessible);
+}
+
+QRect TOwnerDrawnGrid::CellRect(int column, int row) const
+{
+    return {column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight};
+}
+
+void TOwnerDrawnGrid::CellsChanged()
+{
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QString TOwnerDrawnGrid::ToTabSeparatedText() const
@@ -55,8 +74,7 @@ void TOwnerDrawnGrid::FillCells(QPainter& painter) const
     painter.fillRect(rect(), White);
     for (int row = 0; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
-            painter.fillRect(column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight,
-                             CellColor(column, row));
+            painter.fillRect(CellRect(column, row), CellColor(column, row));
         }
     }
 }

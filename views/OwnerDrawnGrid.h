@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QPen>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -12,11 +15,17 @@ QT_END_NAMESPACE
 // What the damage and speed tables have in common: eight columns of
 // fixed-size cells painted by the widget itself, the colours of the result
 // views, and copying the whole table. Each table keeps its own texts,
-// colouring and line rules.
+// colouring and line rules. Screen readers see it as a table of the texts
+// it draws (views/GridAccessible).
 class TOwnerDrawnGrid : public QWidget
 {
+    Q_OBJECT
+
 public:
     static constexpr int ColumnCount = 8;
+
+    // The rows that are drawn and copied.
+    virtual int RowCount() const = 0;
 
     virtual QString CellText(int column, int row) const = 0;
     // The colour the cell is drawn with.
@@ -24,7 +33,15 @@ public:
     // Whether the cell's text stands out in bold.
     virtual bool CellBold(int /*column*/, int /*row*/) const { return false; }
 
+    // The cells, as QPoint(column, row), that name cell (column, row) along
+    // its row and above it in its column, for screen readers; none unless
+    // the grid says. A whole row is named as its last cell, a whole column
+    // as its bottom cell.
+    virtual QList<QPoint> RowHeaderCells(int /*column*/, int /*row*/) const { return {}; }
+    virtual QList<QPoint> ColumnHeaderCells(int /*column*/, int /*row*/) const { return {}; }
+
     int RowHeight() const { return m_rowHeight; }
+    QRect CellRect(int column, int row) const;
 
     // The whole table, rows joined by "\n", cells by "\t".
     QString ToTabSeparatedText() const;
@@ -45,8 +62,8 @@ protected:
     // Names the grid and gives it the Copy keys and menu.
     TOwnerDrawnGrid(const QString& objectName, QWidget* parent);
 
-    // The rows that are drawn and copied.
-    virtual int RowCount() const = 0;
+    // Tells screen readers that the cells' texts have changed.
+    void CellsChanged();
 
     // Grid lines stay one device pixel at any screen scale: the cells grow
     // with the scale, the lines stay sharp rather than thickening or blurring.

@@ -1,6 +1,7 @@
 #include "views/WeaponDamageSpreadChart.h"
 
 #include "views/CopyAction.h"
+#include "weapons/NumberFormat.h"
 
 #include <QBarSeries>
 #include <QBarSet>
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QStackedWidget>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -620,6 +622,7 @@ void TSpreadChart3DView::mouseDoubleClickEvent(QMouseEvent* event)
 TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(parent)
 {
     setObjectName("WeaponDamageSpreadChart");
+    setAccessibleName(tr("Damage spread"));
     setAutoFillBackground(true);
     QPalette silver = palette();
     silver.setColor(QPalette::Window, Silver);
@@ -744,6 +747,7 @@ void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t side
     m_barSet->selectBars(filled);
     m_chart->setAnimationOptions(animations);
     m_view3DWidget->update();
+    setAccessibleDescription(Summary());
     // The legend moves away from the new bars.
     UpdateOverlays();
 }
@@ -835,6 +839,21 @@ QImage TWeaponDamageSpreadChart::Picture()
 void TWeaponDamageSpreadChart::CopyToClipboard()
 {
     QGuiApplication::clipboard()->setImage(Picture());
+}
+
+QString TWeaponDamageSpreadChart::Summary() const
+{
+    const double top = HighProbability();
+    if (top <= 0)
+        return {};
+    QStringList damages;
+    const auto& bars = m_spread.Bars();
+    for (int damage = 1; damage <= TDamageSpread::BarCount; ++damage) {
+        if (bars[damage - 1] == top)
+            damages << QString::number(damage);
+    }
+    return tr("Top: %1 damage, %2 %")
+        .arg(damages.join(QStringLiteral(", ")), QString::fromStdString(FormatTwoDecimals(top)));
 }
 
 double TWeaponDamageSpreadChart::HighProbability() const

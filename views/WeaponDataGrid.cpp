@@ -74,7 +74,28 @@ void TWeaponDataGrid::SetDamageTable(const TDamageTable& table)
             }
         }
     }
+    CellsChanged();
     update();
+}
+
+QList<QPoint> TWeaponDataGrid::RowHeaderCells(int column, int row) const
+{
+    QList<QPoint> headers;
+    if (row < 1 || row >= GridRowCount)
+        return headers;
+    // The level's name stands only in the middle of its three rows.
+    if (column >= 1)
+        headers << QPoint(0, (row - 1) / 3 * 3 + 2);
+    if (column >= 2)
+        headers << QPoint(1, row);
+    return headers;
+}
+
+QList<QPoint> TWeaponDataGrid::ColumnHeaderCells(int column, int row) const
+{
+    if (column < 2 || column >= ColumnCount || row < 1)
+        return {};
+    return {QPoint(column, 0)};
 }
 
 void TWeaponDataGrid::SetHQDamgeLow(double value)

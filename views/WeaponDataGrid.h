@@ -35,6 +35,9 @@ public:
 
     QString CellText(int column, int row) const override;
     QColor CellColor(int column, int row) const override;
+    // A value is named by its accuracy level and figure and by its damage level.
+    QList<QPoint> RowHeaderCells(int column, int row) const override;
+    QList<QPoint> ColumnHeaderCells(int column, int row) const override;
 
     int DefaultColumnWidth() const { return m_columnWidth; }
     // Widens the columns to an eighth of the widget's width once that

@@ -2,6 +2,7 @@
 
 #include "views/CopyAction.h"
 #include "views/FloodFill.h"
+#include "weapons/NumberFormat.h"
 #include "weapons/RaderGeometry.h"
 
 #include <QClipboard>
@@ -76,9 +77,11 @@ void DrawCaption(QPainter& painter, QPoint topLeft, const QString& text)
 TWeaponRaderChart::TWeaponRaderChart(QWidget* parent) : QWidget(parent)
 {
     setObjectName("WeaponRaderChart");
+    setAccessibleName(tr("Radar chart"));
     setMinimumSize(300, 300);
     resize(300, 300);
     m_factors = ComputeRaderFactors(m_data);
+    setAccessibleDescription(Summary());
     AddCopyAction(this, [this] { CopyToClipboard(); });
 }
 
@@ -86,7 +89,17 @@ void TWeaponRaderChart::SetRaderChartData(const TRaderChartData& data)
 {
     m_data = data;
     m_factors = ComputeRaderFactors(m_data);
+    setAccessibleDescription(Summary());
     update();
+}
+
+QString TWeaponRaderChart::Summary() const
+{
+    const auto text = [](double value) { return QString::fromStdString(FormatTwoDecimals(value)); };
+    return tr("Speed %1, damage %2, overall %3; overall rating %4, stability %5 %")
+        .arg(text(m_factors.SpeedFactor), text(m_factors.DamageFactor), text(m_factors.Overall))
+        .arg(OverallPercent(m_factors))
+        .arg(m_factors.Stability);
 }
 
 void TWeaponRaderChart::SetOverlays(const QList<TChartOverlay>& overlays)

@@ -23,6 +23,9 @@ public:
     // Copies the record, recomputes the factors and redraws.
     void SetRaderChartData(const TRaderChartData& data);
     TRaderFactors Factors() const { return m_factors; }
+    // The three factors, the overall rating the picture prints and the
+    // steadiness, as screen readers read the chart.
+    QString Summary() const;
 
     const QList<TChartOverlay>& Overlays() const { return m_overlays; }
     // Outlines each overlay's polygon over the current one, marks its

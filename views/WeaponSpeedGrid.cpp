@@ -67,7 +67,22 @@ void TWeaponSpeedGrid::Refill()
     if (grew) {
         updateGeometry();
     }
+    CellsChanged();
     update();
+}
+
+QList<QPoint> TWeaponSpeedGrid::RowHeaderCells(int column, int row) const
+{
+    if (row < 0 || row >= RowCount() || (column == 0 && row < 2))
+        return {};
+    return {QPoint(0, row % 2)};
+}
+
+QList<QPoint> TWeaponSpeedGrid::ColumnHeaderCells(int column, int row) const
+{
+    if (row % 2 == 0 || row >= RowCount() || (column == 0 && row < 2))
+        return {};
+    return {QPoint(column, row - 1)};
 }
 
 const TSpeedRange* TWeaponSpeedGrid::MarkedRange() const

@@ -39,6 +39,10 @@ public:
     QColor CellColor(int column, int row) const override;
     // The two cells of the marked range.
     bool CellBold(int column, int row) const override;
+    // Each cell is named "DEX" or "SPEED" by its row, and a delay by the
+    // range above it.
+    QList<QPoint> RowHeaderCells(int column, int row) const override;
+    QList<QPoint> ColumnHeaderCells(int column, int row) const override;
     int RowCount() const override { return static_cast<int>(m_rows.size()); }
 
     int ColumnWidth() const { return m_columnWidth; }
