@@ -387,7 +387,9 @@ QWidget* TMainForm::CreateProfileBox()
     m_comboProfile->setEditable(true);
     // A typed name becomes a profile through "Save" only, which checks it.
     m_comboProfile->setInsertPolicy(QComboBox::NoInsert);
-    m_comboProfile->setMinimumWidth(120);
+    // The top strip is full; the field grows with the window instead.
+    m_comboProfile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_comboProfile->setMinimumContentsLength(6);
     m_comboProfile->lineEdit()->setPlaceholderText(tr("新しい名前"));
     m_comboProfile->setToolTip(tr("名前を付けたステータス。新しい名前を入力して Save で追加"));
     connect(m_comboProfile, &QComboBox::activated, this, &TMainForm::ChooseProfile);

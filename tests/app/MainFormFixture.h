@@ -95,16 +95,6 @@ inline void SetStats(TMainForm& form, const TStats& stats)
     Child<QSpinBox>(form, "SpinEditLumberjack")->setValue(stats.Lumberjack);
 }
 
-inline TStats SpinStats(const TMainForm& form)
-{
-    return {Child<QSpinBox>(form, "SpinEditSTR")->value(),
-            Child<QSpinBox>(form, "SpinEditDEX")->value(),
-            Child<QSpinBox>(form, "SpinEditInt")->value(),
-            Child<QSpinBox>(form, "SpinEditTactics")->value(),
-            Child<QSpinBox>(form, "SpinEditAnatomy")->value(),
-            Child<QSpinBox>(form, "SpinEditLumberjack")->value()};
-}
-
 // Picks the weapon as a click on its row does, without the mouse.
 inline TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name)
 {
