@@ -244,14 +244,17 @@ void TStatSweepChart::Redraw()
         // A step per value: level from the value on, a jump where the
         // figure changes, a gap where there is none.
         std::vector<QPointF> run;
-        std::optional<double> last;
+        // A plain flag beside the level rather than an optional, which GCC
+        // takes for read before it is set.
+        bool hasLast = false;
+        double last = 0;
         std::size_t lastIndex = 0;
         const auto closeRun = [&] {
-            if (last && run.back().x() != m_values[lastIndex])
-                run.emplace_back(m_values[lastIndex], *last);
+            if (hasLast && run.back().x() != m_values[lastIndex])
+                run.emplace_back(m_values[lastIndex], last);
             AddRun(line, std::move(run));
             run.clear();
-            last.reset();
+            hasLast = false;
         };
         for (std::size_t i = 0; i < count; ++i) {
             const std::optional<double> figure = m_showAverage
@@ -262,11 +265,12 @@ void TStatSweepChart::Redraw()
                 continue;
             }
             const double x = m_values[i];
-            if (last && *last != *figure)
-                run.emplace_back(x, *last);
-            if (!last || *last != *figure)
+            if (hasLast && last != *figure)
+                run.emplace_back(x, last);
+            if (!hasLast || last != *figure)
                 run.emplace_back(x, *figure);
-            last = figure;
+            hasLast = true;
+            last = *figure;
             lastIndex = i;
             low = std::min(low, *figure);
             high = std::max(high, *figure);
