@@ -284,7 +284,9 @@ QSpinBox* TMainForm::CreateSpinEdit(const QString& name, int maximum, TStat stat
     // Typed values count once the user confirms them, not at every digit.
     spin->setKeyboardTracking(false);
     spin->setAccelerated(true);
-    spin->setMinimumWidth(64);
+    // Narrow enough, with the strip's tight spacing, for the whole top strip
+    // to fit the design's 832 pixels beside the profile box.
+    spin->setMinimumWidth(52);
     connect(spin, &QSpinBox::valueChanged, this, [this, stat] { SpinEditChanged(stat); });
     // The spin box's own text undo would otherwise take Ctrl+Z from the window's.
     spin->installEventFilter(this);
@@ -329,7 +331,7 @@ QWidget* TMainForm::CreateHQBox()
 {
     QFrame* box = MakeSunkenBox(QStringLiteral("PanelHQ"), this);
     auto* layout = new QGridLayout(box);
-    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setContentsMargins(4, 2, 4, 2);
     layout->setVerticalSpacing(1);
     layout->addWidget(MakeLabel(tr("Exceptional"), box), 0, 0);
     layout->addWidget(MakeLabel(tr("Quality"), box), 1, 0);
@@ -337,7 +339,7 @@ QWidget* TMainForm::CreateHQBox()
                                const QString& name) {
         QLabel* value = MakeLabel(text, box, name);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(48);
+        value->setMinimumWidth(30);
         layout->addWidget(MakeLabel(caption, box), row, 1);
         layout->addWidget(value, row, 2);
         return value;
@@ -353,8 +355,9 @@ QWidget* TMainForm::CreateStatBox()
     QFrame* box = MakeSunkenBox(QStringLiteral("PanelStats"), this);
     box->setToolTip(tr("上段：DEX 下段：ディレイ"));
     auto* layout = new QGridLayout(box);
-    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setContentsMargins(4, 2, 4, 2);
     layout->setVerticalSpacing(2);
+    layout->setHorizontalSpacing(3);
     const int unlimited = std::numeric_limits<std::int32_t>::max();
     m_spinEditSTR = CreateSpinEdit(QStringLiteral("SpinEditSTR"), unlimited, TStat::STR);
     m_spinEditTactics = CreateSpinEdit(QStringLiteral("SpinEditTactics"), 100, TStat::Tactics);
@@ -380,7 +383,7 @@ QWidget* TMainForm::CreateProfileBox()
 {
     QFrame* box = MakeSunkenBox(QStringLiteral("PanelProfile"), this);
     auto* layout = new QGridLayout(box);
-    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setContentsMargins(4, 2, 4, 2);
     layout->setVerticalSpacing(2);
     m_comboProfile = new QComboBox(box);
     m_comboProfile->setObjectName(QStringLiteral("ComboProfile"));
