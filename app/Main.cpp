@@ -530,6 +530,8 @@ void TMainForm::CreateControls()
     gridScroll->setWidgetResizable(true);
     gridScroll->setFrameShape(QFrame::NoFrame);
     m_weaponDataGrid = new TWeaponDataGrid(gridScroll);
+    m_weaponDataGrid->SetCellExplainer(
+        [this](int column, int row) { return DamageCellWorking(column, row); });
     m_weaponDataGrid->setObjectName(QStringLiteral("WeaponDataGrid"));
     m_weaponDataGrid->setToolTip(tr("白：HQと同程度 薄青：HQより下 薄赤：HQより上"));
     m_weaponDataGrid->installEventFilter(this);
@@ -546,6 +548,8 @@ void TMainForm::CreateControls()
     speedScroll->setWidgetResizable(true);
     speedScroll->setFrameShape(QFrame::NoFrame);
     m_weaponSpeedGrid = new TWeaponSpeedGrid(speedScroll);
+    m_weaponSpeedGrid->SetCellExplainer(
+        [this](int column, int row) { return DelayCellWorking(column, row); });
     m_weaponSpeedGrid->setObjectName(QStringLiteral("WeaponSpeedGrid"));
     speedScroll->setWidget(m_weaponSpeedGrid);
     m_pageControl->addTab(speedScroll, tr("WeaponSpeed"));
@@ -994,6 +998,56 @@ void TMainForm::RaderRefresh()
     data.Speed = m_weapon.Speed;
     data.WeaponType = m_weapon.Type;
     m_raderChart->SetRaderChartData(data);
+    m_raderChart->setToolTip(m_raderChart->Summary());
+}
+
+// The damage grid's cell (column, row): damage level column - 2, accuracy
+// level and figure from the row, three rows per level below the header.
+QString TMainForm::DamageCellWorking(int column, int row)
+{
+    if (!WeaponShown() || column < 2 || row < 1 || row > 18) {
+        return {};
+    }
+    TWeaponDamges::TResultAt at;
+    at.Accuracy = static_cast<std::size_t>(row - 1) / 3;
+    at.Level = static_cast<std::size_t>(column - 2);
+    at.Figure = static_cast<std::size_t>(row - 1) % 3;
+    TWeaponDataAndPCData setup = m_stats;
+    setup.Weapon = m_calculator->WeaponData();
+    // The cell came from the same inputs, so a fault is already shown.
+    try {
+        return WorkingText(DamageWorking(*m_calculator, setup, at));
+    } catch (const Exception&) {
+        return {};
+    }
+}
+
+// A range's two cells, the DEX values and the delay, tell the same story:
+// the delay at the range's first DEX.
+QString TMainForm::DelayCellWorking(int column, int row)
+{
+    if (!WeaponShown()) {
+        return {};
+    }
+    for (const TSpeedRange& range : m_weaponSpeedGrid->Speed().Ranges()) {
+        if (range.Column != column || (range.Row != row && range.Row + 1 != row)) {
+            continue;
+        }
+        TWeaponSpeed speed;
+        const TWeaponSpeedData& data = m_speedData;
+        try {
+            speed.SetSpeedMethod(m_weaponSpeedGrid->SpeedMethod().toStdString());
+            const TWorking working =
+                DelayWorking(speed, {static_cast<double>(data.Speed), static_cast<double>(data.STR),
+                                     static_cast<double>(data.DEX), static_cast<double>(data.INT),
+                                     static_cast<double>(range.From)});
+            return QStringLiteral("DEX %1-%2: ").arg(range.From).arg(range.To) +
+                   WorkingText(working);
+        } catch (const Exception&) {
+            return {};
+        }
+    }
+    return {};
 }
 
 bool TMainForm::WeaponShown() const

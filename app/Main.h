@@ -191,6 +191,10 @@ private:
     // The HQ labels' tooltips: the formula with its values, the value before
     // rounding, the rounding and the figure shown.
     void HQWorkingRefresh();
+    // How a grid cell's figure was reached, for its tooltip; empty where the
+    // cell holds no figure.
+    QString DamageCellWorking(int column, int row);
+    QString DelayCellWorking(int column, int row);
     void SpreadChartRefresh();
     void SpeedRefresh();
     void RaderRefresh();

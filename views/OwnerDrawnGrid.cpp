@@ -7,8 +7,10 @@
 #include <QClipboard>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStringList>
+#include <QToolTip>
 
 TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : QWidget(parent)
 {
@@ -24,6 +26,35 @@ TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : Q
 QRect TOwnerDrawnGrid::CellRect(int column, int row) const
 {
     return {column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight};
+}
+
+QString TOwnerDrawnGrid::CellExplanation(QPoint position) const
+{
+    if (!m_explainer || m_columnWidth <= 0 || m_rowHeight <= 0 || position.x() < 0 ||
+        position.y() < 0) {
+        return {};
+    }
+    const int column = position.x() / m_columnWidth;
+    const int row = position.y() / m_rowHeight;
+    if (column >= ColumnCount || row >= RowCount()) {
+        return {};
+    }
+    return m_explainer(column, row);
+}
+
+bool TOwnerDrawnGrid::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = CellExplanation(help->pos());
+        if (!text.isEmpty()) {
+            QToolTip::showText(
+                help->globalPos(), text, this,
+                CellRect(help->pos().x() / m_columnWidth, help->pos().y() / m_rowHeight));
+            return true;
+        }
+    }
+    return QWidget::event(event);
 }
 
 void TOwnerDrawnGrid::CellsChanged()

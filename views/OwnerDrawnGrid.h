@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 QT_BEGIN_NAMESPACE
 class QPainter;
 QT_END_NAMESPACE
@@ -43,6 +45,14 @@ public:
     int RowHeight() const { return m_rowHeight; }
     QRect CellRect(int column, int row) const;
 
+    // Where a cell's figure came from, asked for when the mouse rests on the
+    // cell; an empty text leaves the grid's own tooltip. The grid draws
+    // figures it is given, so the one who gives them can tell their story.
+    using TCellExplainer = std::function<QString(int column, int row)>;
+    void SetCellExplainer(TCellExplainer explainer) { m_explainer = std::move(explainer); }
+    // The explainer's text for the cell under `position`, empty elsewhere.
+    QString CellExplanation(QPoint position) const;
+
     // The whole table, rows joined by "\n", cells by "\t".
     QString ToTabSeparatedText() const;
     // Puts ToTabSeparatedText on the clipboard, ready to paste into a
@@ -54,6 +64,8 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
+
     static constexpr QColor White{0xFF, 0xFF, 0xFF};
     static constexpr QColor LightBlue{0xBB, 0xDD, 0xFF};
     static constexpr QColor LightRed{0xFF, 0xCC, 0xAA};
@@ -80,4 +92,5 @@ protected:
 
     int m_columnWidth = 70;
     int m_rowHeight = 16;
+    TCellExplainer m_explainer;
 };

@@ -122,6 +122,16 @@ public:
         if (role == Qt::DisplayRole) {
             return Format(Rows()[static_cast<std::size_t>(index.row())], column);
         }
+        // What the cell divides or takes, with the row's own figures.
+        if (role == Qt::ToolTipRole) {
+            const TWeaponRank& rank = Rows()[static_cast<std::size_t>(index.row())];
+            if (column == TRankColumn::DamagePerSecond && rank.DamagePerSecond) {
+                return QStringLiteral("%1 / %2 = %3")
+                    .arg(Format(rank, TRankColumn::Average), Format(rank, TRankColumn::Delay),
+                         Format(rank, column));
+            }
+            return headerData(index.column(), Qt::Horizontal, Qt::ToolTipRole);
+        }
         if (role == Qt::TextAlignmentRole) {
             return QVariant::fromValue(
                 Qt::Alignment(IsTextColumn(column) ? Qt::AlignLeft : Qt::AlignRight) |

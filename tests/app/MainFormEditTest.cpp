@@ -421,6 +421,50 @@ void MainFormEditTest::hqTooltipsShowHowTheFiguresWereReached()
     }
     QCOMPARE(Child<QLabel>(*form, "LabelHQAve")->toolTip(),
              QStringLiteral("(18*(1.5+(100/500)+0+0))/2+0 = 15.299999999999999 → 15.3"));
+
+    // Every grid cell that holds a figure tells how it was reached, ending
+    // in the very text the cell shows; the others tell nothing.
+    form->SetOptionRecord(TOptionRecord());
+    auto* speedGrid = Child<TWeaponSpeedGrid>(*form, "WeaponSpeedGrid");
+    const struct
+    {
+        TOwnerDrawnGrid* Grid;
+        QString Rounding;
+        int Cells;
+    } grids[] = {
+        {Child<TWeaponDataGrid>(*form, "WeaponDataGrid"), QStringLiteral(" → 切り上げ → "), 108},
+        {speedGrid, QStringLiteral(" → 0.5秒単位に切り上げ → "),
+         2 * static_cast<int>(speedGrid->Speed().Ranges().size())}};
+    for (const auto& [grid, rounding, cells] : grids) {
+        int explained = 0;
+        for (int row = 0; row < grid->RowCount(); ++row) {
+            for (int column = 0; column < TOwnerDrawnGrid::ColumnCount; ++column) {
+                const QString text = grid->CellExplanation(grid->CellRect(column, row).center());
+                const QString shown = grid->CellText(column, row);
+                bool isNumber = false;
+                shown.toDouble(&isNumber);
+                if (text.isEmpty()) {
+                    QVERIFY2(!isNumber || grid == speedGrid, qPrintable(shown));
+                    continue;
+                }
+                ++explained;
+                QVERIFY2(text.contains(rounding), qPrintable(text));
+                // A range of one DEX value shows that value, not a delay.
+                if (isNumber && !text.startsWith("DEX " + shown + "-" + shown + ":")) {
+                    QVERIFY2(text.endsWith(rounding + shown), qPrintable(text));
+                }
+            }
+        }
+        QCOMPARE(explained, cells);
+    }
+    const auto* ranking = Child<TWeaponRankingView>(*form, "WeaponRankingView");
+    const QModelIndex dps =
+        ranking->model()->index(0, static_cast<int>(TRankColumn::DamagePerSecond));
+    QCOMPARE(dps.data(Qt::ToolTipRole).toString(),
+             QStringLiteral("%1 / %2 = %3")
+                 .arg(ranking->CellText(0, TRankColumn::Average),
+                      ranking->CellText(0, TRankColumn::Delay),
+                      ranking->CellText(0, TRankColumn::DamagePerSecond)));
 }
 
 int main(int argc, char** argv)
