@@ -48,6 +48,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUndoStack>
@@ -532,6 +533,7 @@ void TMainForm::CreateControls()
     m_weaponDataGrid = new TWeaponDataGrid(gridScroll);
     m_weaponDataGrid->SetCellExplainer(
         [this](int column, int row) { return DamageCellWorking(column, row); });
+    ExplainInStatusBar(m_weaponDataGrid);
     m_weaponDataGrid->setObjectName(QStringLiteral("WeaponDataGrid"));
     m_weaponDataGrid->setToolTip(tr("白：HQと同程度 薄青：HQより下 薄赤：HQより上"));
     m_weaponDataGrid->installEventFilter(this);
@@ -550,6 +552,7 @@ void TMainForm::CreateControls()
     m_weaponSpeedGrid = new TWeaponSpeedGrid(speedScroll);
     m_weaponSpeedGrid->SetCellExplainer(
         [this](int column, int row) { return DelayCellWorking(column, row); });
+    ExplainInStatusBar(m_weaponSpeedGrid);
     m_weaponSpeedGrid->setObjectName(QStringLiteral("WeaponSpeedGrid"));
     speedScroll->setWidget(m_weaponSpeedGrid);
     m_pageControl->addTab(speedScroll, tr("WeaponSpeed"));
@@ -584,6 +587,8 @@ void TMainForm::CreateControls()
     layout->addWidget(splitter, 1);
 
     setCentralWidget(central);
+    // Made at once, so that the first message does not shift the pages.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
 }
 
 // The table, the gains and the sweep each at their natural height, one
@@ -999,6 +1004,15 @@ void TMainForm::RaderRefresh()
     data.WeaponType = m_weapon.Type;
     m_raderChart->SetRaderChartData(data);
     m_raderChart->setToolTip(m_raderChart->Summary());
+}
+
+// Those who move over a grid by keyboard read in the status bar what the
+// mouse would show in a tooltip.
+void TMainForm::ExplainInStatusBar(TOwnerDrawnGrid* grid)
+{
+    connect(grid, &TOwnerDrawnGrid::CurrentCellChanged, this, [this, grid](int column, int row) {
+        statusBar()->showMessage(grid->CellExplanation(grid->CellRect(column, row).center()));
+    });
 }
 
 // The damage grid's cell (column, row): damage level column - 2, accuracy

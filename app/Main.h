@@ -31,6 +31,7 @@ class TSetupCompareView;
 class TStatGainsView;
 class TStatSweepChart;
 
+class TOwnerDrawnGrid;
 class TWeaponDamageSpreadChart;
 class TWeaponDataGrid;
 class TWeaponFinder;
@@ -194,6 +195,7 @@ private:
     // How a grid cell's figure was reached, for its tooltip; empty where the
     // cell holds no figure.
     QString DamageCellWorking(int column, int row);
+    void ExplainInStatusBar(TOwnerDrawnGrid* grid);
     QString DelayCellWorking(int column, int row);
     void SpreadChartRefresh();
     void SpeedRefresh();

@@ -3,11 +3,14 @@
 #include "views/CopyAction.h"
 #include "views/GridAccessible.h"
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QClipboard>
 #include <QFont>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStringList>
 #include <QToolTip>
@@ -16,6 +19,7 @@ TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : Q
 {
     setObjectName(objectName);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
     AddCopyAction(this, [this] { CopyToClipboard(); });
     // Once, before any grid can be asked for its interface.
     static const bool accessible =
@@ -55,6 +59,71 @@ bool TOwnerDrawnGrid::event(QEvent* event)
         }
     }
     return QWidget::event(event);
+}
+
+void TOwnerDrawnGrid::SetCurrentCell(QPoint cell)
+{
+    cell.setX(std::clamp(cell.x(), 0, ColumnCount - 1));
+    cell.setY(std::clamp(cell.y(), 0, std::max(0, RowCount() - 1)));
+    if (cell == m_current) {
+        return;
+    }
+    m_current = cell;
+    update();
+    emit CurrentCellChanged(cell.x(), cell.y());
+}
+
+void TOwnerDrawnGrid::keyPressEvent(QKeyEvent* event)
+{
+    const QPoint from = m_current.x() < 0 ? QPoint(0, 0) : m_current;
+    QPoint step;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        step = {-1, 0};
+        break;
+    case Qt::Key_Right:
+        step = {1, 0};
+        break;
+    case Qt::Key_Up:
+        step = {0, -1};
+        break;
+    case Qt::Key_Down:
+        step = {0, 1};
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    SetCurrentCell(m_current.x() < 0 ? from : from + step);
+}
+
+void TOwnerDrawnGrid::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+    if (m_current.x() >= 0) {
+        emit CurrentCellChanged(m_current.x(), m_current.y());
+    }
+}
+
+void TOwnerDrawnGrid::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void TOwnerDrawnGrid::DrawCurrentCell(QPainter& painter) const
+{
+    if (!hasFocus() || m_current.x() < 0) {
+        return;
+    }
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    QPen pen(palette().color(QPalette::Highlight));
+    pen.setWidth(2);
+    painter.setPen(pen);
+    painter.drawRect(CellRect(m_current.x(), m_current.y()).adjusted(1, 1, -1, -1));
+    painter.restore();
 }
 
 void TOwnerDrawnGrid::CellsChanged()

@@ -53,6 +53,11 @@ public:
     // The explainer's text for the cell under `position`, empty elsewhere.
     QString CellExplanation(QPoint position) const;
 
+    // The cell the arrow keys move over, for those who read by keyboard:
+    // framed while the grid has the focus; (-1, -1) before any.
+    QPoint CurrentCell() const { return m_current; }
+    void SetCurrentCell(QPoint cell);
+
     // The whole table, rows joined by "\n", cells by "\t".
     QString ToTabSeparatedText() const;
     // Puts ToTabSeparatedText on the clipboard, ready to paste into a
@@ -63,8 +68,16 @@ public:
     // The whole grid: an owner smaller than this puts the grid in a scroll area.
     QSize minimumSizeHint() const override;
 
+signals:
+    void CurrentCellChanged(int column, int row);
+
 protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    // The current cell's frame, drawn last, only while the grid has the focus.
+    void DrawCurrentCell(QPainter& painter) const;
 
     static constexpr QColor White{0xFF, 0xFF, 0xFF};
     static constexpr QColor LightBlue{0xBB, 0xDD, 0xFF};
@@ -93,4 +106,5 @@ protected:
     int m_columnWidth = 70;
     int m_rowHeight = 16;
     TCellExplainer m_explainer;
+    QPoint m_current{-1, -1};
 };

@@ -190,4 +190,5 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
     }
     DrawColumnLines(painter);
     DrawTexts(painter, 2);
+    DrawCurrentCell(painter);
 }

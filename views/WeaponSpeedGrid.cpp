@@ -130,4 +130,5 @@ void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
         painter.drawLine(0, y, right, y);
     }
     DrawColumnLines(painter);
+    DrawCurrentCell(painter);
 }

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QUndoStack>
 
 // A user's action on the window, as a test row holds it.
@@ -457,6 +458,18 @@ void MainFormEditTest::hqTooltipsShowHowTheFiguresWereReached()
         }
         QCOMPARE(explained, cells);
     }
+    // By keyboard: the arrows move a cell cursor, held at the borders, and
+    // the status bar tells what the tooltip would.
+    TOwnerDrawnGrid* damageGrid = grids[0].Grid;
+    for (const Qt::Key key :
+         {Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+        QTest::keyClick(damageGrid, key);
+    }
+    QCOMPARE(damageGrid->CurrentCell(), QPoint(2, 1));
+    QCOMPARE(form->statusBar()->currentMessage(),
+             damageGrid->CellExplanation(damageGrid->CellRect(2, 1).center()));
+    QVERIFY(form->statusBar()->currentMessage().endsWith(damageGrid->CellText(2, 1)));
+
     const auto* ranking = Child<TWeaponRankingView>(*form, "WeaponRankingView");
     const QModelIndex dps =
         ranking->model()->index(0, static_cast<int>(TRankColumn::DamagePerSecond));
