@@ -811,14 +811,7 @@ void TMainForm::SetOptionRecord(const TOptionRecord& record)
 {
     m_option = record;
     ApplyOptions();
-    RefreshWithRanking([this] {
-        if (!DamageRefresh()) {
-            return;
-        }
-        RaderRefresh();
-        SpeedRefresh();
-        CompareRefresh();
-    });
+    RefreshWithRanking([this] { WeaponPagesRefresh(false); });
     Record(tr("options"));
 }
 
@@ -832,15 +825,7 @@ void TMainForm::OptionClick()
 
 void TMainForm::WeaponListViewClick()
 {
-    RunShowingErrors([this] {
-        if (!DamageRefresh()) {
-            return;
-        }
-        SpreadChartRefresh();
-        SpeedRefresh();
-        RaderRefresh();
-        CompareRefresh();
-    });
+    RunShowingErrors([this] { WeaponPagesRefresh(true); });
     m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
     Record(tr("pick %1").arg(QString::fromStdString(m_weapon.Name)));
 }
@@ -849,14 +834,7 @@ void TMainForm::SpinEditChange()
 {
     // A name being typed for a new profile stays while the inputs change.
     ShowProfiles(true);
-    RefreshWithRanking([this] {
-        if (!DamageRefresh()) {
-            return;
-        }
-        RaderRefresh();
-        SpeedRefresh();
-        CompareRefresh();
-    });
+    RefreshWithRanking([this] { WeaponPagesRefresh(false); });
 }
 
 void TMainForm::SpinEditChanged(TStat stat)
@@ -1004,6 +982,22 @@ void TMainForm::RaderRefresh()
     data.WeaponType = m_weapon.Type;
     m_raderChart->SetRaderChartData(data);
     m_raderChart->setToolTip(m_raderChart->Summary());
+}
+
+// Every page of the weapon shown, in the order each needs the one before:
+// the spread only when the weapon may have changed, as its dice are all it
+// depends on, and the radar after it, whose steadiness it gives.
+void TMainForm::WeaponPagesRefresh(bool withSpread)
+{
+    if (!DamageRefresh()) {
+        return;
+    }
+    if (withSpread) {
+        SpreadChartRefresh();
+    }
+    RaderRefresh();
+    SpeedRefresh();
+    CompareRefresh();
 }
 
 // Those who move over a grid by keyboard read in the status bar what the
@@ -1417,15 +1411,7 @@ void TMainForm::Restore(const TFormState& state)
     m_pins = state.Pins;
     m_profileIndex = FindProfile(state.Profile);
     ShowProfiles();
-    RefreshWithRanking([this] {
-        if (!DamageRefresh()) {
-            return;
-        }
-        SpreadChartRefresh();
-        SpeedRefresh();
-        RaderRefresh();
-        CompareRefresh();
-    });
+    RefreshWithRanking([this] { WeaponPagesRefresh(true); });
     m_rankingView->SelectSlot(m_weaponListView->SelectedSlot());
     m_pinAction->setEnabled(WeaponShown() && m_pins.size() < static_cast<std::size_t>(MaxPins));
     m_recorded = State();

@@ -189,6 +189,7 @@ private:
     // The six spin boxes; the weapon part is left empty.
     TWeaponDataAndPCData SpinEditStats() const;
     bool DamageRefresh();
+    void WeaponPagesRefresh(bool withSpread);
     // The HQ labels' tooltips: the formula with its values, the value before
     // rounding, the rounding and the figure shown.
     void HQWorkingRefresh();
