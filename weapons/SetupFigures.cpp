@@ -144,6 +144,11 @@ std::optional<TSetupKey> ParseSetupKey(std::string_view text)
     return key;
 }
 
+TSummaryWeapon SummaryWeaponOf(const TWDataCSVTable& weapon)
+{
+    return {weapon.AverageDamage, weapon.Type == "AXE", static_cast<double>(weapon.Speed)};
+}
+
 std::optional<double> TStatGain::DamagePerSecondGain() const
 {
     if (Before.DamagePerSecond && After.DamagePerSecond)
@@ -330,9 +335,7 @@ std::vector<TSetupSummary> TSetupCalculator::Sweep(const TSetup& setup, TStat st
     std::vector<TWeaponDataAndPCData> stats(values.size(), setup.Stats);
     for (std::size_t i = 0; i < values.size(); ++i)
         SetStat(stats[i], stat, values[i]);
-    const std::vector<TSummaryWeapon> weapons(
-        values.size(), {setup.Weapon.AverageDamage, setup.Weapon.Type == "AXE",
-                        static_cast<double>(setup.Weapon.Speed)});
+    const std::vector<TSummaryWeapon> weapons(values.size(), SummaryWeaponOf(setup.Weapon));
     std::vector<TSetupSummary> points(values.size());
     Summaries(stats, weapons, points);
     return points;
@@ -362,9 +365,7 @@ std::vector<TStatGain> TSetupCalculator::Gains(const TSetup& setup)
     std::vector<TWeaponDataAndPCData> stats(1 + gains.size(), setup.Stats);
     for (std::size_t i = 0; i < gains.size(); ++i)
         SetStat(stats[i + 1], gains[i].Stat, gains[i].To);
-    const std::vector<TSummaryWeapon> weapons(
-        stats.size(), {setup.Weapon.AverageDamage, setup.Weapon.Type == "AXE",
-                       static_cast<double>(setup.Weapon.Speed)});
+    const std::vector<TSummaryWeapon> weapons(stats.size(), SummaryWeaponOf(setup.Weapon));
     std::vector<TSetupSummary> summaries(stats.size());
     Summaries(stats, weapons, summaries);
     for (std::size_t i = 0; i < gains.size(); ++i) {

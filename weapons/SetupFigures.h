@@ -99,6 +99,8 @@ struct TSummaryWeapon
     bool Axe = false;
     double Speed = 1;
 };
+// What `weapon` brings to a summary.
+TSummaryWeapon SummaryWeaponOf(const TWDataCSVTable& weapon);
 
 // How much one input is raised in a stat gain.
 enum class TGainStep

@@ -124,8 +124,7 @@ void TWeaponRanking::Rank(const TWeaponTable& table, std::vector<TWeaponRank>& r
     m_weapons.resize(count);
     m_summaries.resize(count);
     for (std::size_t i = 0; i < count; ++i)
-        m_weapons[i] = {weapons[i].AverageDamage, weapons[i].Type == "AXE",
-                        static_cast<double>(weapons[i].Speed)};
+        m_weapons[i] = SummaryWeaponOf(weapons[i]);
     m_setups.Summaries(std::span(&m_stats, 1), m_weapons, m_summaries);
 
     m_setups.TrimSpreads(count);
