@@ -1,5 +1,6 @@
 #include "app/Messages.h"
 
+#include "app/ErrorText.h"
 #include "expr/Exception.h"
 
 #include <QApplication>
@@ -38,7 +39,7 @@ bool RunShowingErrors(const std::function<void()>& action)
         action();
         return true;
     } catch (const Exception& e) {
-        ShowMessage(QString::fromStdString(e.what()));
+        ShowMessage(ErrorText(e));
     } catch (const std::exception& e) {
         ShowMessage(QString::fromLocal8Bit(e.what()));
     }

@@ -51,18 +51,16 @@ class ESetupTextError : public Exception
 public:
     ESetupTextError(TSetupTextFault fault, std::string piece, std::size_t position,
                     const std::string& message)
-        : Exception(message), m_fault(fault), m_piece(std::move(piece)), m_position(position)
+        : Exception(message, position), m_fault(fault), m_piece(std::move(piece))
     {
     }
     const char* ClassName() const noexcept override { return "ESetupTextError"; }
     TSetupTextFault Fault() const noexcept { return m_fault; }
     const std::string& Piece() const noexcept { return m_piece; }
-    std::size_t Position() const noexcept { return m_position; }
 
 private:
     TSetupTextFault m_fault;
     std::string m_piece;
-    std::size_t m_position;
 };
 
 // One line that survives a chat: "qm1;w=NAME;s=STR,DEX,INT,Tactics,Anatomy,
