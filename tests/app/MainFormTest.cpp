@@ -783,7 +783,7 @@ public:
     bool event(QEvent* event) override
     {
         if (event->type() == QEvent::User) {
-            throw ESyntaxError("raised inside an event");
+            throw EFileError("raised inside an event");
         }
         return QObject::event(event);
     }
