@@ -818,6 +818,9 @@ void TMainForm::SetOptionRecord(const TOptionRecord& record)
 void TMainForm::OptionClick()
 {
     TOptionDlg dialog(m_option, this);
+    if (WeaponShown()) {
+        dialog.SetPreviewSetup(TSetup{m_weapon, SpinEditStats()});
+    }
     if (dialog.exec() == QDialog::Accepted) {
         SetOptionRecord(dialog.OptionRecord());
     }
@@ -1476,11 +1479,12 @@ bool TMainForm::PasteSetup(const QString& text)
         ShowMessage(tr("武器表にない武器です: %1").arg(weaponName));
         return false;
     }
-    const std::string damageError = DamageMethodError(setup.DamageFormula);
-    const std::string speedError = SpeedMethodError(setup.SpeedFormula);
-    if (!damageError.empty() || !speedError.empty()) {
-        ShowMessage(tr("貼り付けた計算式を使えません:") + QLatin1Char('\n') +
-                    QString::fromStdString(damageError.empty() ? speedError : damageError));
+    std::optional<TFormulaFault> fault = DamageMethodFault(setup.DamageFormula);
+    if (!fault) {
+        fault = SpeedMethodFault(setup.SpeedFormula);
+    }
+    if (fault) {
+        ShowMessage(tr("貼り付けた計算式を使えません:") + QLatin1Char('\n') + fault->Text);
         return false;
     }
 

@@ -1,6 +1,8 @@
 #include "app/UOptionDlg.h"
 
+#include "app/ErrorText.h"
 #include "app/FormulaCheck.h"
+#include "weapons/NumberFormat.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -33,19 +35,10 @@ QGroupBox* MakeRadioGroup(const QString& objectName, const QString& title, const
     return box;
 }
 
-QLabel* MakeErrorLabel(const QString& objectName, QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(objectName);
-    label->setWordWrap(true);
-    label->setStyleSheet(QStringLiteral("color: #c00000;"));
-    return label;
-}
-
-// A page with one formula in a group box: its edit, and below it what is
-// wrong with the formula.
-QWidget* MakeFormulaPage(const QString& groupName, const QString& title, const QString& editName,
-                         const QString& errorName, QLineEdit*& edit, QLabel*& error,
+// A page with one formula in a group box: its editor, whose line and words
+// on a rejected formula keep the names the dialog always gave them.
+QWidget* MakeFormulaPage(const QString& groupName, const QString& title, const QString& editorName,
+                         const QString& editName, const QString& errorName, TFormulaEditor*& editor,
                          QWidget* parent)
 {
     auto* page = new QWidget(parent);
@@ -53,14 +46,27 @@ QWidget* MakeFormulaPage(const QString& groupName, const QString& title, const Q
     auto* group = new QGroupBox(title, page);
     group->setObjectName(groupName);
     auto* groupLayout = new QVBoxLayout(group);
-    edit = new QLineEdit(group);
-    edit->setObjectName(editName);
-    error = MakeErrorLabel(errorName, group);
-    groupLayout->addWidget(edit);
-    groupLayout->addWidget(error);
+    editor = new TFormulaEditor(group);
+    editor->setObjectName(editorName);
+    editor->Edit()->setObjectName(editName);
+    editor->FaultLabel()->setObjectName(errorName);
+    groupLayout->addWidget(editor);
     layout->addWidget(group);
-    layout->addStretch();
     return page;
+}
+
+// The variables of a calculator's formula, by slot, with what each holds;
+// slots without a meaning are left out.
+std::vector<TFormulaVariable> FormulaVariables(const std::array<const char*, 8>& names,
+                                               const std::array<QString, 8>& meanings)
+{
+    std::vector<TFormulaVariable> variables;
+    for (std::size_t slot = 0; slot < names.size(); ++slot) {
+        if (!meanings[slot].isEmpty()) {
+            variables.push_back({QString::fromLatin1(names[slot]), meanings[slot]});
+        }
+    }
+    return variables;
 }
 
 } // namespace
@@ -106,9 +112,10 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
     m_pages->addTab(base, tr("Base"));
 
     m_pages->addTab(MakeFormulaPage(QStringLiteral("GroupBoxMagicDamageMethod"), tr("Damage計算式"),
+                                    QStringLiteral("MagicDamageMethodEditor"),
                                     QStringLiteral("EditMagicDamageMethod"),
-                                    QStringLiteral("LabelMagicDamageError"),
-                                    m_editMagicDamageMethod, m_labelMagicDamageError, m_pages),
+                                    QStringLiteral("LabelMagicDamageError"), m_magicDamageEditor,
+                                    m_pages),
                     tr("MagicDamages"));
 
     auto* spread = new QWidget(m_pages);
@@ -120,11 +127,12 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
     }
     m_pages->addTab(spread, tr("SpreadChart"));
 
-    m_pages->addTab(MakeFormulaPage(QStringLiteral("GroupBoxWeaponSpeedMethod"),
-                                    tr("武器Speed計算式"), QStringLiteral("EditWeaponSpeedMethod"),
-                                    QStringLiteral("LabelWeaponSpeedError"),
-                                    m_editWeaponSpeedMethod, m_labelWeaponSpeedError, m_pages),
-                    tr("WeaponSpeed"));
+    m_pages->addTab(
+        MakeFormulaPage(QStringLiteral("GroupBoxWeaponSpeedMethod"), tr("武器Speed計算式"),
+                        QStringLiteral("WeaponSpeedMethodEditor"),
+                        QStringLiteral("EditWeaponSpeedMethod"),
+                        QStringLiteral("LabelWeaponSpeedError"), m_weaponSpeedEditor, m_pages),
+        tr("WeaponSpeed"));
 
     auto* rader = new QWidget(m_pages);
     {
@@ -155,15 +163,34 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
         item->setChecked(true);
     }
     m_radioGroup3D->button(record.SpreadChart3D ? 1 : 0)->setChecked(true);
-    m_editMagicDamageMethod->setText(QString::fromStdString(record.Base.DamageMethod));
-    m_editWeaponSpeedMethod->setText(QString::fromStdString(record.WeaponSpeed.Method));
-    CheckMagicDamageMethod();
-    CheckWeaponSpeedMethod();
 
-    connect(m_editMagicDamageMethod, &QLineEdit::textChanged, this,
-            [this] { CheckMagicDamageMethod(); });
-    connect(m_editWeaponSpeedMethod, &QLineEdit::textChanged, this,
-            [this] { CheckWeaponSpeedMethod(); });
+    const QString characters = tr("キャラクターの%1");
+    m_magicDamageEditor->SetVariables(FormulaVariables(
+        TWeaponDamges::VariableNames(),
+        {characters.arg(QStringLiteral("STR")), tr("武器の基本ダメージ（HQでは1.2倍）"),
+         tr("(Tactics + 50 + 命中修正) / 100"), tr("Anatomy ボーナス / 100（Anatomy 100 で 0.3）"),
+         tr("Lumberjack ボーナス / 100（斧のみ）"), tr("ダメージ修正（Normal 0 〜 Vanquishing 9）"),
+         characters.arg(QStringLiteral("DEX")), characters.arg(QStringLiteral("INT"))}));
+    m_magicDamageEditor->SetStandardFormula(QString::fromLatin1(DefaultDamageMethod));
+    m_magicDamageEditor->SetFormula(QString::fromStdString(record.Base.DamageMethod));
+    m_magicDamageEditor->SetPreview(
+        [this](const QString& formula) { return MagicDamagePreview(formula); });
+    m_weaponSpeedEditor->SetVariables(FormulaVariables(
+        TWeaponSpeed::VariableNames(),
+        {characters.arg(QStringLiteral("STR")), tr("武器のSpeed"), tr("表の行のDEX（0〜200）"),
+         QString(), QString(), QString(), characters.arg(QStringLiteral("DEX")),
+         characters.arg(QStringLiteral("INT"))}));
+    m_weaponSpeedEditor->SetStandardFormula(QString::fromLatin1(DefaultSpeedMethod));
+    m_weaponSpeedEditor->SetFormula(QString::fromStdString(record.WeaponSpeed.Method));
+    m_weaponSpeedEditor->SetPreview(
+        [this](const QString& formula) { return WeaponSpeedPreview(formula); });
+
+    // The damage preview rounds as the rounding chosen on the first page.
+    connect(m_radioGroupDecimal, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) {
+            m_magicDamageEditor->RefreshPreview();
+        }
+    });
     connect(m_okBtn, &QPushButton::clicked, this, &TOptionDlg::OKBtnClick);
     connect(m_cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -179,37 +206,74 @@ TOptionRecord TOptionDlg::OptionRecord() const
     record.Base.Anatomy = m_checkBoxAnatomy->isChecked();
     record.Base.Decimal =
         m_radioGroupDecimal->checkedId() < 0 ? RoundUp : m_radioGroupDecimal->checkedId();
-    record.Base.DamageMethod = m_editMagicDamageMethod->text().toStdString();
+    record.Base.DamageMethod = m_magicDamageEditor->Formula().toStdString();
     record.SpreadChart3D = m_radioGroup3D->checkedId() == 1;
-    record.WeaponSpeed.Method = m_editWeaponSpeedMethod->text().toStdString();
+    record.WeaponSpeed.Method = m_weaponSpeedEditor->Formula().toStdString();
     return record;
 }
 
-bool TOptionDlg::CheckMagicDamageMethod()
+void TOptionDlg::SetPreviewSetup(const std::optional<TSetup>& setup)
 {
-    const std::string error = DamageMethodError(m_editMagicDamageMethod->text().toStdString());
-    m_labelMagicDamageError->setText(QString::fromStdString(error));
-    return error.empty();
+    m_previewSetup = setup;
+    m_magicDamageEditor->RefreshPreview();
+    m_weaponSpeedEditor->RefreshPreview();
 }
 
-bool TOptionDlg::CheckWeaponSpeedMethod()
+TFormulaOutcome TOptionDlg::MagicDamagePreview(const QString& formula) const
 {
-    const std::string error = SpeedMethodError(m_editWeaponSpeedMethod->text().toStdString());
-    m_labelWeaponSpeedError->setText(QString::fromStdString(error));
-    return error.empty();
+    const std::string text = formula.toStdString();
+    if (std::optional<TFormulaFault> fault = DamageMethodFault(text)) {
+        return *fault;
+    }
+    if (!m_previewSetup) {
+        return tr("武器を選ぶと、その武器と今の入力での値がここに出ます");
+    }
+    const int rounding =
+        m_radioGroupDecimal->checkedId() < 0 ? RoundUp : m_radioGroupDecimal->checkedId();
+    try {
+        const std::array<double, 3> damages = NormalDamages(text, *m_previewSetup, rounding);
+        return tr("%1 の Normal/Normal: 最低 %2、最高 %3、平均 %4")
+            .arg(QString::fromStdString(m_previewSetup->Weapon.Name),
+                 QString::fromStdString(FormatGeneral(damages[0])),
+                 QString::fromStdString(FormatGeneral(damages[1])),
+                 QString::fromStdString(FormatGeneral(damages[2])));
+    } catch (const Exception& e) {
+        return tr("この武器と入力では計算できません: %1").arg(ErrorText(e));
+    }
+}
+
+TFormulaOutcome TOptionDlg::WeaponSpeedPreview(const QString& formula) const
+{
+    const std::string text = formula.toStdString();
+    if (std::optional<TFormulaFault> fault = SpeedMethodFault(text)) {
+        return *fault;
+    }
+    if (!m_previewSetup) {
+        return tr("武器を選ぶと、その武器と今の入力での値がここに出ます");
+    }
+    try {
+        const TSwingAtDex swing = SwingAtOwnDex(text, *m_previewSetup);
+        return tr("%1、DEX %2 での値: %3（%4sec）")
+            .arg(QString::fromStdString(m_previewSetup->Weapon.Name))
+            .arg(m_previewSetup->Stats.DEX)
+            .arg(QString::fromStdString(FormatTwoDecimals(swing.Value)),
+                 QString::fromStdString(FormatGeneral(swing.Delay)));
+    } catch (const Exception& e) {
+        return tr("この武器と入力では計算できません: %1").arg(ErrorText(e));
+    }
 }
 
 void TOptionDlg::OKBtnClick()
 {
-    if (!CheckMagicDamageMethod()) {
-        m_pages->setCurrentIndex(PageMagicDamages);
-        m_editMagicDamageMethod->setFocus();
-        return;
-    }
-    if (!CheckWeaponSpeedMethod()) {
-        m_pages->setCurrentIndex(PageWeaponSpeed);
-        m_editWeaponSpeedMethod->setFocus();
-        return;
+    const std::pair<TFormulaEditor*, TPage> editors[] = {{m_magicDamageEditor, PageMagicDamages},
+                                                         {m_weaponSpeedEditor, PageWeaponSpeed}};
+    for (const auto& [editor, page] : editors) {
+        editor->RefreshPreview();
+        if (editor->Fault()) {
+            m_pages->setCurrentIndex(page);
+            editor->Edit()->setFocus();
+            return;
+        }
     }
     accept();
 }

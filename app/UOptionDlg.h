@@ -1,8 +1,12 @@
 #pragma once
 
 #include "app/OptionRecord.h"
+#include "views/FormulaEditor.h"
+#include "weapons/SetupFigures.h"
 
 #include <QDialog>
+
+#include <optional>
 
 QT_BEGIN_NAMESPACE
 class QButtonGroup;
@@ -19,12 +23,18 @@ QT_END_NAMESPACE
 class TOptionDlg : public QDialog
 {
     Q_OBJECT
+    Q_PROPERTY(std::optional<TSetup> PreviewSetup READ PreviewSetup WRITE SetPreviewSetup)
 
 public:
     explicit TOptionDlg(const TOptionRecord& record, QWidget* parent = nullptr);
 
     // The record the controls show now.
     TOptionRecord OptionRecord() const;
+
+    // The weapon and inputs the formulas' previews are worked out for: the
+    // main window's, nothing before a weapon is picked.
+    const std::optional<TSetup>& PreviewSetup() const { return m_previewSetup; }
+    void SetPreviewSetup(const std::optional<TSetup>& setup);
 
     enum TPage
     {
@@ -37,18 +47,17 @@ public:
 
 private:
     void OKBtnClick();
-    // Shows the evaluator's complaint under the edit; true when it compiles.
-    bool CheckMagicDamageMethod();
-    bool CheckWeaponSpeedMethod();
+    // What the editors show under each formula.
+    TFormulaOutcome MagicDamagePreview(const QString& formula) const;
+    TFormulaOutcome WeaponSpeedPreview(const QString& formula) const;
 
     QTabWidget* m_pages = nullptr;
     QCheckBox* m_checkBoxAnatomy = nullptr;
     QButtonGroup* m_radioGroupDecimal = nullptr;
     QButtonGroup* m_radioGroup3D = nullptr;
-    QLineEdit* m_editMagicDamageMethod = nullptr;
-    QLineEdit* m_editWeaponSpeedMethod = nullptr;
-    QLabel* m_labelMagicDamageError = nullptr;
-    QLabel* m_labelWeaponSpeedError = nullptr;
+    TFormulaEditor* m_magicDamageEditor = nullptr;
+    TFormulaEditor* m_weaponSpeedEditor = nullptr;
+    std::optional<TSetup> m_previewSetup;
     QPushButton* m_okBtn = nullptr;
     QPushButton* m_cancelBtn = nullptr;
 };

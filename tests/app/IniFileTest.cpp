@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "app/ErrorText.h"
 #include "app/FormulaCheck.h"
 #include "app/OptionRecord.h"
 #include "app/WindowPlacement.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -201,37 +203,50 @@ TEST(OptionRecord, NewFileListsTheFiveKeysInOrder)
     EXPECT_EQ(ReadOptionRecord(back), record);
 }
 
-std::string ParserError(const std::string& formula)
+// The fault a plain evaluator raises for `formula`, worded as the dialog words it.
+std::optional<TFormulaFault> ParserFault(const std::string& formula)
 {
     TMathsParser parser;
     try {
         parser.SetExpression(formula);
     } catch (const Exception& e) {
-        return e.what();
+        return TFormulaFault{ErrorText(e), e.Position()};
     }
-    return {};
+    return std::nullopt;
 }
 
-TEST(FormulaCheck, KnowsEachFormulasOwnVariables)
+TEST(FormulaCheck, KnowsEachFormulasOwnVariablesAndReportsTheEvaluatorsFault)
 {
-    EXPECT_EQ(DamageMethodError("(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus"), "");
-    EXPECT_EQ(DamageMethodError("Damage+DEX+INT"), "");
-    EXPECT_EQ(SpeedMethodError("(15000/((25+2.5*DEXR)*SPEED))"), "");
-    EXPECT_EQ(SpeedMethodError("STR+DEX+INT"), "");
-
-    EXPECT_NE(DamageMethodError("SPEED*2"), "");
-    EXPECT_NE(SpeedMethodError("Damage*2"), "");
-}
-
-TEST(FormulaCheck, ReportsTheEvaluatorsOwnMessage)
-{
-    const std::string syntax = ParserError("2+y");
-    const std::string bracket = ParserError("(1+2");
-    ASSERT_NE(syntax, "");
-    ASSERT_NE(bracket, "");
-    EXPECT_EQ(DamageMethodError("2+y"), syntax);
-    EXPECT_EQ(SpeedMethodError("2+y"), syntax);
-    EXPECT_EQ(DamageMethodError("(Damage+2"), bracket);
+    const auto damage = [](const std::string& f) { return DamageMethodFault(f); };
+    const auto speed = [](const std::string& f) { return SpeedMethodFault(f); };
+    struct TCase
+    {
+        const char* Name;
+        std::function<std::optional<TFormulaFault>(const std::string&)> Check;
+        std::string Formula;
+        bool Rejected;
+    } const cases[] = {
+        {"damage standard", damage, DefaultDamageMethod, false},
+        {"damage DEX and INT", damage, "Damage+DEX+INT", false},
+        {"speed standard", speed, DefaultSpeedMethod, false},
+        {"speed STR, DEX and INT", speed, "STR+DEX+INT", false},
+        {"damage refuses a speed name", damage, "SPEED*2", true},
+        {"speed refuses a damage name", speed, "Damage*2", true},
+        {"unknown name", damage, "2+y", true},
+        {"unknown name in speed", speed, "2+y", true},
+        {"bracket", damage, "(Damage+2", true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::optional<TFormulaFault> fault = c.Check(c.Formula);
+        ASSERT_EQ(fault.has_value(), c.Rejected);
+        if (c.Rejected) {
+            EXPECT_EQ(fault, ParserFault(c.Formula));
+        }
+    }
+    // The words the user reads, not the evaluator's what().
+    EXPECT_EQ(DamageMethodFault("2+y")->Text,
+              QString::fromUtf8("誤った表記が見られます。修正して下さい。"));
 }
 
 TEST(WindowPlacement, UsableOnAnyScreenOnlyWithItsTopStripReachable)

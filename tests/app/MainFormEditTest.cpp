@@ -388,7 +388,7 @@ void MainFormEditTest::aSetupTextThatCannotBeUsedChangesNothing_data()
         << "武器表にない武器です: Long Bow";
     QTest::newRow("speed formula")
         << "qm1;w=Bow;s=1,2,3,4,5,6;r=0;d=Damage;v=(SPEED"
-        << "貼り付けた計算式を使えません:\n" + QString::fromStdString(SpeedMethodError("(SPEED"));
+        << "貼り付けた計算式を使えません:\n" + SpeedMethodFault("(SPEED")->Text;
 }
 
 void MainFormEditTest::aSetupTextThatCannotBeUsedChangesNothing()

@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include "app/Application.h"
+#include "app/ErrorText.h"
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
@@ -500,16 +501,16 @@ void MainFormTest::optionDialogRefusesARejectedFormula()
     QFETCH(QString, formula);
     QFETCH(int, page);
 
-    std::string evaluatorMessage;
+    QString evaluatorWords;
     {
         TMathsParser parser;
         try {
             parser.SetExpression(formula.toStdString());
         } catch (const Exception& e) {
-            evaluatorMessage = e.what();
+            evaluatorWords = ErrorText(e);
         }
     }
-    QVERIFY(!evaluatorMessage.empty());
+    QVERIFY(!evaluatorWords.isEmpty());
 
     auto form = MakeForm();
     SelectWeapon(*form, QStringLiteral("Katana"));
@@ -532,7 +533,7 @@ void MainFormTest::optionDialogRefusesARejectedFormula()
     });
     form->OptionClick();
     QVERIFY(stayedOpen);
-    QCOMPARE(shown.toStdString(), evaluatorMessage);
+    QCOMPARE(shown, evaluatorWords);
     QCOMPARE(shownPage, page);
     QCOMPARE(form->OptionRecord(), TOptionRecord());
     QCOMPARE(Child<TWeaponDataGrid>(*form, "WeaponDataGrid")->ToTabSeparatedText(), before);
