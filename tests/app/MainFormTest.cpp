@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
+#include "views/FormulaEditor.h"
 #include "views/SetupCompareView.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
@@ -81,6 +82,7 @@ private slots:
     void optionDialogRefusesARejectedFormula_data();
     void optionDialogRefusesARejectedFormula();
     void optionDialogShowsTheChosen3DView();
+    void optionDialogPreviewsTheFormulasAsTheyAreTyped();
     void settingsAreWrittenAtCloseAndReadAtStart();
     void shiftJisCrLfSettingsAreRead();
     void unwritableDataFolderSendsSettingsToTheConfigFolder();
@@ -560,6 +562,64 @@ void MainFormTest::optionDialogShowsTheChosen3DView()
     });
     form->OptionClick();
     QVERIFY(checked);
+}
+
+void MainFormTest::optionDialogPreviewsTheFormulasAsTheyAreTyped()
+{
+    auto form = MakeForm();
+    const TStats stats{120, 60, 30, 90, 80, 70};
+    SetStats(*form, stats);
+    const TWDataCSVTable weapon = SelectWeapon(*form, QStringLiteral("Double Axe"));
+    const QString damageFormula = QStringLiteral("Damage*(TacticsR+LumberjR)/3+Plus");
+    const QString speedFormula = QStringLiteral("SPEED/4+DEXR/100");
+    QStringList damageShown;
+    QString speedShown;
+    QString faultShown;
+    bool speedPreviewHidden = false;
+    OnDialog([&](TOptionDlg& dialog) {
+        const auto preview = [&](const char* editor) {
+            return Child<QLabel>(*Child<TFormulaEditor>(dialog, editor), "FormulaPreviewLabel");
+        };
+        auto* damage = Child<QLineEdit>(dialog, "EditMagicDamageMethod");
+        damage->clear();
+        QTest::keyClicks(damage, damageFormula);
+        damageShown << preview("MagicDamageMethodEditor")->text();
+        // The preview rounds as the first page says.
+        Child<QGroupBox>(dialog, "RadioGroupDecimal")->findChildren<QRadioButton*>()[3]->click();
+        damageShown << preview("MagicDamageMethodEditor")->text();
+
+        auto* speed = Child<QLineEdit>(dialog, "EditWeaponSpeedMethod");
+        speed->clear();
+        QTest::keyClicks(speed, speedFormula);
+        speedShown = preview("WeaponSpeedMethodEditor")->text();
+        QTest::keyClicks(speed, QStringLiteral("+y"));
+        speedPreviewHidden = preview("WeaponSpeedMethodEditor")->isHidden();
+        faultShown = Child<QLabel>(dialog, "LabelWeaponSpeedError")->text();
+        dialog.reject();
+    });
+    form->OptionClick();
+
+    const QString name = QString::fromStdString(weapon.Name);
+    TOptionRecord option;
+    option.Base.DamageMethod = damageFormula.toStdString();
+    for (int i = 0; i < 2; ++i) {
+        option.Base.Decimal = i == 0 ? RoundUp : NoRounding;
+        const TWeaponDamges calc = Expected(weapon, stats, option);
+        QCOMPARE(damageShown.value(i),
+                 QStringLiteral("%1 の Normal/Normal: 最低 %2、最高 %3、平均 %4")
+                     .arg(name, General(calc.Table()[0][0][0]), General(calc.Table()[0][0][1]),
+                          General(calc.Table()[0][0][2])));
+    }
+    QVERIFY(damageShown[0] != damageShown[1]);
+    TWeaponSpeed speed;
+    speed.SetWeaponSpeedData({weapon.Name, weapon.Speed, stats.DEX, stats.STR, stats.INT});
+    speed.SetSpeedMethod(speedFormula.toStdString());
+    // 37 / 4 + 60 / 100
+    QCOMPARE(speedShown, QStringLiteral("%1、DEX 60 での値: 9.85（%2sec）")
+                             .arg(name, General(speed.Delays()[stats.DEX])));
+    QVERIFY(speedPreviewHidden);
+    QCOMPARE(faultShown, QStringLiteral("誤った表記が見られます。修正して下さい。"));
+    QVERIFY(m_messages.isEmpty());
 }
 
 void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
