@@ -9,10 +9,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <iterator>
@@ -97,13 +99,24 @@ int main(int argc, char** argv)
     std::printf("%s\n", qPrintable(comparePage));
     pages->setCurrentIndex(0);
 
-    TOptionDlg dialog(form.OptionRecord(), &form);
-    dialog.show();
-    if (!QTest::qWaitForWindowExposed(&dialog)) {
-        return 1;
-    }
-    ok = Save(dialog, QDir(outDir).filePath(QStringLiteral("options.png"))) && ok;
-    dialog.close();
+    // The dialog as the menu opens it, on the damage formula, its preview
+    // for the Katana, and the cursor after the first bracket to show its partner.
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TOptionDlg*>(QApplication::activeModalWidget());
+        if (!dialog || !QTest::qWaitForWindowExposed(dialog)) {
+            return;
+        }
+        dialog->findChild<QTabWidget*>(QStringLiteral("PageControl"))
+            ->setCurrentIndex(TOptionDlg::PageMagicDamages);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("EditMagicDamageMethod"));
+        edit->setFocus();
+        edit->setCursorPosition(1);
+        saved = Save(*dialog, QDir(outDir).filePath(QStringLiteral("options.png")));
+        dialog->reject();
+    });
+    form.OptionClick();
+    ok = saved && ok;
     form.close();
     return ok ? 0 : 1;
 }
