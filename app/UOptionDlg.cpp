@@ -55,8 +55,9 @@ QWidget* MakeFormulaPage(const QString& groupName, const QString& title, const Q
     return page;
 }
 
-// The variables of a calculator's formula, by slot, with what each holds;
-// slots without a meaning are left out.
+// The variables of a calculator's formula, by slot, with what each holds.
+// A slot without a meaning (the speed formula's 4 to 6, which hold nothing
+// the user sets) is left out, so the editor shows its name as unknown.
 std::vector<TFormulaVariable> FormulaVariables(const std::array<const char*, 8>& names,
                                                const std::array<QString, 8>& meanings)
 {
@@ -254,9 +255,9 @@ TFormulaOutcome TOptionDlg::WeaponSpeedPreview(const QString& formula) const
     try {
         const TSwingAtDex swing = SwingAtOwnDex(text, *m_previewSetup);
         return tr("%1、DEX %2 での値: %3（%4sec）")
-            .arg(QString::fromStdString(m_previewSetup->Weapon.Name))
-            .arg(m_previewSetup->Stats.DEX)
-            .arg(QString::fromStdString(FormatTwoDecimals(swing.Value)),
+            .arg(QString::fromStdString(m_previewSetup->Weapon.Name),
+                 QString::number(m_previewSetup->Stats.DEX),
+                 QString::fromStdString(FormatTwoDecimals(swing.Value)),
                  QString::fromStdString(FormatGeneral(swing.Delay)));
     } catch (const Exception& e) {
         return tr("この武器と入力では計算できません: %1").arg(ErrorText(e));

@@ -12,6 +12,7 @@
 #include <QTextCharFormat>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include <array>
 
@@ -65,6 +66,25 @@ private:
 };
 
 namespace {
+
+// A formula is one line, but a line edit takes line breaks from a paste or a
+// drop; the evaluator would refuse them unseen, so they become spaces (one
+// for one, so the cursor and the fault positions stay where they were).
+class TOneLine : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int&) const override
+    {
+        for (QChar& c : input) {
+            if (c == u'\n' || c == u'\r' || c == u'\t') {
+                c = u' ';
+            }
+        }
+        return Acceptable;
+    }
+};
 
 // Longest first is not needed: a name is taken whole and then looked up.
 const std::array<QLatin1String, 14> FunctionNames = {
@@ -247,6 +267,7 @@ TFormulaEditor::TFormulaEditor(QWidget* parent)
 {
     setObjectName(QStringLiteral("FormulaEditor"));
     m_edit->setObjectName(QStringLiteral("FormulaEdit"));
+    m_edit->setValidator(new TOneLine(m_edit));
     m_faultLabel->setObjectName(QStringLiteral("FormulaFaultLabel"));
     m_faultLabel->setWordWrap(true);
     m_faultLabel->hide();
@@ -308,9 +329,6 @@ void TFormulaEditor::SetVariables(const std::vector<TFormulaVariable>& variables
     m_variables = variables;
     m_variableList->clear();
     for (const TFormulaVariable& variable : m_variables) {
-        if (variable.Meaning.isEmpty()) {
-            continue;
-        }
         auto* item = new QTreeWidgetItem(m_variableList, {variable.Name, variable.Meaning});
         item->setToolTip(1, variable.Meaning);
     }

@@ -26,9 +26,7 @@ using TFormulaOutcome = std::variant<QString, TFormulaFault>;
 // Turns a formula into its outcome; it raises nothing.
 using TFormulaPreview = std::function<TFormulaOutcome(const QString& formula)>;
 
-// A variable the formula may use, with a line on what it holds. One without
-// a meaning is bound by the evaluator but means nothing to the user: it is
-// coloured as known, since the formula compiles with it, and not listed.
+// A variable the formula may use, with a line on what it holds.
 struct TFormulaVariable
 {
     QString Name;

@@ -1,5 +1,7 @@
 #include "views/FormulaEditor.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -143,6 +145,16 @@ TEST(FormulaEditor, TheStandardButtonRestoresTheStandardFormulaUndoably)
     EXPECT_EQ(editor.Formula(), QStringLiteral("(Damage*TacticsR)/2"));
     editor.Edit()->undo();
     EXPECT_EQ(editor.Formula(), QStringLiteral("Damage*3"));
+}
+
+TEST(FormulaEditor, APastedLineBreakBecomesASpace)
+{
+    TFormulaEditor editor;
+    editor.SetFormula(QStringLiteral("Damage*2"));
+    editor.Edit()->setCursorPosition(7);
+    QGuiApplication::clipboard()->setText(QStringLiteral("\r\n(1+\t1)"));
+    editor.Edit()->paste();
+    EXPECT_EQ(editor.Formula(), QStringLiteral("Damage*  (1+ 1)2"));
 }
 
 } // namespace
