@@ -86,7 +86,7 @@ public:
     }
 };
 
-// Longest first is not needed: a name is taken whole and then looked up.
+// The evaluator's functions and its one constant; a name is looked up whole.
 const std::array<QLatin1String, 14> FunctionNames = {
     QLatin1String("log10"),  QLatin1String("sqrt"),   QLatin1String("ln"),
     QLatin1String("exp"),    QLatin1String("arcsin"), QLatin1String("arccos"),
