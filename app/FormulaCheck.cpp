@@ -1,5 +1,6 @@
 #include "app/FormulaCheck.h"
 
+#include "app/ErrorText.h"
 #include "expr/MathsParser.h"
 
 #include <array>
@@ -20,7 +21,7 @@ std::string CompileError(const std::string& formula, const TSlotNames& names)
     try {
         parser.SetExpression(formula);
     } catch (const Exception& e) {
-        return e.what();
+        return ErrorText(e).toStdString();
     }
     return {};
 }

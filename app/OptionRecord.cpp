@@ -13,6 +13,7 @@ TOptionRecord ReadOptionRecord(const TIniFile& ini)
     record.Base.DamageMethod = ini.ReadString("Base", "DamageMethod", defaults.Base.DamageMethod);
     record.WeaponSpeed.Method =
         ini.ReadString("WeaponSpeed", "Method", defaults.WeaponSpeed.Method);
+    record.Language = LanguageFromKey(ini.ReadString("Base", "Language", ""));
     return record;
 }
 
@@ -23,4 +24,5 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     ini.WriteBool("SpreadChart", "3D", record.SpreadChart3D);
     ini.WriteString("Base", "DamageMethod", record.Base.DamageMethod);
     ini.WriteString("WeaponSpeed", "Method", record.WeaponSpeed.Method);
+    ini.WriteString("Base", "Language", LanguageKey(record.Language));
 }

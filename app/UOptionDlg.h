@@ -7,6 +7,7 @@
 QT_BEGIN_NAMESPACE
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,7 +36,15 @@ public:
         PageRaderChart,
     };
 
+protected:
+    void changeEvent(QEvent* event) override;
+
+public:
+    // Cancel also takes back a language tried in the dialog.
+    void reject() override;
+
 private:
+    void RetranslateUi();
     void OKBtnClick();
     // Shows the evaluator's complaint under the edit; true when it compiles.
     bool CheckMagicDamageMethod();
@@ -51,4 +60,6 @@ private:
     QLabel* m_labelWeaponSpeedError = nullptr;
     QPushButton* m_okBtn = nullptr;
     QPushButton* m_cancelBtn = nullptr;
+    QComboBox* m_comboLanguage = nullptr;
+    TLanguage m_languageAtOpen = TLanguage::System;
 };
