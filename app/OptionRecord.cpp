@@ -24,5 +24,8 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     ini.WriteBool("SpreadChart", "3D", record.SpreadChart3D);
     ini.WriteString("Base", "DamageMethod", record.Base.DamageMethod);
     ini.WriteString("WeaponSpeed", "Method", record.WeaponSpeed.Method);
-    ini.WriteString("Base", "Language", LanguageKey(record.Language));
+    // A file that never held a language keeps its lines as they were.
+    if (record.Language != TLanguage::System || !ini.ReadString("Base", "Language", "").empty()) {
+        ini.WriteString("Base", "Language", LanguageKey(record.Language));
+    }
 }

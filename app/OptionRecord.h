@@ -42,5 +42,5 @@ struct TOptionRecord
 // defaults.
 TOptionRecord ReadOptionRecord(const TIniFile& ini);
 // Writes every key, in the order Option.ini has always listed them, the
-// language last.
+// language last and only once it is chosen.
 void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);

@@ -217,6 +217,15 @@ TEST(OptionRecord, LanguageReadsBackAndFollowsTheSystemOtherwise)
         ini.Parse(text);
         EXPECT_EQ(ReadOptionRecord(ini).Language, language) << text;
     }
+    // Following the system again is written over a choice; a file that never
+    // held one gets none.
+    TIniFile chosen;
+    chosen.Parse("[Base]\nLanguage=English\n");
+    WriteOptionRecord(TOptionRecord(), chosen);
+    EXPECT_NE(chosen.Text().find("Language=System\n"), std::string::npos);
+    TIniFile none;
+    WriteOptionRecord(TOptionRecord(), none);
+    EXPECT_EQ(none.Text().find("Language"), std::string::npos);
     EXPECT_EQ(SpokenLanguage(TLanguage::System, QLocale(QStringLiteral("ja_JP"))),
               TLanguage::Japanese);
     EXPECT_EQ(SpokenLanguage(TLanguage::System, QLocale::c()), TLanguage::English);
