@@ -9,6 +9,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QEvent>
 #include <QGraphicsLayout>
 #include <QGuiApplication>
 #include <QLabel>

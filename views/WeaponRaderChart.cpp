@@ -6,6 +6,7 @@
 #include "weapons/RaderGeometry.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPolygon>
@@ -215,6 +216,15 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
 void TWeaponRaderChart::CopyToClipboard() const
 {
     QGuiApplication::clipboard()->setImage(RenderPicture(devicePixelRatioF()));
+}
+
+void TWeaponRaderChart::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        setAccessibleName(tr("Radar chart"));
+        setAccessibleDescription(Summary());
+    }
+    QWidget::changeEvent(event);
 }
 
 void TWeaponRaderChart::paintEvent(QPaintEvent*)
