@@ -268,6 +268,12 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     : QMainWindow(parent), m_dataDir(dataDir), m_optionStore(dataDir, configDir, settingsBesideData)
 {
     setObjectName(QStringLiteral("MainForm"));
+    // Read first, so that every text and message from here on is in the
+    // language chosen. Following the system is the program's start-up default.
+    LoadOptions();
+    if (m_option.Language != TLanguage::System) {
+        SetLanguage(m_option.Language);
+    }
     setWindowTitle(tr("Quillmarch"));
     resize(832, 478);
     setMinimumSize(635, 350);
@@ -278,12 +284,6 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
 
     setWindowTitle(windowTitle() + tr("Ver1.02"));
     m_calculator = std::make_unique<TWeaponDamges>(m_stats);
-    // Read first, so that every message from here on speaks the language
-    // chosen. Following the system is the program's start-up default.
-    LoadOptions();
-    if (m_option.Language != TLanguage::System) {
-        SetLanguage(m_option.Language);
-    }
     RunShowingErrors([this] { m_weaponListView->LoadWeapons(m_dataDir); });
     m_finder->SetTypeIcons(m_weaponListView->TypeIcons());
     RestorePlacement(m_optionStore.LoadedPlacement());
@@ -364,7 +364,12 @@ void TMainForm::RetranslateUi()
     // are chosen when they are drawn; the status bar's last explanation was
     // worded before.
     statusBar()->clearMessage();
-    RefreshWithRanking([this] { WeaponPagesRefresh(false); });
+    // A fault here was shown when it arose: the words change, not the figures.
+    try {
+        WeaponPagesRefresh(false);
+    } catch (const Exception&) {
+    } catch (const std::exception&) {
+    }
 }
 
 TMainForm::~TMainForm() = default;

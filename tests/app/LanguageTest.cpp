@@ -119,6 +119,25 @@ private slots:
         QCOMPARE(Texts(form.get()) + Texts(&dialog), japanese);
     }
 
+    // A language chosen in the options is kept and spoken at the next start.
+    void chosenLanguageComesBackAtStart()
+    {
+        {
+            auto form = MakeForm();
+            TOptionRecord record;
+            record.Language = TLanguage::English;
+            form->SetOptionRecord(record);
+            QCOMPARE(CurrentLanguage(), TLanguage::English);
+            form->close();
+        }
+        SetLanguage(TLanguage::Japanese);
+        auto form = MakeForm();
+        QCOMPARE(CurrentLanguage(), TLanguage::English);
+        QCOMPARE(form->OptionRecord().Language, TLanguage::English);
+        QCOMPARE(Japanese(Texts(form.get())), QStringList());
+        QCOMPARE(m_messages, QStringList());
+    }
+
     void tableFaultsAreWordedInBothLanguages()
     {
         TWeaponTable table;
