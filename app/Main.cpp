@@ -1,7 +1,9 @@
 #include "app/Main.h"
 
 #include "app/AtomicFile.h"
+#include "app/ErrorText.h"
 #include "app/FormulaCheck.h"
+#include "app/Language.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
 #include "expr/Exception.h"
@@ -81,13 +83,26 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const QString& objectNam
 
 // The evaluator's own message says what went wrong but not in which of the
 // user's two formulas, nor for which weapon; `caption` adds both on a line
-// of its own above it.
+// of its own above it. The fault keeps its class and position, and its words
+// are chosen here, where the caption's are.
+template <class TFault>
+[[noreturn]] void RaiseCaptioned(const QString& caption, const TFault& fault)
+{
+    throw TFault((caption + QLatin1Char('\n') + ErrorText(fault)).toStdString(), fault.Position());
+}
+
 void NamingTheFormula(const QString& caption, const std::function<void()>& step)
 {
     try {
         step();
+    } catch (const EZeroDivide& e) {
+        RaiseCaptioned(caption, e);
+    } catch (const EInvalidOp& e) {
+        RaiseCaptioned(caption, e);
+    } catch (const EOverflow& e) {
+        RaiseCaptioned(caption, e);
     } catch (const EMathError& e) {
-        throw EMathError((caption + QLatin1Char('\n')).toStdString() + e.what());
+        RaiseCaptioned(caption, e);
     }
 }
 
@@ -253,6 +268,12 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     : QMainWindow(parent), m_dataDir(dataDir), m_optionStore(dataDir, configDir, settingsBesideData)
 {
     setObjectName(QStringLiteral("MainForm"));
+    // Read first, so that every text and message from here on is in the
+    // language chosen. Following the system is the program's start-up default.
+    LoadOptions();
+    if (m_option.Language != TLanguage::System) {
+        SetLanguage(m_option.Language);
+    }
     setWindowTitle(tr("Quillmarch"));
     resize(832, 478);
     setMinimumSize(635, 350);
@@ -265,13 +286,90 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     m_calculator = std::make_unique<TWeaponDamges>(m_stats);
     RunShowingErrors([this] { m_weaponListView->LoadWeapons(m_dataDir); });
     m_finder->SetTypeIcons(m_weaponListView->TypeIcons());
-    LoadOptions();
     RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
     RestorePins();
     RestoreProfiles();
     RunShowingErrors([this] { RankingRefresh(); });
     m_recorded = State();
+    m_constructed = true;
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange && m_constructed) {
+        RetranslateUi();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void TMainForm::RetranslateUi()
+{
+    setWindowTitle(tr("Quillmarch") + tr("Ver1.02"));
+    const auto text = [this](const char* name, const QString& words) {
+        if (auto* label = findChild<QLabel*>(QLatin1String(name))) {
+            label->setText(words);
+        }
+    };
+    text("LabelTypeCaption", tr("TYPE:"));
+    text("LabelSpeedCaption", tr("Speed:"));
+    text("LabelExceptional", tr("Exceptional"));
+    text("LabelQuality", tr("Quality"));
+    text("LabelHQLowCaption", tr("Low:"));
+    text("LabelHQHighCaption", tr("High:"));
+    text("LabelHQAveCaption", tr("Ave:"));
+    text("LabelProfileCaption", tr("Profile"));
+    text("LabelSTRCaption", tr("STR"));
+    text("LabelTacticsCaption", tr("Tactics"));
+    text("LabelAnatomyCaption", tr("Anatomy"));
+    text("LabelLumberjackCaption", tr("Lumberjack"));
+    text("LabelDEXCaption", tr("DEX"));
+    text("LabelIntCaption", tr("INT"));
+    m_labelNextSwing->setToolTip(tr("次に短いディレイまでに要るDEXと、そのディレイ"));
+    findChild<QWidget*>(QStringLiteral("PanelStats"))->setToolTip(tr("上段：DEX 下段：ディレイ"));
+    m_comboProfile->lineEdit()->setPlaceholderText(tr("新しい名前"));
+    m_comboProfile->setToolTip(tr("名前を付けたステータス。新しい名前を入力して Save で追加"));
+    const auto action = [this](const char* name, const QString& words) {
+        if (auto* item = findChild<QAction*>(QLatin1String(name))) {
+            item->setText(words);
+        }
+    };
+    action("ActionProfileSave", tr("Save"));
+    action("ActionProfileRename", tr("Rename…"));
+    action("ActionProfileDelete", tr("Delete"));
+    action("MenuSavePage", tr("Save page as PNG…"));
+    action("MenuExit", tr("Exit"));
+    action("ActionCopySetup", tr("Copy setup"));
+    action("ActionPasteSetup", tr("Paste setup"));
+    action("MenuOptionItem", tr("Option"));
+    action("ActionFind", tr("Find weapon"));
+    action("ActionPin", tr("Pin"));
+    m_pinAction->setToolTip(tr("今の武器とステータスを比較用にピン留め（Ctrl+D、6つまで）"));
+    const auto menu = [this](const char* name, const QString& words) {
+        if (auto* item = findChild<QMenu*>(QLatin1String(name))) {
+            item->setTitle(words);
+        }
+    };
+    menu("MenuFile", tr("File"));
+    menu("MenuEdit", tr("Edit"));
+    menu("MenuOption", tr("Option"));
+    m_weaponDataGrid->setToolTip(tr("白：HQと同程度 薄青：HQより下 薄赤：HQより上"));
+    m_spreadChart->setToolTip(tr("左Dクリック：標準位置 左ドラッグ：ズーム 右ドラッグ：移動"));
+    const QStringList tabs = {tr("MagicDamages"), tr("SpreadChart"), tr("WeaponSpeed"),
+                              tr("RaderChart"),   tr("Ranking"),     tr("Compare")};
+    for (int i = 0; i < tabs.size() && i < m_pageControl->count(); ++i) {
+        m_pageControl->setTabText(i, tabs[i]);
+    }
+    // The figures' own words (tooltips, the next swing, the grids' captions)
+    // are chosen when they are drawn; the status bar's last explanation was
+    // worded before.
+    statusBar()->clearMessage();
+    // A fault here was shown when it arose: the words change, not the figures.
+    try {
+        WeaponPagesRefresh(false);
+    } catch (const Exception&) {
+    } catch (const std::exception&) {
+    }
 }
 
 TMainForm::~TMainForm() = default;
@@ -310,9 +408,9 @@ QWidget* TMainForm::CreateWeaponBox()
     m_labelNextSwing->setToolTip(tr("次に短いディレイまでに要るDEXと、そのディレイ"));
     m_labelDmethod = MakeLabel(tr("DamageMethod"), box, QStringLiteral("LabelDmethod"));
     layout->addWidget(m_labelWName, 0, 0, 1, 4);
-    layout->addWidget(MakeLabel(tr("TYPE:"), box), 1, 0);
+    layout->addWidget(MakeLabel(tr("TYPE:"), box, QStringLiteral("LabelTypeCaption")), 1, 0);
     layout->addWidget(m_labelWType, 1, 1);
-    layout->addWidget(MakeLabel(tr("Speed:"), box), 1, 2);
+    layout->addWidget(MakeLabel(tr("Speed:"), box, QStringLiteral("LabelSpeedCaption")), 1, 2);
     layout->addWidget(m_labelWeaponSpeed, 1, 3);
     // The damage note is short, so its line has room for the next swing,
     // under the speed it belongs to.
@@ -334,14 +432,14 @@ QWidget* TMainForm::CreateHQBox()
     auto* layout = new QGridLayout(box);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setVerticalSpacing(1);
-    layout->addWidget(MakeLabel(tr("Exceptional"), box), 0, 0);
-    layout->addWidget(MakeLabel(tr("Quality"), box), 1, 0);
+    layout->addWidget(MakeLabel(tr("Exceptional"), box, QStringLiteral("LabelExceptional")), 0, 0);
+    layout->addWidget(MakeLabel(tr("Quality"), box, QStringLiteral("LabelQuality")), 1, 0);
     const auto addFigure = [&](int row, const QString& caption, const QString& text,
                                const QString& name) {
         QLabel* value = MakeLabel(text, box, name);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setMinimumWidth(30);
-        layout->addWidget(MakeLabel(caption, box), row, 1);
+        layout->addWidget(MakeLabel(caption, box, name + QStringLiteral("Caption")), row, 1);
         layout->addWidget(value, row, 2);
         return value;
     };
@@ -368,7 +466,8 @@ QWidget* TMainForm::CreateStatBox()
     m_spinEditDEX = CreateSpinEdit(QStringLiteral("SpinEditDEX"), unlimited, TStat::DEX);
     m_spinEditInt = CreateSpinEdit(QStringLiteral("SpinEditInt"), unlimited, TStat::INT);
     const auto place = [&](int row, int pair, const QString& caption, QSpinBox* spin) {
-        layout->addWidget(MakeLabel(caption, box), row, pair * 2);
+        const QString name = QStringLiteral("Label%1Caption").arg(spin->objectName().mid(8));
+        layout->addWidget(MakeLabel(caption, box, name), row, pair * 2);
         layout->addWidget(spin, row, pair * 2 + 1);
     };
     place(0, 0, tr("STR"), m_spinEditSTR);
@@ -416,7 +515,7 @@ QWidget* TMainForm::CreateProfileBox()
     // Saving is what the button does most, so a plain click saves.
     button->setDefaultAction(save);
 
-    layout->addWidget(MakeLabel(tr("Profile"), box), 0, 0);
+    layout->addWidget(MakeLabel(tr("Profile"), box, QStringLiteral("LabelProfileCaption")), 0, 0);
     layout->addWidget(button, 0, 1, Qt::AlignRight);
     layout->addWidget(m_comboProfile, 1, 0, 1, 2);
     return box;
@@ -780,8 +879,7 @@ void TMainForm::ApplyOptions()
         try {
             quietly(step);
         } catch (const Exception& e) {
-            ShowMessage(QString::fromStdString(e.what()) + QLatin1Char('\n') +
-                        tr("標準の計算式を使います。"));
+            ShowMessage(ErrorText(e) + QLatin1Char('\n') + tr("標準の計算式を使います。"));
             quietly(fallback);
         }
     };
@@ -809,7 +907,14 @@ void TMainForm::ApplyOptions()
 
 void TMainForm::SetOptionRecord(const TOptionRecord& record)
 {
+    // The dialog shows a language as it is chosen; the same choice again
+    // would only retranslate every widget once more.
+    const bool newLanguage =
+        record.Language != m_option.Language && record.Language != CurrentLanguage();
     m_option = record;
+    if (newLanguage) {
+        SetLanguage(record.Language);
+    }
     ApplyOptions();
     RefreshWithRanking([this] { WeaponPagesRefresh(false); });
     Record(tr("options"));
@@ -1362,6 +1467,8 @@ TMainForm::TFormState TMainForm::State() const
     state.Stats = SpinEditStats();
     state.Slot = m_weaponListView->SelectedSlot();
     state.Option = m_option;
+    // The language is no step to undo: it stays as chosen last.
+    state.Option.Language = TLanguage::System;
     state.Pins = m_pins;
     if (m_profileIndex >= 0) {
         state.Profile = m_profiles[static_cast<std::size_t>(m_profileIndex)].Name;
@@ -1407,8 +1514,10 @@ void TMainForm::Restore(const TFormState& state)
     if (state.Slot > 0) {
         m_weaponListView->SelectSlot(state.Slot);
     }
-    if (!(state.Option == m_option)) {
-        m_option = state.Option;
+    TOptionRecord option = state.Option;
+    option.Language = m_option.Language;
+    if (!(option == m_option)) {
+        m_option = option;
         ApplyOptions();
     }
     m_pins = state.Pins;

@@ -137,11 +137,16 @@ public:
     void SetFormulaQuestionAsker(std::function<bool(const QString& question)> asker);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TFormStep;
+
+    // Sets every text the window chose at construction again, in the
+    // language of the moment, and words its figures anew.
+    void RetranslateUi();
 
     // What a step changes, so that undoing one sets all of it back.
     struct TFormState
@@ -241,6 +246,9 @@ private:
     QUndoStack* m_undoStack = nullptr;
     TFormState m_recorded;
     bool m_restoring = false;
+    // The language is set once the window is whole; a change before has
+    // nothing to retranslate.
+    bool m_constructed = false;
 
     QSplitter* m_splitter = nullptr;
     TWeaponFinder* m_finder = nullptr;

@@ -53,17 +53,17 @@ QString FileKindWords(TFileKind kind)
     };
     switch (kind) {
     case TFileKind::Directory:
-        return words("フォルダです");
+        return words(QT_TRANSLATE_NOOP("Messages", "フォルダです"));
     case TFileKind::Fifo:
-        return words("名前付きパイプです");
+        return words(QT_TRANSLATE_NOOP("Messages", "名前付きパイプです"));
     case TFileKind::CharacterDevice:
-        return words("キャラクタデバイスです");
+        return words(QT_TRANSLATE_NOOP("Messages", "キャラクタデバイスです"));
     case TFileKind::BlockDevice:
-        return words("ブロックデバイスです");
+        return words(QT_TRANSLATE_NOOP("Messages", "ブロックデバイスです"));
     case TFileKind::Socket:
-        return words("ソケットです");
+        return words(QT_TRANSLATE_NOOP("Messages", "ソケットです"));
     case TFileKind::Other:
-        return words("通常のファイルではありません");
+        return words(QT_TRANSLATE_NOOP("Messages", "通常のファイルではありません"));
     case TFileKind::Missing:
     case TFileKind::Regular:
         break;

@@ -13,6 +13,7 @@ TOptionRecord ReadOptionRecord(const TIniFile& ini)
     record.Base.DamageMethod = ini.ReadString("Base", "DamageMethod", defaults.Base.DamageMethod);
     record.WeaponSpeed.Method =
         ini.ReadString("WeaponSpeed", "Method", defaults.WeaponSpeed.Method);
+    record.Language = LanguageFromKey(ini.ReadString("Base", "Language", ""));
     return record;
 }
 
@@ -23,4 +24,8 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     ini.WriteBool("SpreadChart", "3D", record.SpreadChart3D);
     ini.WriteString("Base", "DamageMethod", record.Base.DamageMethod);
     ini.WriteString("WeaponSpeed", "Method", record.WeaponSpeed.Method);
+    // A file that never held a language keeps its lines as they were.
+    if (record.Language != TLanguage::System || !ini.ReadString("Base", "Language", "").empty()) {
+        ini.WriteString("Base", "Language", LanguageKey(record.Language));
+    }
 }

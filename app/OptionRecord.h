@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/IniFile.h"
+#include "app/Language.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponSpeed.h"
 
@@ -31,12 +32,15 @@ struct TOptionRecord
     TOptionBase Base;
     bool SpreadChart3D = false;
     TOptionWeaponSpeedGird WeaponSpeed;
+    TLanguage Language = TLanguage::System;
 
     bool operator==(const TOptionRecord&) const = default;
 };
 
 // Missing keys and values that are not of their type (a rounding mode
-// outside 0..3 included) give the defaults.
+// outside 0..3 and a language the program does not speak included) give the
+// defaults.
 TOptionRecord ReadOptionRecord(const TIniFile& ini);
-// Writes all five keys, in the order Option.ini has always listed them.
+// Writes every key, in the order Option.ini has always listed them, the
+// language last and only once it is chosen.
 void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);

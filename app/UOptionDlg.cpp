@@ -6,6 +6,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -108,6 +110,19 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
                            logic, base);
         logicBox->setVisible(false);
         layout->addWidget(logicBox);
+
+        auto* languageGroup = new QGroupBox(tr("言語"), base);
+        languageGroup->setObjectName(QStringLiteral("GroupBoxLanguage"));
+        auto* languageLayout = new QVBoxLayout(languageGroup);
+        m_comboLanguage = new QComboBox(languageGroup);
+        m_comboLanguage->setObjectName(QStringLiteral("ComboBoxLanguage"));
+        // Each language named in its own words, so it can be found from either.
+        m_comboLanguage->addItem(tr("システム"), static_cast<int>(TLanguage::System));
+        m_comboLanguage->addItem(QStringLiteral("日本語"), static_cast<int>(TLanguage::Japanese));
+        m_comboLanguage->addItem(QStringLiteral("English"), static_cast<int>(TLanguage::English));
+        languageLayout->addWidget(m_comboLanguage);
+        languageLayout->addStretch();
+        layout->addWidget(languageGroup);
         layout->addStretch();
     }
     m_pages->addTab(base, tr("Base"));
@@ -165,22 +180,10 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
     }
     m_radioGroup3D->button(record.SpreadChart3D ? 1 : 0)->setChecked(true);
 
-    const QString characters = tr("キャラクターの%1");
-    m_magicDamageEditor->SetVariables(FormulaVariables(
-        TWeaponDamges::VariableNames(),
-        {characters.arg(QStringLiteral("STR")), tr("武器の基本ダメージ（HQでは1.2倍）"),
-         tr("(Tactics + 50 + 命中修正) / 100"), tr("Anatomy ボーナス / 100（Anatomy 100 で 0.3）"),
-         tr("Lumberjack ボーナス / 100（斧のみ）"), tr("ダメージ修正（Normal 0 〜 Vanquishing 9）"),
-         characters.arg(QStringLiteral("DEX")), characters.arg(QStringLiteral("INT"))}));
     m_magicDamageEditor->SetStandardFormula(QString::fromLatin1(DefaultDamageMethod));
     m_magicDamageEditor->SetFormula(QString::fromStdString(record.Base.DamageMethod));
     m_magicDamageEditor->SetPreview(
         [this](const QString& formula) { return MagicDamagePreview(formula); });
-    m_weaponSpeedEditor->SetVariables(FormulaVariables(
-        TWeaponSpeed::VariableNames(),
-        {characters.arg(QStringLiteral("STR")), tr("武器のSpeed"), tr("表の行のDEX（0〜200）"),
-         QString(), QString(), QString(), characters.arg(QStringLiteral("DEX")),
-         characters.arg(QStringLiteral("INT"))}));
     m_weaponSpeedEditor->SetStandardFormula(QString::fromLatin1(DefaultSpeedMethod));
     m_weaponSpeedEditor->SetFormula(QString::fromStdString(record.WeaponSpeed.Method));
     m_weaponSpeedEditor->SetPreview(
@@ -191,6 +194,14 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
         if (checked) {
             m_magicDamageEditor->RefreshPreview();
         }
+    });
+    m_comboLanguage->setCurrentIndex(m_comboLanguage->findData(static_cast<int>(record.Language)));
+    m_languageAtOpen = CurrentLanguage();
+    SetVariableDescriptions();
+
+    // The choice is shown at once, in this dialog too; Cancel takes it back.
+    connect(m_comboLanguage, &QComboBox::currentIndexChanged, this, [this] {
+        SetLanguage(static_cast<TLanguage>(m_comboLanguage->currentData().toInt()));
     });
     connect(m_okBtn, &QPushButton::clicked, this, &TOptionDlg::OKBtnClick);
     connect(m_cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -210,7 +221,85 @@ TOptionRecord TOptionDlg::OptionRecord() const
     record.Base.DamageMethod = m_magicDamageEditor->Formula().toStdString();
     record.SpreadChart3D = m_radioGroup3D->checkedId() == 1;
     record.WeaponSpeed.Method = m_weaponSpeedEditor->Formula().toStdString();
+    record.Language = static_cast<TLanguage>(m_comboLanguage->currentData().toInt());
     return record;
+}
+
+void TOptionDlg::reject()
+{
+    if (CurrentLanguage() != m_languageAtOpen) {
+        SetLanguage(m_languageAtOpen);
+    }
+    QDialog::reject();
+}
+
+void TOptionDlg::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        RetranslateUi();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TOptionDlg::RetranslateUi()
+{
+    const auto group = [this](const char* name) {
+        return findChild<QGroupBox*>(QLatin1String(name));
+    };
+    const auto items = [](QButtonGroup* buttons, const QStringList& texts) {
+        for (int i = 0; i < texts.size(); ++i) {
+            buttons->button(i)->setText(texts[i]);
+        }
+    };
+    setWindowTitle(tr("Option"));
+    group("GroupBoxAnatomy")->setTitle(tr("Anatomy"));
+    m_checkBoxAnatomy->setText(tr("Anatomy の最大修正を40%にする"));
+    group("RadioGroupDecimal")->setTitle(tr("Damage計算結果の小数点"));
+    items(m_radioGroupDecimal,
+          {tr("切り上げ"), tr("切り捨て"), tr("四捨五入"), tr("小数点も表示する")});
+    QGroupBox* logic = group("RadioGroupDLogic");
+    logic->setTitle(tr("計算式"));
+    const QStringList logicTexts = {tr("(Damage*(TacticsR+(STR/500)+AnatomyR+LumberjR))/2+Plus"),
+                                    tr("以前の計算式"), tr("自分で入力した計算式")};
+    for (int i = 0; i < logicTexts.size(); ++i) {
+        logic->findChild<QRadioButton*>(QStringLiteral("RadioGroupDLogic%1").arg(i))
+            ->setText(logicTexts[i]);
+    }
+    group("GroupBoxLanguage")->setTitle(tr("言語"));
+    m_comboLanguage->setItemText(0, tr("システム"));
+    group("GroupBoxMagicDamageMethod")->setTitle(tr("Damage計算式"));
+    group("RadioGroup3D")->setTitle(tr("3D View"));
+    items(m_radioGroup3D, {tr("2D 表示"), tr("3D 表示")});
+    group("GroupBoxWeaponSpeedMethod")->setTitle(tr("武器Speed計算式"));
+    findChild<QLabel*>(QStringLiteral("LabelNoSettings"))->setText(tr("設定項目無し"));
+    const QStringList tabs = {tr("Base"), tr("MagicDamages"), tr("SpreadChart"), tr("WeaponSpeed"),
+                              tr("RaderChart")};
+    for (int i = 0; i < tabs.size(); ++i) {
+        m_pages->setTabText(i, tabs[i]);
+    }
+    m_okBtn->setText(tr("OK"));
+    m_cancelBtn->setText(tr("キャンセル"));
+    SetVariableDescriptions();
+    // The evaluator's complaints and the previews are worded in the language
+    // of the moment.
+    m_magicDamageEditor->RefreshPreview();
+    m_weaponSpeedEditor->RefreshPreview();
+}
+
+void TOptionDlg::SetVariableDescriptions()
+{
+    const QString characters = tr("キャラクターの%1");
+    m_magicDamageEditor->SetVariables(FormulaVariables(
+        TWeaponDamges::VariableNames(),
+        {characters.arg(QStringLiteral("STR")), tr("武器の基本ダメージ（HQでは1.2倍）"),
+         tr("(Tactics + 50 + 命中修正) / 100"), tr("Anatomy ボーナス / 100（Anatomy 100 で 0.3）"),
+         tr("Lumberjack ボーナス / 100（斧のみ）"), tr("ダメージ修正（Normal 0 〜 Vanquishing 9）"),
+         characters.arg(QStringLiteral("DEX")), characters.arg(QStringLiteral("INT"))}));
+    m_weaponSpeedEditor->SetVariables(FormulaVariables(
+        TWeaponSpeed::VariableNames(),
+        {characters.arg(QStringLiteral("STR")), tr("武器のSpeed"), tr("表の行のDEX（0〜200）"),
+         QString(), QString(), QString(), characters.arg(QStringLiteral("DEX")),
+         characters.arg(QStringLiteral("INT"))}));
 }
 
 void TOptionDlg::SetPreviewSetup(const std::optional<TSetup>& setup)

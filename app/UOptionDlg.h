@@ -11,6 +11,7 @@
 QT_BEGIN_NAMESPACE
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,7 +46,16 @@ public:
         PageRaderChart,
     };
 
+protected:
+    void changeEvent(QEvent* event) override;
+
+public:
+    // Cancel also takes back a language tried in the dialog.
+    void reject() override;
+
 private:
+    void RetranslateUi();
+    void SetVariableDescriptions();
     void OKBtnClick();
     // What the editors show under each formula.
     TFormulaOutcome MagicDamagePreview(const QString& formula) const;
@@ -60,4 +70,6 @@ private:
     std::optional<TSetup> m_previewSetup;
     QPushButton* m_okBtn = nullptr;
     QPushButton* m_cancelBtn = nullptr;
+    QComboBox* m_comboLanguage = nullptr;
+    TLanguage m_languageAtOpen = TLanguage::System;
 };

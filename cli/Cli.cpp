@@ -2,6 +2,9 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "expr/Messages.h"
+#include "weapons/TextEncoding.h"
+#include "weapons/WeaponTable.h"
 
 #include <CLI/CLI.hpp>
 
@@ -9,6 +12,69 @@
 #include <string>
 
 namespace {
+
+// A fault of the weapon table or of its encoding in the words users of a
+// Japanese system have always read; the core's English otherwise.
+std::string FaultText(const Exception& error, bool japanese)
+{
+    const auto* table = dynamic_cast<const EWeaponTableError*>(&error);
+    if (!japanese || (table == nullptr && dynamic_cast<const EUndecodableText*>(&error) == nullptr))
+        return error.what();
+    if (table == nullptr)
+        return "UTF-8 でも Shift_JIS でもない文字があります（" +
+               std::to_string(error.Position() + 1) + " バイト目）。";
+    using enum TWeaponTableFault;
+    const std::string column = std::string(table->ColumnName()) + "列";
+    const std::string piece = column + " " + Quoted(table->Piece()) + " は";
+    const std::string commas = std::to_string(table->Commas());
+    std::string detail;
+    switch (table->Fault()) {
+    case MissingFile:
+        return "WData.csvファイルが存在しません。";
+    case NotRegularFile:
+        detail = "通常のファイルではありません: " + table->Piece() + " (" +
+                 std::string(FileKindText(table->Kind())) + ")";
+        break;
+    case Unreadable:
+        detail = "ファイルを読み込めません: " + table->Piece();
+        break;
+    case BadEncoding:
+        detail = "UTF-8 でも Shift_JIS でもない文字があります";
+        break;
+    case BlankLine:
+        detail = "空行です";
+        break;
+    case TooManyColumns:
+        detail = "列が多すぎます（列は,で区切って11個ですが、区切りが" + commas + "個あります）";
+        break;
+    case EmptyColumn:
+        detail = column + "が空です";
+        if (table->Commas() < 10)
+            detail += "（列は,で区切って11個必要ですが、区切りが" + commas + "個しかありません）";
+        break;
+    case NotInteger:
+        detail = piece + "整数ではありません";
+        break;
+    case IntegerOutOfRange:
+        detail = piece + "32ビット整数の範囲を超えています";
+        break;
+    case NotNumber:
+        detail = piece + "数値ではありません";
+        break;
+    case NumberOutOfRange:
+        detail = piece + "大きすぎるか小さすぎる数値です";
+        break;
+    case NotPositive:
+        detail = piece + "正の整数でなければなりません";
+        break;
+    case Negative:
+        detail = piece + "負の数にはできません";
+        break;
+    }
+    if (table->Line() > 0)
+        detail = std::to_string(table->Line()) + "行目: " + detail;
+    return "CSVFileのエラーです。\n" + detail;
+}
 
 // Numbers are taken as text and converted here, so every option reads
 // decimal the same way and names itself when it complains.
@@ -494,7 +560,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const EArgumentError& error) {
         err << error.what() << "\nRun with --help for more information.\n";
     } catch (const Exception& error) {
-        err << error.ClassName() << ": " << error.what() << '\n';
+        err << error.ClassName() << ": " << FaultText(error, MessagesInJapanese()) << '\n';
     } catch (const std::exception& error) {
         err << "Error: " << error.what() << '\n';
     } catch (...) {

@@ -405,6 +405,9 @@ void TFormulaEditor::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) {
         Recolour();
+    } else if (event->type() == QEvent::LanguageChange) {
+        m_standardBtn->setText(tr("標準の計算式"));
+        m_variableList->setToolTip(tr("クリックすると変数を入力位置に挿入します"));
     }
 }
 

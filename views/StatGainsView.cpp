@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -197,6 +198,23 @@ QString TStatGainsView::ToTabSeparatedText() const
         lines.append(cells.join(QLatin1Char('\t')));
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+void TStatGainsView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        m_nextSwingLabel->setToolTip(
+            tr("How much more DEX gives the next shorter swing delay, and that delay"));
+        for (int column = 0; column < ColumnCount; ++column) {
+            const TColumnInfo& info = Columns[static_cast<std::size_t>(column)];
+            QTableWidgetItem* item = m_table->horizontalHeaderItem(column);
+            item->setText(Translated(info.Header));
+            item->setToolTip(info.ToolTip != nullptr ? Translated(info.ToolTip) : QString());
+        }
+        SetNextFasterSwing(m_nextFasterSwing);
+        Refill();
+    }
+    QWidget::changeEvent(event);
 }
 
 void TStatGainsView::CopyToClipboard() const

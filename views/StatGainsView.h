@@ -56,6 +56,9 @@ public:
     QString ToTabSeparatedText() const;
     void CopyToClipboard() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void Refill();
 

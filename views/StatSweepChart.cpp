@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QCursor>
+#include <QEvent>
 #include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -71,22 +72,24 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
 
     m_figureCombo = new QComboBox(this);
     m_figureCombo->setObjectName(QStringLiteral("SweepFigureCombo"));
-    m_figureCombo->addItem(tr("DPS"));
-    m_figureCombo->addItem(tr("Ave"));
-    m_figureCombo->setItemData(0, tr("Damage per second"), Qt::ToolTipRole);
-    m_figureCombo->setItemData(1, tr("Average damage at Normal accuracy, Normal damage"),
-                               Qt::ToolTipRole);
+    m_figureCombo->addItem(QString());
+    m_figureCombo->addItem(QString());
 
     auto* controls = new QHBoxLayout;
     controls->setContentsMargins(4, 2, 4, 2);
     controls->setSpacing(6);
-    controls->addWidget(new QLabel(tr("Input"), this));
+    const auto caption = [this](const QString& name) {
+        auto* label = new QLabel(this);
+        label->setObjectName(name);
+        return label;
+    };
+    controls->addWidget(caption(QStringLiteral("SweepInputLabel")));
     controls->addWidget(m_statCombo);
     controls->addSpacing(8);
-    controls->addWidget(new QLabel(tr("From"), this));
+    controls->addWidget(caption(QStringLiteral("SweepFromLabel")));
     controls->addWidget(m_fromSpin);
     controls->addSpacing(4);
-    controls->addWidget(new QLabel(tr("To"), this));
+    controls->addWidget(caption(QStringLiteral("SweepToLabel")));
     controls->addWidget(m_toSpin);
     controls->addSpacing(8);
     controls->addWidget(m_figureCombo);
@@ -141,7 +144,29 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
     connect(m_toSpin, &QSpinBox::valueChanged, this, &TStatSweepChart::RangeChanged);
     connect(m_figureCombo, &QComboBox::currentIndexChanged, this,
             [this](int index) { SetShowAverage(index == 1); });
+    RetranslateUi();
     Redraw();
+}
+
+void TStatSweepChart::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        RetranslateUi();
+        Redraw();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TStatSweepChart::RetranslateUi()
+{
+    m_figureCombo->setItemText(0, tr("DPS"));
+    m_figureCombo->setItemText(1, tr("Ave"));
+    m_figureCombo->setItemData(0, tr("Damage per second"), Qt::ToolTipRole);
+    m_figureCombo->setItemData(1, tr("Average damage at Normal accuracy, Normal damage"),
+                               Qt::ToolTipRole);
+    findChild<QLabel*>(QStringLiteral("SweepInputLabel"))->setText(tr("Input"));
+    findChild<QLabel*>(QStringLiteral("SweepFromLabel"))->setText(tr("From"));
+    findChild<QLabel*>(QStringLiteral("SweepToLabel"))->setText(tr("To"));
 }
 
 void TStatSweepChart::SetSweep(TStat stat, std::vector<std::int32_t> values,

@@ -73,7 +73,13 @@ public:
 signals:
     void SweepRequested(TStat stat, int from, int to);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Sets the texts of the controls and the figure's axis in the language
+    // of the moment.
+    void RetranslateUi();
     void Redraw();
     void AddRun(std::size_t line, std::vector<QPointF> points);
     void ShowPoint(std::size_t line, QPointF point, bool entered);

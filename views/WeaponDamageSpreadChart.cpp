@@ -9,6 +9,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QEvent>
 #include <QGraphicsLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -628,7 +629,7 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     silver.setColor(QPalette::Window, Silver);
     setPalette(silver);
 
-    m_title = new QLabel("ダメージ分布図", this);
+    m_title = new QLabel(tr("ダメージ分布図"), this);
     m_title->setObjectName("SpreadChartTitle");
     m_title->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_title->setFont(GothicFont(12));
@@ -906,6 +907,15 @@ QPair<int, int> TWeaponDamageSpreadChart::CategoryRange() const
 QPair<double, double> TWeaponDamageSpreadChart::DamageAxisRange() const
 {
     return {m_categoryAxis->min() + 1, m_categoryAxis->max() + 1};
+}
+
+void TWeaponDamageSpreadChart::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        m_title->setText(tr("ダメージ分布図"));
+        setAccessibleName(tr("Damage spread"));
+    }
+    QWidget::changeEvent(event);
 }
 
 void TWeaponDamageSpreadChart::resizeEvent(QResizeEvent* event)

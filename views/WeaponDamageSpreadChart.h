@@ -81,6 +81,7 @@ public:
     QPair<double, double> DamageAxisRange() const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

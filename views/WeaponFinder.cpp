@@ -1,6 +1,7 @@
 #include "views/WeaponFinder.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -66,6 +67,16 @@ void TWeaponFinder::ControlsChanged()
     }
     m_filter = filter;
     emit FilterChanged(m_filter);
+}
+
+void TWeaponFinder::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        m_edit->setPlaceholderText(tr("Search"));
+        m_type->setToolTip(tr("Type"));
+        m_type->setItemText(0, tr("All"));
+    }
+    QWidget::changeEvent(event);
 }
 
 bool TWeaponFinder::eventFilter(QObject* watched, QEvent* event)

@@ -34,6 +34,7 @@ signals:
     void FilterChanged(const TWeaponFilter& filter);
 
 protected:
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -4,6 +4,7 @@
 #include "weapons/FileKind.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
@@ -295,6 +296,14 @@ void TWeaponListView::UpdateSortIndicator()
     if (head->sortIndicatorSection() != section || head->sortIndicatorOrder() != order) {
         head->setSortIndicator(section, order);
     }
+}
+
+void TWeaponListView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        setHeaderLabels({tr("Name"), tr("Index"), tr("Type")});
+    }
+    QTreeWidget::changeEvent(event);
 }
 
 void TWeaponListView::keyPressEvent(QKeyEvent* event)

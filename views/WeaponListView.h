@@ -72,6 +72,7 @@ signals:
     void ColumnClicked(int position);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

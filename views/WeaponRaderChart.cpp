@@ -6,6 +6,7 @@
 #include "weapons/RaderGeometry.h"
 
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPolygon>
@@ -144,8 +145,8 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     painter.drawPolygon(QPolygon({ToQt(g.T), ToQt(g.L), ToQt(g.R)}));
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.SpeedLabel), "Speed");
-    const QString damage = "Damage";
+    DrawCaption(painter, ToQt(g.SpeedLabel), tr("Speed"));
+    const QString damage = tr("Damage");
     DrawCaption(painter, {g.DamageLabelRight - metrics.horizontalAdvance(damage), g.DamageLabelTop},
                 damage);
 
@@ -175,11 +176,10 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     }
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.OverallLabel),
-                QString("総合力：%1").arg(OverallPercent(m_factors)));
+    DrawCaption(painter, ToQt(g.OverallLabel), tr("総合力：%1").arg(OverallPercent(m_factors)));
 
-    DrawCaption(painter, {8, 5}, "爆発力");
-    DrawCaption(painter, {8, h - 5 - metrics.height()}, "安定力");
+    DrawCaption(painter, {8, 5}, tr("爆発力"));
+    DrawCaption(painter, {8, h - 5 - metrics.height()}, tr("安定力"));
 
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
@@ -216,6 +216,15 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
 void TWeaponRaderChart::CopyToClipboard() const
 {
     QGuiApplication::clipboard()->setImage(RenderPicture(devicePixelRatioF()));
+}
+
+void TWeaponRaderChart::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        setAccessibleName(tr("Radar chart"));
+        setAccessibleDescription(Summary());
+    }
+    QWidget::changeEvent(event);
 }
 
 void TWeaponRaderChart::paintEvent(QPaintEvent*)

@@ -44,6 +44,7 @@ public:
     void CopyToClipboard() const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

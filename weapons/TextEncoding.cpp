@@ -90,6 +90,19 @@ bool Convert(const char* to, const char* from, std::string_view input, std::stri
 
 } // namespace
 
+EUndecodableText::EUndecodableText(std::size_t offset)
+    : EFileError("A character is neither UTF-8 nor Shift_JIS (byte " + std::to_string(offset + 1) +
+                     ").",
+                 offset)
+{
+}
+
+EUnencodableText::EUnencodableText(std::size_t offset)
+    : EConvertError("Shift_JIS cannot hold a character (byte " + std::to_string(offset + 1) + ").",
+                    offset)
+{
+}
+
 bool TryDecodeToUtf8InPlace(std::string& text, std::size_t& badOffset)
 {
     std::string_view bytes(text);
@@ -133,8 +146,7 @@ std::string DecodeToUtf8(const std::string& bytes)
     std::string utf8;
     std::size_t badOffset = 0;
     if (!TryDecodeToUtf8(bytes, utf8, badOffset))
-        throw EFileError("UTF-8 でも Shift_JIS でもない文字があります（" +
-                         std::to_string(badOffset + 1) + " バイト目）。");
+        throw EUndecodableText(badOffset);
     return utf8;
 }
 
@@ -143,8 +155,7 @@ std::string EncodeUtf8ToShiftJis(const std::string& utf8)
     std::string sjis;
     std::size_t badOffset = 0;
     if (!Convert("CP932", "UTF-8", utf8, sjis, badOffset))
-        throw EConvertError("Shift_JIS で表せない文字があります（" + std::to_string(badOffset + 1) +
-                            " バイト目）。");
+        throw EUnencodableText(badOffset);
     return sjis;
 }
 

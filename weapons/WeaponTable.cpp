@@ -15,23 +15,74 @@
 
 namespace {
 
-const char* const MissingFileMessage = "WData.csvファイルが存在しません。";
-const char* const CsvErrorMessage = "CSVFileのエラーです。";
-
 constexpr int ColumnCount = 11;
 const char* const ColumnNames[ColumnCount] = {"Index", "Name", "Low",   "High",  "Average", "Speed",
                                               "Type",  "Dice", "Sides", "Bonus", "Note"};
 
-// A bad line: the file line number (1-based) and what was wrong with it.
-struct TLineError
+// The English of a fault, for logs and scripts; the edge words it for the user.
+std::string EnglishText(TWeaponTableFault fault, std::size_t line, int column,
+                        const std::string& piece, std::size_t commas, TFileKind kind)
 {
-    std::size_t Line;
-    std::string What;
-};
+    using enum TWeaponTableFault;
+    if (fault == MissingFile)
+        return "The file WData.csv does not exist.";
+    std::string detail;
+    const std::string columnText =
+        column >= 0 && column < ColumnCount ? std::string(ColumnNames[column]) + " column" : "";
+    const std::string quoted = columnText + " " + Quoted(piece);
+    switch (fault) {
+    case MissingFile:
+        break;
+    case NotRegularFile:
+        detail = "Not a regular file: " + piece + " (" + std::string(FileKindText(kind)) + ")";
+        break;
+    case Unreadable:
+        detail = "Cannot read the file: " + piece;
+        break;
+    case BadEncoding:
+        detail = "a character that is neither UTF-8 nor Shift_JIS";
+        break;
+    case BlankLine:
+        detail = "empty line";
+        break;
+    case TooManyColumns:
+        detail = "too many columns (11 columns separated by commas, but there are " +
+                 std::to_string(commas) + " commas)";
+        break;
+    case EmptyColumn:
+        detail = columnText + " is empty";
+        if (commas < ColumnCount - 1)
+            detail += " (11 columns separated by commas are needed, but there are only " +
+                      std::to_string(commas) + " commas)";
+        break;
+    case NotInteger:
+        detail = quoted + " is not an integer";
+        break;
+    case IntegerOutOfRange:
+        detail = quoted + " is outside the 32-bit integer range";
+        break;
+    case NotNumber:
+        detail = quoted + " is not a number";
+        break;
+    case NumberOutOfRange:
+        detail = quoted + " is too large or too small a number";
+        break;
+    case NotPositive:
+        detail = quoted + " must be a positive integer";
+        break;
+    case Negative:
+        detail = quoted + " cannot be negative";
+        break;
+    }
+    if (line > 0)
+        detail = "Line " + std::to_string(line) + ": " + detail;
+    return "Error in the CSV file.\n" + detail;
+}
 
-[[noreturn]] void Fail(std::size_t line, std::string what)
+[[noreturn]] void Fail(TWeaponTableFault fault, std::size_t line, int column = -1,
+                       std::string piece = {}, std::size_t commas = 0)
 {
-    throw TLineError{line, std::move(what)};
+    throw EWeaponTableError(fault, line, column, std::move(piece), commas, TFileKind::Regular);
 }
 
 bool IsBlank(char c)
@@ -78,8 +129,7 @@ public:
         // A comma in the Note, or a column too many, would otherwise take the
         // place of the Note without a word.
         if (m_commas > ColumnCount - 1)
-            Fail(m_fileLine, "列が多すぎます（列は,で区切って11個ですが、区切りが" +
-                                 std::to_string(m_commas) + "個あります）");
+            Fail(TWeaponTableFault::TooManyColumns, m_fileLine, -1, {}, m_commas);
     }
 
     std::string Text(int column) const { return std::string(Field(column)); }
@@ -97,20 +147,18 @@ public:
         std::int32_t value = 0;
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (ec == std::errc::result_out_of_range)
-            Fail(m_fileLine, Name(column) + "列 " + Quoted(Field(column)) +
-                                 " は32ビット整数の範囲を超えています");
+            Fail(TWeaponTableFault::IntegerOutOfRange, m_fileLine, column, Text(column));
         if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
-            Fail(m_fileLine,
-                 Name(column) + "列 " + Quoted(Field(column)) + " は整数ではありません");
+            Fail(TWeaponTableFault::NotInteger, m_fileLine, column, Text(column));
         return value;
     }
 
     // Delays, dice and ratings are only defined from `least` on.
-    std::int32_t IntegerFrom(int column, std::int32_t least, const char* rule) const
+    std::int32_t IntegerFrom(int column, std::int32_t least, TWeaponTableFault fault) const
     {
         const std::int32_t value = Integer(column);
         if (value < least)
-            Fail(m_fileLine, Name(column) + "列 " + Quoted(Field(column)) + " は" + rule);
+            Fail(fault, m_fileLine, column, Text(column));
         return value;
     }
 
@@ -134,16 +182,13 @@ public:
                                          std::chars_format::general)
                        : std::from_chars_result{number.data(), std::errc::invalid_argument};
         if (ec == std::errc::result_out_of_range)
-            Fail(m_fileLine, Name(column) + "列 " + Quoted(Field(column)) +
-                                 " は大きすぎるか小さすぎる数値です");
+            Fail(TWeaponTableFault::NumberOutOfRange, m_fileLine, column, Text(column));
         if (ec != std::errc() || end != number.data() + number.size())
-            Fail(m_fileLine,
-                 Name(column) + "列 " + Quoted(Field(column)) + " は数値ではありません");
+            Fail(TWeaponTableFault::NotNumber, m_fileLine, column, Text(column));
         return negative ? -value : value;
     }
 
 private:
-    static std::string Name(int column) { return ColumnNames[column]; }
     std::string_view Field(int column) const { return m_fields[static_cast<std::size_t>(column)]; }
 
     std::string_view CheckedField(int column) const
@@ -151,11 +196,7 @@ private:
         const std::string_view field = Field(column);
         if (!field.empty())
             return field;
-        std::string what = Name(column) + "列が空です";
-        if (m_commas < ColumnCount - 1)
-            what += "（列は,で区切って11個必要ですが、区切りが" + std::to_string(m_commas) +
-                    "個しかありません）";
-        Fail(m_fileLine, what);
+        Fail(TWeaponTableFault::EmptyColumn, m_fileLine, column, {}, m_commas);
     }
 
     std::size_t m_fileLine;
@@ -172,11 +213,11 @@ TWDataCSVTable ParseLine(std::size_t fileLine, std::string_view text)
     weapon.LowDamage = line.Decimal(2);
     weapon.HighDamage = line.Decimal(3);
     weapon.AverageDamage = line.Decimal(4);
-    weapon.Speed = line.IntegerFrom(5, 1, "正の整数でなければなりません");
+    weapon.Speed = line.IntegerFrom(5, 1, TWeaponTableFault::NotPositive);
     weapon.Type = line.Text(6);
     // No dice at all is a fixed damage; fewer than none is no dice.
-    weapon.DiceCount = line.IntegerFrom(7, 0, "負の数にはできません");
-    weapon.DiceSides = line.IntegerFrom(8, 0, "負の数にはできません");
+    weapon.DiceCount = line.IntegerFrom(7, 0, TWeaponTableFault::Negative);
+    weapon.DiceSides = line.IntegerFrom(8, 0, TWeaponTableFault::Negative);
     weapon.DamageBonus = line.Integer(9);
     weapon.DamageNote = line.Text(10);
     return weapon;
@@ -212,12 +253,19 @@ bool IsBlankLine(std::string_view line)
     return std::all_of(line.begin(), line.end(), IsBlank);
 }
 
-[[noreturn]] void RaiseCsvError(const std::string& detail)
+} // namespace
+
+EWeaponTableError::EWeaponTableError(TWeaponTableFault fault, std::size_t line, int column,
+                                     std::string piece, std::size_t commas, TFileKind kind)
+    : EFileError(EnglishText(fault, line, column, piece, commas, kind)), m_fault(fault),
+      m_line(line), m_column(column), m_piece(std::move(piece)), m_commas(commas), m_kind(kind)
 {
-    throw EFileError(std::string(CsvErrorMessage) + "\n" + detail);
 }
 
-} // namespace
+const char* EWeaponTableError::ColumnName() const noexcept
+{
+    return m_column >= 0 && m_column < ColumnCount ? ColumnNames[m_column] : "";
+}
 
 void TWeaponTable::Clear()
 {
@@ -232,15 +280,14 @@ void TWeaponTable::LoadFromFile(const std::string& path)
     // never come, and a device may never end.
     const TFileKind kind = FileKindOf(path);
     if (kind == TFileKind::Missing)
-        throw EFileError(MissingFileMessage);
+        throw EWeaponTableError(TWeaponTableFault::MissingFile, 0, -1, path, 0, kind);
     if (kind != TFileKind::Regular)
-        RaiseCsvError("通常のファイルではありません: " + path + " (" +
-                      std::string(FileKindText(kind)) + ")");
+        throw EWeaponTableError(TWeaponTableFault::NotRegularFile, 0, -1, path, 0, kind);
 
     // Read whole into a buffer of the file's size, so the text is held once.
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
-        RaiseCsvError("ファイルを読み込めません: " + path);
+        Fail(TWeaponTableFault::Unreadable, 0, -1, path);
     const std::streamoff size = file.tellg();
     std::string bytes;
     if (size > 0) {
@@ -249,7 +296,7 @@ void TWeaponTable::LoadFromFile(const std::string& path)
         file.read(bytes.data(), size);
     }
     if (size < 0 || file.bad() || (size > 0 && file.gcount() != size))
-        RaiseCsvError("ファイルを読み込めません: " + path);
+        Fail(TWeaponTableFault::Unreadable, 0, -1, path);
     file.close();
     LoadFromOwnBytes(std::move(bytes));
 }
@@ -267,7 +314,7 @@ void TWeaponTable::LoadFromOwnBytes(std::string text)
         // The lines up to the bad byte, which is never a line end itself,
         // are counted by the same rule that splits the table.
         const std::size_t line = SplitLines(std::string_view(text).substr(0, badOffset + 1)).size();
-        RaiseCsvError(std::to_string(line) + "行目: UTF-8 でも Shift_JIS でもない文字があります");
+        Fail(TWeaponTableFault::BadEncoding, line);
     }
 
     std::vector<std::string_view> lines = SplitLines(text);
@@ -277,14 +324,10 @@ void TWeaponTable::LoadFromOwnBytes(std::string text)
 
     // Slot 0 stands for the header, which is skipped whatever it holds.
     std::vector<TWDataCSVTable> slots(lines.size());
-    try {
-        for (std::size_t k = 1; k < lines.size(); ++k) {
-            if (IsBlankLine(lines[k]))
-                Fail(k + 1, "空行です");
-            slots[k] = ParseLine(k + 1, lines[k]);
-        }
-    } catch (const TLineError& error) {
-        RaiseCsvError(std::to_string(error.Line) + "行目: " + error.What);
+    for (std::size_t k = 1; k < lines.size(); ++k) {
+        if (IsBlankLine(lines[k]))
+            Fail(TWeaponTableFault::BlankLine, k + 1);
+        slots[k] = ParseLine(k + 1, lines[k]);
     }
     m_slots = std::move(slots);
     m_count = m_slots.empty() ? 0 : static_cast<int>(m_slots.size() - 1);

@@ -1,9 +1,9 @@
 #include "app/IniFile.h"
 #include "app/ErrorText.h"
 #include "app/FormulaCheck.h"
+#include "app/Language.h"
 #include "app/OptionRecord.h"
 #include "app/WindowPlacement.h"
-#include "expr/MathsParser.h"
 #include "weapons/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -186,7 +186,7 @@ TEST(OptionRecord, RoundingModeOutsideItsRangeFallsBack)
     }
 }
 
-TEST(OptionRecord, NewFileListsTheFiveKeysInOrder)
+TEST(OptionRecord, NewFileListsTheKeysInOrder)
 {
     TOptionRecord record;
     record.Base.Anatomy = true;
@@ -194,13 +194,44 @@ TEST(OptionRecord, NewFileListsTheFiveKeysInOrder)
     record.Base.DamageMethod = "Damage*2";
     record.SpreadChart3D = true;
     record.WeaponSpeed.Method = "SPEED/4";
+    record.Language = TLanguage::English;
     TIniFile ini;
     WriteOptionRecord(record, ini);
-    EXPECT_EQ(ini.Text(), "[Base]\nAnatomy=1\nDecimal=3\nDamageMethod=Damage*2\n"
+    EXPECT_EQ(ini.Text(), "[Base]\nAnatomy=1\nDecimal=3\nDamageMethod=Damage*2\nLanguage=English\n"
                           "[SpreadChart]\n3D=1\n[WeaponSpeed]\nMethod=SPEED/4\n");
     TIniFile back;
     back.Parse(ini.Text());
     EXPECT_EQ(ReadOptionRecord(back), record);
+}
+
+TEST(OptionRecord, LanguageReadsBackAndFollowsTheSystemOtherwise)
+{
+    const std::pair<const char*, TLanguage> cases[] = {
+        {"", TLanguage::System},
+        {"[Base]\nLanguage=Japanese\n", TLanguage::Japanese},
+        {"[Base]\nLanguage=English\n", TLanguage::English},
+        {"[Base]\nLanguage=System\n", TLanguage::System},
+        {"[Base]\nLanguage=Klingon\n", TLanguage::System},
+        {"[Base]\nLanguage=english\n", TLanguage::System},
+    };
+    for (const auto& [text, language] : cases) {
+        TIniFile ini;
+        ini.Parse(text);
+        EXPECT_EQ(ReadOptionRecord(ini).Language, language) << text;
+    }
+    // Following the system again is written over a choice; a file that never
+    // held one gets none.
+    TIniFile chosen;
+    chosen.Parse("[Base]\nLanguage=English\n");
+    WriteOptionRecord(TOptionRecord(), chosen);
+    EXPECT_NE(chosen.Text().find("Language=System\n"), std::string::npos);
+    TIniFile none;
+    WriteOptionRecord(TOptionRecord(), none);
+    EXPECT_EQ(none.Text().find("Language"), std::string::npos);
+    EXPECT_EQ(SpokenLanguage(TLanguage::System, QLocale(QStringLiteral("ja_JP"))),
+              TLanguage::Japanese);
+    EXPECT_EQ(SpokenLanguage(TLanguage::System, QLocale::c()), TLanguage::English);
+    EXPECT_EQ(SpokenLanguage(TLanguage::Japanese, QLocale::c()), TLanguage::Japanese);
 }
 
 // The fault a plain evaluator raises for `formula`, worded as the dialog words it.
@@ -244,9 +275,12 @@ TEST(FormulaCheck, KnowsEachFormulasOwnVariablesAndReportsTheEvaluatorsFault)
             EXPECT_EQ(fault, ParserFault(c.Formula));
         }
     }
-    // The words the user reads, not the evaluator's what().
+    // The words the user reads, not the evaluator's what(); no translation
+    // is installed here, so they are the Japanese ones.
     EXPECT_EQ(DamageMethodFault("2+y")->Text,
               QString::fromUtf8("誤った表記が見られます。修正して下さい。"));
+    EXPECT_EQ(DamageMethodFault("(Damage+2")->Text,
+              QString::fromUtf8("括弧の数が一致していません。式を再点検してください。"));
 }
 
 TEST(WindowPlacement, UsableOnAnyScreenOnlyWithItsTopStripReachable)

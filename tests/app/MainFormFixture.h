@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Language.h"
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "views/WeaponListView.h"
@@ -125,6 +126,9 @@ protected:
         QVERIFY(m_dataDir->isValid() && m_configDir->isValid());
         QVERIFY(QFile::copy(DataSource, m_dataDir->filePath(QStringLiteral("WData.csv"))));
         m_messages.clear();
+        // The texts these tests pin are the Japanese ones, whatever the
+        // machine's locale says.
+        SetLanguage(TLanguage::Japanese);
         SetMessageSink([this](const QString& text) { m_messages << text; });
     }
 

@@ -1093,7 +1093,7 @@ void MainFormTest::aFormulaFaultIsShownOnceAndKeepsTheRanking_data()
             << picked << QStringLiteral("Damage/(STR-100)") << speed << named("ダメージの計算式");
         QTest::addRow("%s, damage refused", who)
             << picked << QStringLiteral("Damage*(2") << speed
-            << QStringLiteral("Number of bracket is miss-matching. Review your expression.\n"
+            << QStringLiteral("括弧の数が一致していません。式を再点検してください。\n"
                               "標準の計算式を使います。");
         QTest::addRow("%s, delay divides by zero", who)
             << picked << damage << QStringLiteral("15000/(STR-100)") << named("速度の計算式");

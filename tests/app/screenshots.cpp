@@ -3,6 +3,7 @@
 //   xvfb-run -a build/tests/app/quillmarch_screenshots [output folder]
 // (default: docs/ of the source tree). Not a test: it checks nothing.
 #include "app/Application.h"
+#include "app/Language.h"
 #include "app/Main.h"
 #include "app/UOptionDlg.h"
 #include "views/WeaponListView.h"
@@ -51,6 +52,10 @@ int main(int argc, char** argv)
         QFile::copy(source.filePath(name), QDir(dataDir.path()).filePath(name));
     }
 
+    // The README shows the program as a Japanese system has it; "en" after
+    // the folder shows the English one.
+    const bool english = argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("en");
+    SetLanguage(english ? TLanguage::English : TLanguage::Japanese);
     TMainForm form(dataDir.path(), configDir.path());
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {

@@ -339,8 +339,8 @@ TEST(CliWeapons, UnreadableTableFailsButStillAnswersInJson)
         std::string File;
         const char* Message;
     } const cases[] = {
-        {"missing", "/nonexistent/WData.csv", "WData.csvファイルが存在しません。"},
-        {"broken line", broken.Path(), "CSVFileのエラーです。\n2行目: "},
+        {"missing", "/nonexistent/WData.csv", "The file WData.csv does not exist."},
+        {"broken line", broken.Path(), "Error in the CSV file.\nLine 2: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -363,7 +363,15 @@ TEST(CliWeapons, UnreadableTableFailsButStillAnswersInJson)
         {"damage", "--weapons", broken.Path(), "--weapon", "Club", "--stats", "0,0,0,0,0,0"});
     EXPECT_EQ(damage.Code, 1);
     EXPECT_TRUE(damage.Out.empty());
-    EXPECT_EQ(damage.Err.rfind("EFileError: CSVFileのエラーです。", 0), 0u) << damage.Err;
+    EXPECT_EQ(damage.Err, "EFileError: Error in the CSV file.\nLine 2: Speed column \"4x\" is not "
+                          "an integer\n");
+
+    // A Japanese system reads the words the program has always used.
+    setenv("LC_ALL", "ja_JP.UTF-8", 1);
+    const TRun japanese = RunArgs({"weapons", "--file", broken.Path()});
+    unsetenv("LC_ALL");
+    EXPECT_EQ(japanese.Err,
+              "EFileError: CSVFileのエラーです。\n2行目: Speed列 \"4x\" は整数ではありません\n");
 }
 
 TEST(CliWeapons, DirectoryOrPipeIsRefusedBeforeItIsOpened)

@@ -178,7 +178,7 @@ TEST_F(WeaponListViewTest, ABadLineEmptiesTheListAndRaises)
         view.LoadWeapons(m_dir.path());
         FAIL() << "no exception";
     } catch (const EFileError& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("CSVFileのエラーです。"));
+        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Error in the CSV file."));
     }
     EXPECT_EQ(view.topLevelItemCount(), 0);
 }

@@ -148,38 +148,39 @@ TEST(WeaponTable, ABadLineEmptiesTheTableAndNamesTheLine)
         std::string bytes;
         std::string message;
     };
-    const std::string prefix = "CSVFileのエラーです。\n";
+    const std::string prefix = "Error in the CSV file.\n";
     const Case cases[] = {
         {"letter in speed", Header + Broadsword + "1,Katana,5,26,15.5,4x,Swords,3,8,2,3d8+2\n",
-         prefix + "3行目: Speed列 \"4x\" は整数ではありません"},
+         prefix + "Line 3: Speed column \"4x\" is not an integer"},
         {"decimal column", Header + "0,A,1,2,x1,40,Mace,1,2,0,n\n",
-         prefix + "2行目: Average列 \"x1\" は数値ではありません"},
+         prefix + "Line 2: Average column \"x1\" is not a number"},
         {"empty numeric column", Header + "0,A,,2,1,40,Mace,1,2,0,n\n",
-         prefix + "2行目: Low列が空です"},
+         prefix + "Line 2: Low column is empty"},
         {"fewer than ten commas",
          Header + Broadsword + Katana + "2,Katana,5,26,15.5,58,Swords,3,8\n",
-         prefix +
-             "4行目: Sides列が空です（列は,で区切って11個必要ですが、区切りが8個しかありません）"},
+         prefix + "Line 4: Sides column is empty (11 columns separated by commas are needed, but "
+                  "there are only 8 commas)"},
         {"overflow", Header + "0,A,1,2,1,40,Mace,99999999999,2,0,n\n",
-         prefix + "2行目: Dice列 \"99999999999\" は32ビット整数の範囲を超えています"},
+         prefix + "Line 2: Dice column \"99999999999\" is outside the 32-bit integer range"},
         {"blank line in the middle", Header + Broadsword + "\r\n" + Katana,
-         prefix + "3行目: 空行です"},
+         prefix + "Line 3: empty line"},
         {"neither UTF-8 nor Shift_JIS",
          Header + Broadsword + "1,\xFF\xFE,5,26,15.5,58,Swords,3,8,2,n\n",
-         prefix + "3行目: UTF-8 でも Shift_JIS でもない文字があります"},
+         prefix + "Line 3: a character that is neither UTF-8 nor Shift_JIS"},
         {"CR only, line named", "Index\r" + Broadsword + "1,\xFF\xFE,5,26,15.5,58,Swords,3,8,2,n\r",
-         prefix + "3行目: UTF-8 でも Shift_JIS でもない文字があります"},
+         prefix + "Line 3: a character that is neither UTF-8 nor Shift_JIS"},
         {"comma in the note", Header + "0,A,1,2,1.5,40,Mace,1,2,0,first,second\n",
-         prefix + "2行目: 列が多すぎます（列は,で区切って11個ですが、区切りが11個あります）"},
+         prefix +
+             "Line 2: too many columns (11 columns separated by commas, but there are 11 commas)"},
         {"speed 0", Header + "0,A,1,2,1,0,Mace,1,2,0,n\n",
-         prefix + "2行目: Speed列 \"0\" は正の整数でなければなりません"},
+         prefix + "Line 2: Speed column \"0\" must be a positive integer"},
         {"negative dice", Header + "0,A,1,2,1,40,Mace,-1,2,0,n\n",
-         prefix + "2行目: Dice列 \"-1\" は負の数にはできません"},
+         prefix + "Line 2: Dice column \"-1\" cannot be negative"},
         {"negative sides", Header + "0,A,1,2,1,40,Mace,1,-1,0,n\n",
-         prefix + "2行目: Sides列 \"-1\" は負の数にはできません"},
+         prefix + "Line 2: Sides column \"-1\" cannot be negative"},
         {"broken UTF-8 after a byte-order mark",
          "\xEF\xBB\xBF" + Header + "0,\x97\xbc,5,26,15.5,58,Swords,3,8,2,n\n",
-         prefix + "2行目: UTF-8 でも Shift_JIS でもない文字があります"},
+         prefix + "Line 2: a character that is neither UTF-8 nor Shift_JIS"},
     };
     for (const Case& c : cases) {
         TWeaponTable table;
@@ -233,7 +234,7 @@ TEST(WeaponTable, MissingFileSaysSoAndLeavesTheTableEmpty)
         table.LoadFromFile("/nonexistent/dir/WData.csv");
         FAIL() << "no error raised";
     } catch (const EFileError& error) {
-        EXPECT_STREQ(error.what(), "WData.csvファイルが存在しません。");
+        EXPECT_STREQ(error.what(), "The file WData.csv does not exist.");
     }
     EXPECT_EQ(table.Count(), 0);
 
@@ -246,8 +247,7 @@ TEST(WeaponTable, MissingFileSaysSoAndLeavesTheTableEmpty)
     for (const auto& [path, kind] :
          {std::pair{directory, "a directory"}, {directory + "/WData.csv", "a named pipe (FIFO)"}})
         EXPECT_EQ(LoadError(table, path, true),
-                  "CSVFileのエラーです。\n通常のファイルではありません: " + path + " (" + kind +
-                      ")");
+                  "Error in the CSV file.\nNot a regular file: " + path + " (" + kind + ")");
     alarm(0);
     std::filesystem::remove_all(directory);
 }
