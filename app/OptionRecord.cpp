@@ -1,5 +1,45 @@
 #include "app/OptionRecord.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace {
+
+// Words rather than numbers, so a hand-edited file reads what it chooses.
+constexpr std::array<std::pair<TAppearance, const char*>, 3> AppearanceNames = {{
+    {TAppearance::System, "System"},
+    {TAppearance::Light, "Light"},
+    {TAppearance::Dark, "Dark"},
+}};
+
+TAppearance AppearanceOf(const std::string& text)
+{
+    for (const auto& [appearance, name] : AppearanceNames) {
+        const std::string word(name);
+        if (std::equal(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return appearance;
+        }
+    }
+    return TAppearance::System;
+}
+
+const char* NameOf(TAppearance appearance)
+{
+    for (const auto& [value, name] : AppearanceNames) {
+        if (value == appearance) {
+            return name;
+        }
+    }
+    return AppearanceNames.front().second;
+}
+
+} // namespace
+
 TOptionRecord ReadOptionRecord(const TIniFile& ini)
 {
     const TOptionRecord defaults;
@@ -13,6 +53,7 @@ TOptionRecord ReadOptionRecord(const TIniFile& ini)
     record.Base.DamageMethod = ini.ReadString("Base", "DamageMethod", defaults.Base.DamageMethod);
     record.WeaponSpeed.Method =
         ini.ReadString("WeaponSpeed", "Method", defaults.WeaponSpeed.Method);
+    record.Appearance = AppearanceOf(ini.ReadString("Base", "Appearance", ""));
     return record;
 }
 
@@ -23,4 +64,10 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     ini.WriteBool("SpreadChart", "3D", record.SpreadChart3D);
     ini.WriteString("Base", "DamageMethod", record.Base.DamageMethod);
     ini.WriteString("WeaponSpeed", "Method", record.WeaponSpeed.Method);
+    // A file that never chose leaves the desktop's look without saying so,
+    // and stays line for line what it was; one that chose says when it
+    // goes back.
+    if (record.Appearance != TAppearance::System || ini.Value("Base", "Appearance")) {
+        ini.WriteString("Base", "Appearance", NameOf(record.Appearance));
+    }
 }

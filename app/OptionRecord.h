@@ -24,6 +24,15 @@ struct TOptionWeaponSpeedGird
     bool operator==(const TOptionWeaponSpeedGird&) const = default;
 };
 
+// How the program looks: the desktop's own colours, or light or dark
+// whatever the desktop says.
+enum class TAppearance
+{
+    System,
+    Light,
+    Dark,
+};
+
 // The user's choices, owned by the main window, edited by the options dialog
 // and kept in Option.ini.
 struct TOptionRecord
@@ -31,12 +40,15 @@ struct TOptionRecord
     TOptionBase Base;
     bool SpreadChart3D = false;
     TOptionWeaponSpeedGird WeaponSpeed;
+    TAppearance Appearance = TAppearance::System;
 
     bool operator==(const TOptionRecord&) const = default;
 };
 
 // Missing keys and values that are not of their type (a rounding mode
-// outside 0..3 included) give the defaults.
+// outside 0..3 and an appearance it does not name included) give the
+// defaults.
 TOptionRecord ReadOptionRecord(const TIniFile& ini);
-// Writes all five keys, in the order Option.ini has always listed them.
+// Writes the five keys Option.ini has always listed, in their order, then
+// the appearance unless it is System and the file never named one.
 void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);

@@ -1,6 +1,7 @@
 #include "app/UOptionDlg.h"
 
 #include "app/FormulaCheck.h"
+#include "views/ColourScheme.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -38,7 +39,9 @@ QLabel* MakeErrorLabel(const QString& objectName, QWidget* parent)
     auto* label = new QLabel(parent);
     label->setObjectName(objectName);
     label->setWordWrap(true);
-    label->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // Red that reads on the dialog's ground, light or dark.
+    label->setStyleSheet(
+        QStringLiteral("color: %1;").arg(TColourScheme::For(parent->palette()).Error.name()));
     return label;
 }
 
@@ -101,6 +104,12 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
                            logic, base);
         logicBox->setVisible(false);
         layout->addWidget(logicBox);
+
+        // Three short items: at the top, not spread over the rounding group's height.
+        layout->addWidget(MakeRadioGroup(QStringLiteral("RadioGroupAppearance"), tr("外観"),
+                                         {tr("システム"), tr("ライト"), tr("ダーク")},
+                                         m_radioGroupAppearance, base),
+                          0, Qt::AlignTop);
         layout->addStretch();
     }
     m_pages->addTab(base, tr("Base"));
@@ -155,6 +164,10 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
         item->setChecked(true);
     }
     m_radioGroup3D->button(record.SpreadChart3D ? 1 : 0)->setChecked(true);
+    if (QAbstractButton* item =
+            m_radioGroupAppearance->button(static_cast<int>(record.Appearance))) {
+        item->setChecked(true);
+    }
     m_editMagicDamageMethod->setText(QString::fromStdString(record.Base.DamageMethod));
     m_editWeaponSpeedMethod->setText(QString::fromStdString(record.WeaponSpeed.Method));
     CheckMagicDamageMethod();
@@ -182,6 +195,9 @@ TOptionRecord TOptionDlg::OptionRecord() const
     record.Base.DamageMethod = m_editMagicDamageMethod->text().toStdString();
     record.SpreadChart3D = m_radioGroup3D->checkedId() == 1;
     record.WeaponSpeed.Method = m_editWeaponSpeedMethod->text().toStdString();
+    record.Appearance = m_radioGroupAppearance->checkedId() < 0
+                            ? TAppearance::System
+                            : static_cast<TAppearance>(m_radioGroupAppearance->checkedId());
     return record;
 }
 

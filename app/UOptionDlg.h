@@ -45,6 +45,7 @@ private:
     QCheckBox* m_checkBoxAnatomy = nullptr;
     QButtonGroup* m_radioGroupDecimal = nullptr;
     QButtonGroup* m_radioGroup3D = nullptr;
+    QButtonGroup* m_radioGroupAppearance = nullptr;
     QLineEdit* m_editMagicDamageMethod = nullptr;
     QLineEdit* m_editWeaponSpeedMethod = nullptr;
     QLabel* m_labelMagicDamageError = nullptr;

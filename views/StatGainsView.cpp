@@ -1,11 +1,12 @@
 #include "views/StatGainsView.h"
 
-#include "views/BestMark.h"
+#include "views/ColourScheme.h"
 #include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -175,12 +176,19 @@ void TStatGainsView::Refill()
             item->setTextAlignment((column == InputColumn ? Qt::AlignLeft : Qt::AlignRight) |
                                    Qt::AlignVCenter);
             if (row == best) {
-                item->setBackground(BestMarkColour);
+                item->setBackground(TColourScheme::For(palette()).Best);
                 item->setFont(bold);
             }
             m_table->setItem(row, column, item);
         }
     }
+}
+
+void TStatGainsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        Refill();
 }
 
 QString TStatGainsView::ToTabSeparatedText() const

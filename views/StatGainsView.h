@@ -56,6 +56,10 @@ public:
     QString ToTabSeparatedText() const;
     void CopyToClipboard() const;
 
+protected:
+    // The best row's mark follows a change between light and dark.
+    void changeEvent(QEvent* event) override;
+
 private:
     void Refill();
 

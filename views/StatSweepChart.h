@@ -73,7 +73,12 @@ public:
 signals:
     void SweepRequested(TStat stat, int from, int to);
 
+protected:
+    // The chart's theme and colours follow a change between light and dark.
+    void changeEvent(QEvent* event) override;
+
 private:
+    void ApplyScheme();
     void Redraw();
     void AddRun(std::size_t line, std::vector<QPointF> points);
     void ShowPoint(std::size_t line, QPointF point, bool entered);

@@ -82,8 +82,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The colours follow a change between light and dark.
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void ApplyScheme();
     void UpdateValueLabels();
     void UpdateDamageLabels();
     void UpdateOverlays();
