@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QEvent>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 #include <memory>
 
@@ -23,6 +25,17 @@ TDesktop& Desktop()
     static TDesktop desktop{
         QApplication::style() != nullptr ? QApplication::style()->name() : QString(), false};
     return desktop;
+}
+
+// Qt tells the windows that are on screen; a window not shown yet would keep
+// the old palette, and every widget in it with it.
+void SetPalette(const QPalette& palette)
+{
+    QApplication::setPalette(palette);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        QEvent changed(QEvent::ApplicationPaletteChange);
+        QCoreApplication::sendEvent(window, &changed);
+    }
 }
 
 void SetStyle(const QString& name)
@@ -86,12 +99,12 @@ void ApplyAppearance(TAppearance appearance)
             // A palette that sets no role takes every one from the desktop.
             QPalette none;
             none.setResolveMask(0);
-            QApplication::setPalette(none);
+            SetPalette(none);
             desktop.Replaced = false;
         }
         return;
     }
     desktop.Replaced = true;
     SetStyle(ForcedStyle);
-    QApplication::setPalette(appearance == TAppearance::Dark ? DarkPalette() : LightPalette());
+    SetPalette(appearance == TAppearance::Dark ? DarkPalette() : LightPalette());
 }

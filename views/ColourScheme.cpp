@@ -27,10 +27,13 @@ TColourScheme MakeLight()
     s.Surround = QColor(0xC0, 0xC0, 0xC0);
     s.Title = QColor(0x00, 0x00, 0xFF);
     s.Bar = QColor(0xFF, 0x00, 0x00);
+    s.BarEdge = QColor(0x00, 0x00, 0x00);
     s.Outline = QColor(0x00, 0x00, 0xFF);
     s.Fill = QColor(0xBB, 0xDD, 0xFF);
     s.Current = QColor(0x00, 0x00, 0x80);
     s.Marker = QColor(0x80, 0x80, 0x80);
+    // Unused: the light chart keeps the grid of its theme.
+    s.ChartGrid = QColor(0xD6, 0xD6, 0xD6);
     s.Error = QColor(0xC0, 0x00, 0x00);
     // Dark and saturated enough for a thin line on white.
     s.Pins = {QColor(0, 150, 0),   QColor(240, 140, 0), QColor(120, 40, 200),
@@ -59,10 +62,14 @@ TColourScheme MakeDark()
     s.Surround = QColor(0x3C, 0x3C, 0x3C);
     s.Title = QColor(0x8A, 0xB4, 0xFF);
     s.Bar = QColor(0xE8, 0x30, 0x30);
+    // Dark, as in the light picture: light edges would outline every face.
+    s.BarEdge = QColor(0x10, 0x10, 0x10);
     s.Outline = QColor(0x6E, 0xA8, 0xFF);
     s.Fill = QColor(0x2A, 0x4A, 0x70);
     s.Current = QColor(0x8A, 0xB4, 0xFF);
-    s.Marker = QColor(0x9A, 0x9A, 0x9A);
+    s.Marker = QColor(0xC8, 0xC8, 0xC8);
+    // Well below the marker, which the dark theme's own grid would hide.
+    s.ChartGrid = QColor(0x4A, 0x4A, 0x4A);
     s.Error = QColor(0xFF, 0x7B, 0x7B);
     // The light pins brightened, so a thin line stands out on the dark ground.
     s.Pins = {QColor(80, 200, 80),  QColor(255, 170, 60),  QColor(180, 130, 255),

@@ -44,12 +44,16 @@ struct TColourScheme
     QColor Title;
     // The spread's bars and the steadiness gauge.
     QColor Bar;
+    // The edges between the faces of the 3D bars.
+    QColor BarEdge;
     // The radar's data polygon: its outline and its fill.
     QColor Outline;
     QColor Fill;
-    // The current setup's line and value on the sweep chart.
+    // The current setup's line and value on the sweep chart, and the grid
+    // lines they must stand out from.
     QColor Current;
     QColor Marker;
+    QColor ChartGrid;
     // The settings dialog's complaint about a formula.
     QColor Error;
     // One per pinned setup: far apart from each other and from the bars,

@@ -157,8 +157,13 @@ void TStatSweepChart::ApplyScheme()
     if (m_chart->theme() != theme) {
         m_chart->setTheme(theme);
         m_chart->setBackgroundRoundness(0);
-        if (scheme.IsDark)
+        if (scheme.IsDark) {
             m_chart->setBackgroundBrush(scheme.Ground);
+            for (QValueAxis* axis : {m_axisX, m_axisY}) {
+                axis->setGridLineColor(scheme.ChartGrid);
+                axis->setMinorGridLineColor(scheme.ChartGrid.darker(130));
+            }
+        }
     }
     QPalette legend = m_legend->palette();
     legend.setColor(QPalette::Window, scheme.Ground);

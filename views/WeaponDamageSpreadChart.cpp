@@ -128,11 +128,13 @@ std::vector<QLineF> StepOutline(const std::array<double, TDamageSpread::BarCount
 }
 
 // A bar takes the selection colour when its value is above 0; the rest take
-// the plot's ground, as the empty damage values are drawn.
+// the plot's ground, as the empty damage values are drawn. The border, of the
+// ground's colour too, keeps neighbouring bars apart.
 void ColourBars(QBarSet* bars, const TColourScheme& scheme)
 {
     bars->setColor(scheme.Ground);
     bars->setSelectedColor(scheme.Bar);
+    bars->setBorderColor(scheme.Ground);
 }
 
 QPen OverlayPen(const QColor& colour)
@@ -546,7 +548,7 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
     }
     std::sort(faces.begin(), faces.end(),
               [](const TFace& a, const TFace& b) { return a.Distance > b.Distance; });
-    painter.setPen(QPen(scheme.Line, 0));
+    painter.setPen(QPen(scheme.BarEdge, 0));
     for (const TFace& face : faces) {
         painter.setBrush(face.Colour);
         painter.drawPolygon(face.Polygon);
@@ -638,9 +640,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
 
     m_barSet = new QBarSet(QString());
     ColourBars(m_barSet, TColourScheme::For(palette()));
-    // The chart's theme then gives the bars a pen of its own, which the
-    // picture has always shown; a border set later would outline them.
-    m_barSet->setBorderColor(Qt::black);
     for (int k = 0; k < TDamageSpread::BarCount; ++k)
         m_barSet->append(0.0);
     auto* series = new QBarSeries;

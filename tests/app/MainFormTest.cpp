@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
+#include "views/ColourScheme.h"
 #include "views/SetupCompareView.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponDataGrid.h"
@@ -20,6 +21,7 @@
 #include "weapons/WeaponTable.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCollator>
@@ -34,6 +36,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +83,7 @@ private slots:
     void optionDialogRefusesARejectedFormula_data();
     void optionDialogRefusesARejectedFormula();
     void optionDialogShowsTheChosen3DView();
+    void appearanceTakesEffectAtOnceAndSystemGivesTheDesktopBack();
     void settingsAreWrittenAtCloseAndReadAtStart();
     void shiftJisCrLfSettingsAreRead();
     void unwritableDataFolderSendsSettingsToTheConfigFolder();
@@ -599,6 +603,32 @@ void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
     QVERIFY(Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->View3D());
     QVERIFY(!QFile::exists(m_configDir->filePath(QStringLiteral("Option.ini"))));
     QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::appearanceTakesEffectAtOnceAndSystemGivesTheDesktopBack()
+{
+    auto form = MakeForm();
+    const QColor desktop = QApplication::palette().color(QPalette::Window);
+    const QString style = QApplication::style()->name();
+    auto* grid = Child<TWeaponDataGrid>(*form, "WeaponDataGrid");
+    const auto choose = [&](int item) {
+        OnDialog([item](TOptionDlg& dialog) {
+            Child<QGroupBox>(dialog, "RadioGroupAppearance")
+                ->findChildren<QRadioButton*>()[item]
+                ->click();
+            QTest::mouseClick(Child<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+        });
+        form->OptionClick();
+    };
+    choose(2);
+    QCOMPARE(form->OptionRecord().Appearance, TAppearance::Dark);
+    QVERIFY(grid->CellColor(0, 1).lightness() < 100);
+    choose(1);
+    QVERIFY(!IsDarkPalette(QApplication::palette()));
+    QCOMPARE(grid->CellColor(0, 1), QColor(0x00, 0xAA, 0xFF));
+    choose(0);
+    QCOMPARE(QApplication::palette().color(QPalette::Window), desktop);
+    QCOMPARE(QApplication::style()->name(), style);
 }
 
 void MainFormTest::shiftJisCrLfSettingsAreRead()

@@ -1,7 +1,8 @@
 // Renders the README's pictures of the main window and the options dialog.
 // Run by hand under a real display, e.g.
-//   xvfb-run -a build/tests/app/quillmarch_screenshots [output folder]
-// (default: docs/ of the source tree). Not a test: it checks nothing.
+//   xvfb-run -a build/tests/app/quillmarch_screenshots [output folder] [dark]
+// (default: docs/ of the source tree; "dark" renders the dark appearance into
+// files named dark-*.png). Not a test: it checks nothing.
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/UOptionDlg.h"
@@ -39,6 +40,11 @@ int main(int argc, char** argv)
     const QString outDir =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QUILLMARCH_SOURCE_DIR "/docs");
     QDir().mkpath(outDir);
+    const bool dark = argc > 2 && qstrcmp(argv[2], "dark") == 0;
+    const QString prefix = dark ? QStringLiteral("dark-") : QString();
+    const auto outPath = [&](const char* name) {
+        return QDir(outDir).filePath(prefix + QString::fromLatin1(name));
+    };
 
     // Fresh folders: the pictures show the standard settings, whatever this
     // machine's Option.ini says.
@@ -50,6 +56,11 @@ int main(int argc, char** argv)
     }
 
     TMainForm form(dataDir.path(), configDir.path());
+    if (dark) {
+        TOptionRecord option = form.OptionRecord();
+        option.Appearance = TAppearance::Dark;
+        form.SetOptionRecord(option);
+    }
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
         return 1;
@@ -75,7 +86,7 @@ int main(int argc, char** argv)
     bool ok = true;
     for (int i = 0; i < pages->count() && i < static_cast<int>(std::size(names)); ++i) {
         pages->setCurrentIndex(i);
-        ok = Save(form, QDir(outDir).filePath(QString::fromLatin1(names[i]))) && ok;
+        ok = Save(form, outPath(names[i])) && ok;
     }
 
     // Two pins beside the current Katana: the pictures of comparing.
@@ -92,7 +103,7 @@ int main(int argc, char** argv)
     // The whole page, taller than the window shows it.
     pages->setCurrentIndex(5);
     QTest::qWait(600);
-    const QString comparePage = QDir(outDir).filePath(QStringLiteral("compare-page.png"));
+    const QString comparePage = outPath("compare-page.png");
     ok = form.PageImage().save(comparePage) && ok;
     std::printf("%s\n", qPrintable(comparePage));
     pages->setCurrentIndex(0);
@@ -102,7 +113,7 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&dialog)) {
         return 1;
     }
-    ok = Save(dialog, QDir(outDir).filePath(QStringLiteral("options.png"))) && ok;
+    ok = Save(dialog, outPath("options.png")) && ok;
     dialog.close();
     form.close();
     return ok ? 0 : 1;
