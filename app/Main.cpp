@@ -29,6 +29,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -1507,6 +1508,14 @@ bool TMainForm::PasteSetup(const QString& text)
     }
     ApplyAsStep(state, tr("paste %1").arg(weaponName));
     return true;
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && WeaponShown()) {
+        RunShowingErrors([this] { CompareRefresh(); });
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -138,6 +138,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The pins' colours are chosen here for the palette, so a desktop that
+    // turns dark or light while the program runs has them chosen again.
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "MainFormFixture.h"
 
+#include "app/Appearance.h"
 #include "app/Application.h"
 #include "app/Main.h"
 #include "app/Messages.h"
@@ -629,6 +630,19 @@ void MainFormTest::appearanceTakesEffectAtOnceAndSystemGivesTheDesktopBack()
     choose(0);
     QCOMPARE(QApplication::palette().color(QPalette::Window), desktop);
     QCOMPARE(QApplication::style()->name(), style);
+
+    // A desktop that turns dark while a pin is shown recolours the pin.
+    form->show();
+    SelectWeapon(*form, QStringLiteral("Bow"));
+    Child<QAction>(*form, "ActionPin")->trigger();
+    auto* radar = Child<TWeaponRaderChart>(*form, "WeaponRaderChart");
+    QCOMPARE(radar->Overlays().front().Colour, TColourScheme::Light().Pin(0));
+    QApplication::setPalette(DarkPalette());
+    QTRY_COMPARE(radar->Overlays().front().Colour, TColourScheme::Dark().Pin(0));
+    QPalette desktopAgain;
+    desktopAgain.setResolveMask(0);
+    QApplication::setPalette(desktopAgain);
+    QTRY_COMPARE(radar->Overlays().front().Colour, TColourScheme::Light().Pin(0));
 }
 
 void MainFormTest::shiftJisCrLfSettingsAreRead()
