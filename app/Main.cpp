@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/Appearance.h"
 #include "app/AtomicFile.h"
 #include "app/ErrorText.h"
 #include "app/FormulaCheck.h"
@@ -8,7 +9,7 @@
 #include "app/UOptionDlg.h"
 #include "expr/Exception.h"
 #include "views/ChartOverlay.h"
-#include "views/PinColours.h"
+#include "views/ColourScheme.h"
 #include "views/SetupCompareView.h"
 #include "views/StatGainsView.h"
 #include "views/StatSweepChart.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -299,6 +301,9 @@ void TMainForm::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange && m_constructed) {
         RetranslateUi();
+    } else if (event->type() == QEvent::PaletteChange && WeaponShown()) {
+        // The pins' colours follow a change between light and dark.
+        RunShowingErrors([this] { CompareRefresh(); });
     }
     QMainWindow::changeEvent(event);
 }
@@ -884,6 +889,8 @@ void TMainForm::ApplyOptions()
         }
     };
 
+    // First, so that the pages refreshed after the options take its colours.
+    ApplyAppearance(m_option.Appearance);
     quietly([this] { m_calculator->SetAnatomyOption(m_option.Base.Anatomy); });
     formula([this] { m_calculator->SetDamageMethod(m_option.Base.DamageMethod); },
             [this] { m_calculator->SetDamageMethod(DefaultDamageMethod); });
@@ -1271,8 +1278,9 @@ void TMainForm::CompareRefresh()
     }
 
     QList<TChartOverlay> overlays;
+    const TColourScheme& scheme = TColourScheme::For(palette());
     for (std::size_t i = 1; i < m_compareFigures.size(); ++i) {
-        overlays << MakeChartOverlay(m_compareFigures[i], static_cast<int>(i) - 1);
+        overlays << MakeChartOverlay(m_compareFigures[i], static_cast<int>(i) - 1, scheme);
     }
     m_spreadChart->SetOverlays(overlays);
     m_raderChart->SetOverlays(overlays);
@@ -1297,11 +1305,12 @@ void TMainForm::SweepRefresh()
     std::vector<std::int32_t> values(static_cast<std::size_t>(to - from) + 1);
     std::iota(values.begin(), values.end(), from);
     std::vector<TSweepLine> lines;
+    const TColourScheme& scheme = TColourScheme::For(palette());
     for (std::size_t i = 0; i < m_compareFigures.size(); ++i) {
         const TSetup& setup = m_compareFigures[i].Setup;
         lines.push_back({i == 0 ? tr("Current: %1").arg(QString::fromStdString(SetupLabel(setup)))
                                 : QString::fromStdString(SetupLabel(setup)),
-                         i == 0 ? QColor(Qt::darkBlue) : PinColour(static_cast<int>(i) - 1),
+                         i == 0 ? scheme.Current : scheme.Pin(static_cast<int>(i) - 1),
                          m_setups.Sweep(setup, stat, values)});
     }
     m_sweepChart->SetSweep(stat, std::move(values), std::move(lines));

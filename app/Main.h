@@ -137,6 +137,9 @@ public:
     void SetFormulaQuestionAsker(std::function<bool(const QString& question)> asker);
 
 protected:
+    // Retranslates at a change of language. The pins' colours are chosen
+    // here for the palette, so a desktop that turns dark or light while the
+    // program runs has them chosen again.
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

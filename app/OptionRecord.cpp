@@ -1,5 +1,45 @@
 #include "app/OptionRecord.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace {
+
+// Words rather than numbers, so a hand-edited file reads what it chooses.
+constexpr std::array<std::pair<TAppearance, const char*>, 3> AppearanceNames = {{
+    {TAppearance::System, "System"},
+    {TAppearance::Light, "Light"},
+    {TAppearance::Dark, "Dark"},
+}};
+
+TAppearance AppearanceOf(const std::string& text)
+{
+    for (const auto& [appearance, name] : AppearanceNames) {
+        const std::string word(name);
+        if (std::equal(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return appearance;
+        }
+    }
+    return TAppearance::System;
+}
+
+const char* NameOf(TAppearance appearance)
+{
+    for (const auto& [value, name] : AppearanceNames) {
+        if (value == appearance) {
+            return name;
+        }
+    }
+    return AppearanceNames.front().second;
+}
+
+} // namespace
+
 TOptionRecord ReadOptionRecord(const TIniFile& ini)
 {
     const TOptionRecord defaults;
@@ -14,6 +54,7 @@ TOptionRecord ReadOptionRecord(const TIniFile& ini)
     record.WeaponSpeed.Method =
         ini.ReadString("WeaponSpeed", "Method", defaults.WeaponSpeed.Method);
     record.Language = LanguageFromKey(ini.ReadString("Base", "Language", ""));
+    record.Appearance = AppearanceOf(ini.ReadString("Base", "Appearance", ""));
     return record;
 }
 
@@ -27,5 +68,11 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     // A file that never held a language keeps its lines as they were.
     if (record.Language != TLanguage::System || !ini.ReadString("Base", "Language", "").empty()) {
         ini.WriteString("Base", "Language", LanguageKey(record.Language));
+    }
+    // A file that never chose leaves the desktop's look without saying so,
+    // and stays line for line what it was; one that chose says when it
+    // goes back.
+    if (record.Appearance != TAppearance::System || ini.Value("Base", "Appearance")) {
+        ini.WriteString("Base", "Appearance", NameOf(record.Appearance));
     }
 }

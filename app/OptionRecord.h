@@ -25,6 +25,15 @@ struct TOptionWeaponSpeedGird
     bool operator==(const TOptionWeaponSpeedGird&) const = default;
 };
 
+// How the program looks: the desktop's own colours, or light or dark
+// whatever the desktop says.
+enum class TAppearance
+{
+    System,
+    Light,
+    Dark,
+};
+
 // The user's choices, owned by the main window, edited by the options dialog
 // and kept in Option.ini.
 struct TOptionRecord
@@ -33,14 +42,15 @@ struct TOptionRecord
     bool SpreadChart3D = false;
     TOptionWeaponSpeedGird WeaponSpeed;
     TLanguage Language = TLanguage::System;
+    TAppearance Appearance = TAppearance::System;
 
     bool operator==(const TOptionRecord&) const = default;
 };
 
 // Missing keys and values that are not of their type (a rounding mode
-// outside 0..3 and a language the program does not speak included) give the
-// defaults.
+// outside 0..3, a language the program does not speak and an appearance it
+// does not name included) give the defaults.
 TOptionRecord ReadOptionRecord(const TIniFile& ini);
-// Writes every key, in the order Option.ini has always listed them, the
-// language last and only once it is chosen.
+// Writes the five keys Option.ini has always listed, in their order, then
+// the language and the appearance, each only once the file has chosen one.
 void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);

@@ -45,7 +45,7 @@ public:
     // The named profiles as the file last read left them.
     TProfileBook LoadedProfiles() const { return ReadProfiles(m_ini); }
 
-    // Writes all five keys through a new file that then replaces the old one,
+    // Writes the settings (WriteOptionRecord) through a new file that then replaces the old one,
     // so a failed write leaves the old file whole; keeps the other lines of
     // the file last read. The window's place, when given, follows the
     // settings in its own section, and so do the pins' keys and the

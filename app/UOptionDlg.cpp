@@ -111,6 +111,12 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
         logicBox->setVisible(false);
         layout->addWidget(logicBox);
 
+        // Three short items: at the top, not spread over the rounding group's height.
+        layout->addWidget(MakeRadioGroup(QStringLiteral("RadioGroupAppearance"), tr("外観"),
+                                         {tr("システム"), tr("ライト"), tr("ダーク")},
+                                         m_radioGroupAppearance, base),
+                          0, Qt::AlignTop);
+
         auto* languageGroup = new QGroupBox(tr("言語"), base);
         languageGroup->setObjectName(QStringLiteral("GroupBoxLanguage"));
         auto* languageLayout = new QVBoxLayout(languageGroup);
@@ -179,6 +185,10 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
         item->setChecked(true);
     }
     m_radioGroup3D->button(record.SpreadChart3D ? 1 : 0)->setChecked(true);
+    if (QAbstractButton* item =
+            m_radioGroupAppearance->button(static_cast<int>(record.Appearance))) {
+        item->setChecked(true);
+    }
 
     m_magicDamageEditor->SetStandardFormula(QString::fromLatin1(DefaultDamageMethod));
     m_magicDamageEditor->SetFormula(QString::fromStdString(record.Base.DamageMethod));
@@ -222,6 +232,9 @@ TOptionRecord TOptionDlg::OptionRecord() const
     record.SpreadChart3D = m_radioGroup3D->checkedId() == 1;
     record.WeaponSpeed.Method = m_weaponSpeedEditor->Formula().toStdString();
     record.Language = static_cast<TLanguage>(m_comboLanguage->currentData().toInt());
+    record.Appearance = m_radioGroupAppearance->checkedId() < 0
+                            ? TAppearance::System
+                            : static_cast<TAppearance>(m_radioGroupAppearance->checkedId());
     return record;
 }
 
@@ -265,6 +278,8 @@ void TOptionDlg::RetranslateUi()
         logic->findChild<QRadioButton*>(QStringLiteral("RadioGroupDLogic%1").arg(i))
             ->setText(logicTexts[i]);
     }
+    group("RadioGroupAppearance")->setTitle(tr("外観"));
+    items(m_radioGroupAppearance, {tr("システム"), tr("ライト"), tr("ダーク")});
     group("GroupBoxLanguage")->setTitle(tr("言語"));
     m_comboLanguage->setItemText(0, tr("システム"));
     group("GroupBoxMagicDamageMethod")->setTitle(tr("Damage計算式"));

@@ -65,6 +65,7 @@ private:
     QCheckBox* m_checkBoxAnatomy = nullptr;
     QButtonGroup* m_radioGroupDecimal = nullptr;
     QButtonGroup* m_radioGroup3D = nullptr;
+    QButtonGroup* m_radioGroupAppearance = nullptr;
     TFormulaEditor* m_magicDamageEditor = nullptr;
     TFormulaEditor* m_weaponSpeedEditor = nullptr;
     std::optional<TSetup> m_previewSetup;

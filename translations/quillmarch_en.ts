@@ -670,6 +670,18 @@
         <source>%1、DEX %2 での値: %3（%4sec）</source>
         <translation>%1 at DEX %2: %3 (%4sec)</translation>
     </message>
+    <message>
+        <source>外観</source>
+        <translation>Appearance</translation>
+    </message>
+    <message>
+        <source>ライト</source>
+        <translation>Light</translation>
+    </message>
+    <message>
+        <source>ダーク</source>
+        <translation>Dark</translation>
+    </message>
 </context>
 <context>
     <name>TOptionStore</name>

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "views/ColourScheme.h"
+
 #include <QColor>
 
-// The cells of a table's best figure: bold on light green, apart from the
-// blue and red of the damage grid and as easy on black text.
-inline constexpr QColor BestMarkColour{0xCC, 0xF0, 0xCC};
+// The cells of a table's best figure are bold on TColourScheme::Best; this is
+// its light colour, light green, apart from the blue and red of the damage
+// grid and as easy on black text.
+inline const QColor BestMarkColour = TColourScheme::Light().Best;

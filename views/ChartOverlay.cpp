@@ -1,6 +1,6 @@
 #include "views/ChartOverlay.h"
 
-#include "views/PinColours.h"
+#include "views/ColourScheme.h"
 #include "weapons/CompareTable.h"
 #include "weapons/SetupFigures.h"
 
@@ -23,9 +23,14 @@ constexpr int GridStep = 8;
 
 TChartOverlay MakeChartOverlay(const TSetupFigures& figures, int index)
 {
+    return MakeChartOverlay(figures, index, TColourScheme::Light());
+}
+
+TChartOverlay MakeChartOverlay(const TSetupFigures& figures, int index, const TColourScheme& scheme)
+{
     TChartOverlay overlay;
     overlay.Label = QString::fromStdString(SetupLabel(figures.Setup));
-    overlay.Colour = PinColour(index);
+    overlay.Colour = scheme.Pin(index);
     overlay.Bars = figures.Bars;
     overlay.Factors = figures.Factors;
     return overlay;
@@ -93,19 +98,21 @@ void PlaceOverlayLegend(TOverlayLegend& legend, QRect area,
     legend.MoveTo(best);
 }
 
-void DrawOverlayLegend(QPainter& painter, const TOverlayLegend& legend, const QFont& font)
+void DrawOverlayLegend(QPainter& painter, const TOverlayLegend& legend, const QFont& font,
+                       const TColourScheme& scheme)
 {
     if (legend.IsEmpty())
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(font);
-    painter.setPen(Qt::black);
-    painter.setBrush(Qt::white);
+    painter.setPen(scheme.Line);
+    painter.setBrush(scheme.Ground);
     // A 1-pixel outline of QRect covers one pixel more each way than its size.
     painter.drawRect(legend.Rect.adjusted(0, 0, -1, -1));
     for (const TOverlayLegend::TEntry& entry : legend.Entries) {
         painter.fillRect(entry.Swatch, entry.Colour);
+        painter.setPen(scheme.Text);
         painter.drawText(entry.TextRect, Qt::AlignLeft | Qt::AlignVCenter, entry.Text);
     }
     painter.restore();

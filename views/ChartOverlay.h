@@ -17,6 +17,7 @@ QT_BEGIN_NAMESPACE
 class QPainter;
 QT_END_NAMESPACE
 
+struct TColourScheme;
 struct TSetupFigures;
 
 // Another setup drawn over a chart for comparison: the spread chart reads its
@@ -30,8 +31,10 @@ struct TChartOverlay
 };
 
 // The overlay of pin `index`: its figures' bars and factors, its setup's
-// label and the pin's colour.
+// label and the pin's colour in `scheme` (the light one unless given).
 TChartOverlay MakeChartOverlay(const TSetupFigures& figures, int index);
+TChartOverlay MakeChartOverlay(const TSetupFigures& figures, int index,
+                               const TColourScheme& scheme);
 
 // The box that names the overlays, in the pixels of the widget it is drawn on.
 struct TOverlayLegend
@@ -62,6 +65,8 @@ TOverlayLegend LayOutOverlayLegend(const QList<TChartOverlay>& overlays, const Q
 void PlaceOverlayLegend(TOverlayLegend& legend, QRect area,
                         const std::function<double(const QRect&)>& hidden);
 
-void DrawOverlayLegend(QPainter& painter, const TOverlayLegend& legend, const QFont& font);
+// A framed box on the chart's ground, in the scheme's text and lines.
+void DrawOverlayLegend(QPainter& painter, const TOverlayLegend& legend, const QFont& font,
+                       const TColourScheme& scheme);
 
 Q_DECLARE_METATYPE(TChartOverlay)

@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-const QRgb White = qRgb(255, 255, 255);
-
-} // namespace
-
-// Fills whole runs of a row at once and remembers one pixel per white run
+// Fills whole runs of a row at once and remembers one pixel per run
 // above and below, so each pixel is read a few times instead of being pushed
 // and popped from four sides. An explicit stack: a large region would
 // overflow the call stack of a recursive fill.
-void FloodFill(QImage& image, QPoint seed, QRgb colour)
+void FloodFill(QImage& image, QPoint seed, QRgb colour, QRgb region)
 {
-    if (!image.rect().contains(seed) || image.pixel(seed) != White || colour == White)
+    if (!image.rect().contains(seed) || image.pixel(seed) != region || colour == region)
         return;
     uchar* const bits = image.bits();
     const qsizetype bytesPerLine = image.bytesPerLine();
@@ -28,13 +22,13 @@ void FloodFill(QImage& image, QPoint seed, QRgb colour)
         const QPoint p = stack.back();
         stack.pop_back();
         QRgb* const row = line(p.y());
-        if (row[p.x()] != White)
+        if (row[p.x()] != region)
             continue;
         int left = p.x();
         int right = p.x();
-        while (left > 0 && row[left - 1] == White)
+        while (left > 0 && row[left - 1] == region)
             --left;
-        while (right + 1 < width && row[right + 1] == White)
+        while (right + 1 < width && row[right + 1] == region)
             ++right;
         std::fill(row + left, row + right + 1, colour);
         for (const int y : {p.y() - 1, p.y() + 1}) {
@@ -42,7 +36,7 @@ void FloodFill(QImage& image, QPoint seed, QRgb colour)
                 continue;
             const QRgb* const next = line(y);
             for (int x = left; x <= right; ++x) {
-                if (next[x] == White && (x == left || next[x - 1] != White))
+                if (next[x] == region && (x == left || next[x - 1] != region))
                     stack.push_back({x, y});
             }
         }

@@ -171,7 +171,7 @@ QPen TOwnerDrawnGrid::HairLine(const QColor& colour)
 
 void TOwnerDrawnGrid::FillCells(QPainter& painter) const
 {
-    painter.fillRect(rect(), White);
+    painter.fillRect(rect(), Scheme().Ground);
     for (int row = 0; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
             painter.fillRect(CellRect(column, row), CellColor(column, row));
@@ -182,7 +182,7 @@ void TOwnerDrawnGrid::FillCells(QPainter& painter) const
 void TOwnerDrawnGrid::DrawColumnLines(QPainter& painter) const
 {
     const int bottom = height() - 1;
-    painter.setPen(HairLine(Qt::black));
+    painter.setPen(HairLine(Scheme().Line));
     for (int i = 1; i <= ColumnCount; ++i) {
         const int x = m_columnWidth * i - 1;
         painter.drawLine(x, 0, x, bottom);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/ColourScheme.h"
+
 #include <QColor>
 #include <QList>
 #include <QPen>
@@ -16,7 +18,7 @@ QT_END_NAMESPACE
 
 // What the damage and speed tables have in common: eight columns of
 // fixed-size cells painted by the widget itself, the colours of the result
-// views, and copying the whole table. Each table keeps its own texts,
+// views for the grid's palette, and copying the whole table. Each table keeps its own texts,
 // colouring and line rules. Screen readers see it as a table of the texts
 // it draws (views/GridAccessible).
 class TOwnerDrawnGrid : public QWidget
@@ -79,10 +81,8 @@ protected:
     // The current cell's frame, drawn last, only while the grid has the focus.
     void DrawCurrentCell(QPainter& painter) const;
 
-    static constexpr QColor White{0xFF, 0xFF, 0xFF};
-    static constexpr QColor LightBlue{0xBB, 0xDD, 0xFF};
-    static constexpr QColor LightRed{0xFF, 0xCC, 0xAA};
-    static constexpr QColor Silver{0xC0, 0xC0, 0xC0};
+    // The light or the dark colours, as the grid's palette asks for.
+    const TColourScheme& Scheme() const { return TColourScheme::For(palette()); }
 
     // Names the grid and gives it the Copy keys and menu.
     TOwnerDrawnGrid(const QString& objectName, QWidget* parent);
@@ -94,9 +94,9 @@ protected:
     // with the scale, the lines stay sharp rather than thickening or blurring.
     static QPen HairLine(const QColor& colour);
 
-    // White behind the grid, then every cell in its CellColor.
+    // The scheme's ground behind the grid, then every cell in its CellColor.
     void FillCells(QPainter& painter) const;
-    // Black lines closing every column on the right, top to bottom.
+    // The scheme's lines closing every column on the right, top to bottom.
     void DrawColumnLines(QPainter& painter) const;
     // Every non-empty cell's text, centred, `topInset` pixels below the top
     // of its cell, in the painter's current pen and font (made bold where

@@ -1,6 +1,6 @@
 #include "views/SetupCompareView.h"
 
-#include "views/BestMark.h"
+#include "views/ColourScheme.h"
 #include "views/CopyAction.h"
 
 #include <QAbstractTableModel>
@@ -151,7 +151,7 @@ public:
                 Qt::Alignment(row == TCompareRow::Weapon ? Qt::AlignLeft : Qt::AlignRight) |
                 Qt::AlignVCenter);
         case Qt::BackgroundRole:
-            return IsBest(row, column) ? QVariant(BestMarkColour) : QVariant();
+            return IsBest(row, column) ? QVariant(BestColour()) : QVariant();
         case Qt::FontRole:
             if (IsBest(row, column)) {
                 QFont bold;
@@ -188,6 +188,14 @@ public:
     }
 
 private:
+    // The view's palette chooses, and the view asks again at every paint.
+    QColor BestColour() const
+    {
+        const auto* view = qobject_cast<const QWidget*>(QObject::parent());
+        return (view != nullptr ? TColourScheme::For(view->palette()) : TColourScheme::Light())
+            .Best;
+    }
+
     std::vector<TSetupFigures> m_figures;
     std::array<std::vector<bool>, CompareRowCount> m_best;
 };

@@ -1,6 +1,6 @@
 #include "views/StatGainsView.h"
 
-#include "views/BestMark.h"
+#include "views/ColourScheme.h"
 #include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
@@ -176,7 +176,7 @@ void TStatGainsView::Refill()
             item->setTextAlignment((column == InputColumn ? Qt::AlignLeft : Qt::AlignRight) |
                                    Qt::AlignVCenter);
             if (row == best) {
-                item->setBackground(BestMarkColour);
+                item->setBackground(TColourScheme::For(palette()).Best);
                 item->setFont(bold);
             }
             m_table->setItem(row, column, item);
@@ -212,6 +212,9 @@ void TStatGainsView::changeEvent(QEvent* event)
             item->setToolTip(info.ToolTip != nullptr ? Translated(info.ToolTip) : QString());
         }
         SetNextFasterSwing(m_nextFasterSwing);
+        Refill();
+    } else if (event->type() == QEvent::PaletteChange) {
+        // The best row's mark follows a change between light and dark.
         Refill();
     }
     QWidget::changeEvent(event);

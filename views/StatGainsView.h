@@ -57,6 +57,8 @@ public:
     void CopyToClipboard() const;
 
 protected:
+    // Follows a change of language, and of light and dark for the best
+    // row's mark.
     void changeEvent(QEvent* event) override;
 
 private:

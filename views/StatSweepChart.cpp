@@ -1,5 +1,6 @@
 #include "views/StatSweepChart.h"
 
+#include "views/ColourScheme.h"
 #include "weapons/NumberFormat.h"
 
 #include <QChart>
@@ -26,8 +27,6 @@
 #include <optional>
 
 namespace {
-
-const QColor MarkerGrey(0x80, 0x80, 0x80);
 
 QString NameOf(TStat stat)
 {
@@ -125,11 +124,8 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
     m_legend->setTextFormat(Qt::RichText);
     m_legend->setWordWrap(true);
     m_legend->setContentsMargins(6, 0, 6, 4);
-    // On the chart's white, as the chart's own legend would be.
+    // On the chart's ground, as the chart's own legend would be.
     m_legend->setAutoFillBackground(true);
-    QPalette palette = m_legend->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    m_legend->setPalette(palette);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -145,6 +141,31 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
     connect(m_figureCombo, &QComboBox::currentIndexChanged, this,
             [this](int index) { SetShowAverage(index == 1); });
     RetranslateUi();
+    ApplyScheme();
+}
+
+void TStatSweepChart::ApplyScheme()
+{
+    const TColourScheme& scheme = TColourScheme::For(palette());
+    const QChart::ChartTheme theme =
+        scheme.IsDark ? QChart::ChartThemeDark : QChart::ChartThemeLight;
+    // A theme restyles the axes and the background, so a light chart keeps
+    // the one it was made with.
+    if (m_chart->theme() != theme) {
+        m_chart->setTheme(theme);
+        m_chart->setBackgroundRoundness(0);
+        if (scheme.IsDark) {
+            m_chart->setBackgroundBrush(scheme.Ground);
+            for (QValueAxis* axis : {m_axisX, m_axisY}) {
+                axis->setGridLineColor(scheme.ChartGrid);
+                axis->setMinorGridLineColor(scheme.ChartGrid.darker(130));
+            }
+        }
+    }
+    QPalette legend = m_legend->palette();
+    legend.setColor(QPalette::Window, scheme.Ground);
+    m_legend->setPalette(legend);
+    // The lines are made afresh, in the theme's place.
     Redraw();
 }
 
@@ -153,6 +174,8 @@ void TStatSweepChart::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange) {
         RetranslateUi();
         Redraw();
+    } else if (event->type() == QEvent::PaletteChange) {
+        ApplyScheme();
     }
     QWidget::changeEvent(event);
 }
@@ -329,7 +352,7 @@ void TStatSweepChart::Redraw()
     if (m_currentValue >= from && m_currentValue <= to) {
         m_currentSeries = new QLineSeries(m_chart);
         m_currentSeries->setObjectName(QStringLiteral("CurrentValueLine"));
-        m_currentSeries->setPen(QPen(MarkerGrey, 1, Qt::DashLine));
+        m_currentSeries->setPen(QPen(TColourScheme::For(palette()).Marker, 1, Qt::DashLine));
         m_currentSeries->append(m_currentValue, m_axisY->min());
         m_currentSeries->append(m_currentValue, m_axisY->max());
         m_chart->addSeries(m_currentSeries);

@@ -74,12 +74,15 @@ signals:
     void SweepRequested(TStat stat, int from, int to);
 
 protected:
+    // Follows a change of language, and of light and dark for the chart's
+    // theme and colours.
     void changeEvent(QEvent* event) override;
 
 private:
     // Sets the texts of the controls and the figure's axis in the language
     // of the moment.
     void RetranslateUi();
+    void ApplyScheme();
     void Redraw();
     void AddRun(std::size_t line, std::vector<QPointF> points);
     void ShowPoint(std::size_t line, QPointF point, bool entered);

@@ -1,5 +1,6 @@
 #include "views/WeaponDamageSpreadChart.h"
 
+#include "views/ColourScheme.h"
 #include "views/CopyAction.h"
 #include "weapons/NumberFormat.h"
 
@@ -28,8 +29,6 @@
 
 namespace {
 
-const QColor Silver(192, 192, 192);
-const QColor BarRed(255, 0, 0);
 constexpr int ZoomAnimationMs = 500;
 constexpr int MinDragPixels = 4;
 
@@ -129,6 +128,16 @@ std::vector<QLineF> StepOutline(const std::array<double, TDamageSpread::BarCount
     return lines;
 }
 
+// A bar takes the selection colour when its value is above 0; the rest take
+// the plot's ground, as the empty damage values are drawn. The border, of the
+// ground's colour too, keeps neighbouring bars apart.
+void ColourBars(QBarSet* bars, const TColourScheme& scheme)
+{
+    bars->setColor(scheme.Ground);
+    bars->setSelectedColor(scheme.Bar);
+    bars->setBorderColor(scheme.Ground);
+}
+
 QPen OverlayPen(const QColor& colour)
 {
     return QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
@@ -162,7 +171,6 @@ public:
     {
         setRenderHint(QPainter::Antialiasing, false);
         setFrameShape(QFrame::NoFrame);
-        setBackgroundBrush(Silver);
         m_rubberBand = new QRubberBand(QRubberBand::Rectangle, viewport());
         m_rubberBand->hide();
     }
@@ -428,7 +436,8 @@ TOverlayLegend TSpreadChart3DView::Legend(const TProjection& p) const
 void TSpreadChart3DView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Silver);
+    const TColourScheme& scheme = TColourScheme::For(palette());
+    painter.fillRect(rect(), scheme.Surround);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const TProjection p = Projection();
     const auto [valueMin, valueMax] = m_owner->ValueAxisRange();
@@ -446,8 +455,8 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
         return poly;
     };
 
-    painter.setPen(Qt::black);
-    painter.setBrush(Qt::white);
+    painter.setPen(scheme.Line);
+    painter.setBrush(scheme.Ground);
     const double w = p.Width, h = p.Height, d = p.Depth;
     painter.drawPolygon(polygon({{0, 0, d}, {w, 0, d}, {w, h, d}, {0, h, d}}));
     painter.drawPolygon(polygon({{0, 0, 0}, {0, 0, d}, {0, h, d}, {0, h, 0}}));
@@ -458,9 +467,9 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
     for (double tick = std::ceil(valueMin / interval - 1e-9) * interval; tick <= valueMax + 1e-9;
          tick += interval) {
         const double y = toY(tick);
-        painter.setPen(QPen(Silver, 0));
+        painter.setPen(QPen(scheme.MinorLine, 0));
         painter.drawPolyline(polygon({{0, y, 0}, {0, y, d}, {w, y, d}}));
-        painter.setPen(Qt::black);
+        painter.setPen(scheme.Text);
         const QString label = PercentLabel(tick);
         const QPointF at = p.Map({0, y, 0});
         painter.drawText(
@@ -535,12 +544,12 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
             for (const TVec& c : side.Corners)
                 poly << p.Map(c);
             const double distance = std::sqrt(view.X * view.X + view.Y * view.Y + view.Z * view.Z);
-            faces.push_back({poly, distance, BarRed.darker(side.Shade)});
+            faces.push_back({poly, distance, scheme.Bar.darker(side.Shade)});
         }
     }
     std::sort(faces.begin(), faces.end(),
               [](const TFace& a, const TFace& b) { return a.Distance > b.Distance; });
-    painter.setPen(QPen(Qt::black, 0));
+    painter.setPen(QPen(scheme.BarEdge, 0));
     for (const TFace& face : faces) {
         painter.setBrush(face.Colour);
         painter.drawPolygon(face.Polygon);
@@ -555,7 +564,7 @@ void TSpreadChart3DView::paintEvent(QPaintEvent*)
             painter.drawLine(PlanePoint(p, line.x1(), line.y1(), 0.1),
                              PlanePoint(p, line.x2(), line.y2(), 0.1));
     }
-    DrawOverlayLegend(painter, Legend(p), font());
+    DrawOverlayLegend(painter, Legend(p), font(), scheme);
 }
 
 void TSpreadChart3DView::mousePressEvent(QMouseEvent* event)
@@ -624,25 +633,14 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
 {
     setObjectName("WeaponDamageSpreadChart");
     setAccessibleName(tr("Damage spread"));
-    setAutoFillBackground(true);
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, Silver);
-    setPalette(silver);
 
     m_title = new QLabel(tr("ダメージ分布図"), this);
     m_title->setObjectName("SpreadChartTitle");
     m_title->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_title->setFont(GothicFont(12));
-    QPalette blue = m_title->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    m_title->setPalette(blue);
 
     m_barSet = new QBarSet(QString());
-    // A bar takes the selection colour when its value is above 0; the rest
-    // stay white, as the empty damage values are drawn.
-    m_barSet->setColor(Qt::white);
-    m_barSet->setSelectedColor(BarRed);
-    m_barSet->setBorderColor(Qt::black);
+    ColourBars(m_barSet, TColourScheme::For(palette()));
     for (int k = 0; k < TDamageSpread::BarCount; ++k)
         m_barSet->append(0.0);
     auto* series = new QBarSeries;
@@ -653,11 +651,8 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_chart = new QChart;
     m_chart->addSeries(series);
     m_chart->legend()->hide();
-    m_chart->setBackgroundBrush(Silver);
     m_chart->setBackgroundRoundness(0);
     m_chart->setBackgroundPen(Qt::NoPen);
-    m_chart->setPlotAreaBackgroundBrush(Qt::white);
-    m_chart->setPlotAreaBackgroundPen(QPen(Qt::black));
     m_chart->setPlotAreaBackgroundVisible(true);
     // Room for half a label above the plot and beside its right edge.
     m_chart->setMargins(QMargins(0, 8, 10, 0));
@@ -676,9 +671,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
         axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         axis->setTruncateLabels(false);
         axis->setLabelsFont(axisFont);
-        axis->setLabelsBrush(Qt::black);
-        axis->setLinePen(QPen(Qt::black));
-        axis->setGridLinePen(QPen(Silver));
         axis->setMinorTickCount(0);
     }
     m_categoryAxis->setGridLineVisible(false);
@@ -714,6 +706,7 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_stack = new QStackedWidget(this);
     m_stack->addWidget(m_chartView);
     m_stack->addWidget(m_view3DWidget);
+    ApplyScheme();
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(2);
@@ -729,6 +722,35 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
 }
 
 TWeaponDamageSpreadChart::~TWeaponDamageSpreadChart() = default;
+
+void TWeaponDamageSpreadChart::ApplyScheme()
+{
+    const TColourScheme& scheme = TColourScheme::For(palette());
+    QPalette title = m_title->palette();
+    title.setColor(QPalette::WindowText, scheme.Title);
+    m_title->setPalette(title);
+
+    ColourBars(m_barSet, scheme);
+
+    m_chart->setBackgroundBrush(scheme.Surround);
+    m_chart->setPlotAreaBackgroundBrush(scheme.Ground);
+    m_chart->setPlotAreaBackgroundPen(QPen(scheme.Line));
+    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
+        axis->setLabelsBrush(scheme.Text);
+        axis->setLinePen(QPen(scheme.Line));
+        axis->setGridLinePen(QPen(scheme.MinorLine));
+    }
+    m_chartView->setBackgroundBrush(scheme.Surround);
+    m_view3DWidget->update();
+    update();
+}
+
+void TWeaponDamageSpreadChart::paintEvent(QPaintEvent*)
+{
+    // The surround is painted rather than set as the palette's window, so
+    // the palette keeps telling light from dark.
+    QPainter(this).fillRect(rect(), TColourScheme::For(palette()).Surround);
+}
 
 void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t sides,
                                            std::int32_t bonus)
@@ -829,7 +851,8 @@ void TWeaponDamageSpreadChart::DrawOverlays2D(QPainter& painter) const
             painter.drawLine(ToView(line.x1(), line.y1()), ToView(line.x2(), line.y2()));
     }
     painter.restore();
-    DrawOverlayLegend(painter, OverlayLegend2D(), m_view3DWidget->font());
+    DrawOverlayLegend(painter, OverlayLegend2D(), m_view3DWidget->font(),
+                      TColourScheme::For(palette()));
 }
 
 QImage TWeaponDamageSpreadChart::Picture()
@@ -914,6 +937,8 @@ void TWeaponDamageSpreadChart::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange) {
         m_title->setText(tr("ダメージ分布図"));
         setAccessibleName(tr("Damage spread"));
+    } else if (event->type() == QEvent::PaletteChange) {
+        ApplyScheme();
     }
     QWidget::changeEvent(event);
 }

@@ -81,10 +81,14 @@ public:
     QPair<double, double> DamageAxisRange() const;
 
 protected:
+    // The title follows a change of language, the colours one between light
+    // and dark.
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void ApplyScheme();
     void UpdateValueLabels();
     void UpdateDamageLabels();
     void UpdateOverlays();

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int DesignColumnWidth = 70;
 
-// Column 0, one shade per accuracy level, darker downwards.
-constexpr std::array<int, 6> AccuracyGreen = {0xAA, 0x99, 0x88, 0x77, 0x66, 0x55};
-// Row 0, one shade per damage level; the last step is deliberately larger.
-constexpr std::array<int, 6> DamageGreen = {0xAA, 0x99, 0x88, 0x77, 0x66, 0x44};
-
 // The level names must fit their 70-pixel columns and the text its 16-pixel
 // row; a desktop font larger than the design's is stepped down until they do.
 QFont FittingFont(QFont font, int columnWidth, int rowHeight)
@@ -126,34 +121,34 @@ QString TWeaponDataGrid::CellText(int column, int row) const
 
 QColor TWeaponDataGrid::CellColor(int column, int row) const
 {
+    const TColourScheme& scheme = Scheme();
     if (column < 0 || column >= ColumnCount || row < 0 || row >= GridRowCount) {
-        return White;
+        return scheme.Ground;
     }
     if (column == 0) {
-        return row == 0
-                   ? White
-                   : QColor(0x00, AccuracyGreen[static_cast<std::size_t>((row - 1) / 3)], 0xFF);
+        return row == 0 ? scheme.Ground
+                        : scheme.AccuracyHeads[static_cast<std::size_t>((row - 1) / 3)];
     }
     if (row == 0) {
-        return column < 2 ? White
-                          : QColor(0xFF, DamageGreen[static_cast<std::size_t>(column - 2)], 0x00);
+        return column < 2 ? scheme.Ground
+                          : scheme.DamageHeads[static_cast<std::size_t>(column - 2)];
     }
     if (column == 1) {
-        return White;
+        return scheme.Ground;
     }
     const TCell& cell = m_cells[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
     if (!cell.Value) {
-        return White;
+        return scheme.Ground;
     }
     const double hq = row % 3 == 1 ? m_hqLow : row % 3 == 2 ? m_hqHigh : m_hqAve;
     // Exact on purpose: "same as HQ" means the very same figure.
     if (*cell.Value < hq) {
-        return LightBlue;
+        return scheme.Below;
     }
     if (*cell.Value > hq) {
-        return LightRed;
+        return scheme.Above;
     }
-    return White;
+    return scheme.Ground;
 }
 
 void TWeaponDataGrid::FitColumns()
@@ -172,6 +167,7 @@ void TWeaponDataGrid::FitColumns()
 void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
+    const TColourScheme& scheme = Scheme();
     painter.setFont(FittingFont(font(), m_columnWidth, m_rowHeight));
     FillCells(painter);
 
@@ -181,14 +177,15 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
         // Black lines separate the accuracy levels; silver ones their figures,
         // leaving the level name in column 0 as one block.
         if (i % 3 == 1) {
-            painter.setPen(HairLine(Qt::black));
+            painter.setPen(HairLine(scheme.Line));
             painter.drawLine(0, y, right, y);
         } else {
-            painter.setPen(HairLine(Silver));
+            painter.setPen(HairLine(scheme.MinorLine));
             painter.drawLine(m_columnWidth, y, right, y);
         }
     }
     DrawColumnLines(painter);
+    painter.setPen(scheme.Text);
     DrawTexts(painter, 2);
     DrawCurrentCell(painter);
 }

@@ -1,5 +1,6 @@
 #include "views/WeaponRaderChart.h"
 
+#include "views/ColourScheme.h"
 #include "views/CopyAction.h"
 #include "views/FloodFill.h"
 #include "weapons/NumberFormat.h"
@@ -17,20 +18,17 @@
 
 namespace {
 
-const QRgb White = qRgb(255, 255, 255);
-const QColor LightBlue(187, 221, 255);
-
 QPoint ToQt(TRaderPoint p)
 {
     return {p.X, p.Y};
 }
 
-// How many pixels of any logical box of the picture are not white, each box
-// counted in four look-ups.
+// How many pixels of any logical box of the picture are not of the ground
+// colour, each box counted in four look-ups.
 class TInkCount
 {
 public:
-    explicit TInkCount(const QImage& image)
+    TInkCount(const QImage& image, QRgb ground)
         : m_width(std::lround(image.width() / image.devicePixelRatio())),
           m_height(std::lround(image.height() / image.devicePixelRatio())),
           m_sums((m_width + 1) * (m_height + 1), 0)
@@ -41,7 +39,7 @@ public:
             const int py = std::min<int>(std::lround(y * ratio), image.height() - 1);
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(py));
             for (int x = 0; x < m_width; ++x) {
-                row += line[std::min<int>(std::lround(x * ratio), image.width() - 1)] != White;
+                row += line[std::min<int>(std::lround(x * ratio), image.width() - 1)] != ground;
                 At(x + 1, y + 1) = At(x + 1, y) + row;
             }
         }
@@ -64,12 +62,12 @@ private:
     std::vector<int> m_sums;
 };
 
-// Text on a white ground with its top-left corner at the given point.
-void DrawCaption(QPainter& painter, QPoint topLeft, const QString& text)
+// Text on the ground colour with its top-left corner at the given point.
+void DrawCaption(QPainter& painter, QPoint topLeft, const QString& text, const QColor& ground)
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const QRect box(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));
-    painter.fillRect(box, Qt::white);
+    painter.fillRect(box, ground);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
 }
 
@@ -130,7 +128,9 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     QImage image(QSize(std::lround(w * devicePixelRatio), std::lround(h * devicePixelRatio)),
                  QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(White);
+    const TColourScheme& scheme = TColourScheme::For(palette());
+    const QRgb ground = scheme.Ground.rgb();
+    image.fill(ground);
 
     QPainter painter(&image);
     // Hard pixel outlines: the flood fill must not leak through blended edges.
@@ -140,28 +140,28 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     const QFontMetrics metrics = painter.fontMetrics();
     const TRaderGeometry g = ComputeRaderGeometry(w, h, metrics.height(), m_factors);
 
-    painter.setPen(Qt::black);
-    painter.setBrush(Qt::white);
+    painter.setPen(scheme.Line);
+    painter.setBrush(scheme.Ground);
     painter.drawPolygon(QPolygon({ToQt(g.T), ToQt(g.L), ToQt(g.R)}));
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.SpeedLabel), tr("Speed"));
+    DrawCaption(painter, ToQt(g.SpeedLabel), tr("Speed"), scheme.Ground);
     const QString damage = tr("Damage");
     DrawCaption(painter, {g.DamageLabelRight - metrics.horizontalAdvance(damage), g.DamageLabelTop},
-                damage);
+                damage, scheme.Ground);
 
-    painter.setPen(QColor(0, 0, 255));
-    painter.setBrush(Qt::white);
+    painter.setPen(scheme.Outline);
+    painter.setBrush(scheme.Ground);
     painter.drawPolygon(QPolygon({ToQt(g.P[0]), ToQt(g.P[1]), ToQt(g.P[2]), ToQt(g.P[3])}));
 
     painter.end();
     const QPoint seed(std::lround(g.C.X * devicePixelRatio), std::lround(g.C.Y * devicePixelRatio));
-    FloodFill(image, seed, LightBlue.rgb());
+    FloodFill(image, seed, scheme.Fill.rgb(), ground);
     painter.begin(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(font());
 
-    painter.setPen(Qt::black);
+    painter.setPen(scheme.Line);
     for (const TRaderPoint corner : {g.T, g.L, g.R})
         painter.drawLine(ToQt(corner), ToQt(g.C));
 
@@ -176,18 +176,19 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     }
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.OverallLabel), tr("総合力：%1").arg(OverallPercent(m_factors)));
+    DrawCaption(painter, ToQt(g.OverallLabel), tr("総合力：%1").arg(OverallPercent(m_factors)),
+                scheme.Ground);
 
-    DrawCaption(painter, {8, 5}, tr("爆発力"));
-    DrawCaption(painter, {8, h - 5 - metrics.height()}, tr("安定力"));
+    DrawCaption(painter, {8, 5}, tr("爆発力"), scheme.Ground);
+    DrawCaption(painter, {8, h - 5 - metrics.height()}, tr("安定力"), scheme.Ground);
 
-    painter.setPen(Qt::black);
-    painter.setBrush(Qt::white);
+    painter.setPen(scheme.Line);
+    painter.setBrush(scheme.Ground);
     // A 1-pixel outline of QRect(x, y, w, h) covers x..x+w, so these run through
     // the frame's corners inclusive.
     painter.drawRect(
         QRect(g.GaugeLeft, g.GaugeTop, g.GaugeRight - g.GaugeLeft, g.GaugeBottom - g.GaugeTop));
-    painter.setBrush(QColor(255, 0, 0));
+    painter.setBrush(scheme.Bar);
     painter.drawRect(
         QRect(g.GaugeLeft, g.BarTop, g.GaugeRight - g.GaugeLeft, g.GaugeBottom - g.BarTop));
 
@@ -205,8 +206,8 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
         small.setPixelSize(11);
         TOverlayLegend legend = LayOutOverlayLegend(m_overlays, small, w * 9 / 20);
         const QRect area(g.GaugeRight + 10, 0, w - g.GaugeRight - 10, h);
-        PlaceOverlayLegend(legend, area, TInkCount(image));
-        DrawOverlayLegend(painter, legend, small);
+        PlaceOverlayLegend(legend, area, TInkCount(image, ground));
+        DrawOverlayLegend(painter, legend, small, scheme);
         if (placed)
             *placed = legend;
     }
@@ -223,6 +224,7 @@ void TWeaponRaderChart::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange) {
         setAccessibleName(tr("Radar chart"));
         setAccessibleDescription(Summary());
+        update();
     }
     QWidget::changeEvent(event);
 }

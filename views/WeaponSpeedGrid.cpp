@@ -10,8 +10,6 @@
 namespace {
 
 const QChar WaveDash(0x301C);
-// Light yellow: apart from the blue and red rows, and as easy on black text.
-constexpr QColor MarkColor{0xFF, 0xF4, 0x99};
 
 } // namespace
 
@@ -108,25 +106,26 @@ QString TWeaponSpeedGrid::CellText(int column, int row) const
 QColor TWeaponSpeedGrid::CellColor(int column, int row) const
 {
     if (column < 0 || column >= ColumnCount || row < 0 || row >= RowCount()) {
-        return White;
+        return Scheme().Ground;
     }
     if (CellBold(column, row)) {
-        return MarkColor;
+        return Scheme().Mark;
     }
-    return row % 2 == 0 ? LightBlue : LightRed;
+    return row % 2 == 0 ? Scheme().Below : Scheme().Above;
 }
 
 void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
+    const TColourScheme& scheme = Scheme();
     FillCells(painter);
-    painter.setPen(Qt::black);
+    painter.setPen(scheme.Text);
     DrawTexts(painter, 0);
 
     const int right = width() - 1;
     for (int i = 0; i <= RowCount(); ++i) {
         const int y = m_rowHeight * i - 1;
-        painter.setPen(HairLine(i % 2 == 0 ? QColor(Qt::black) : Silver));
+        painter.setPen(HairLine(i % 2 == 0 ? scheme.Line : scheme.MinorLine));
         painter.drawLine(0, y, right, y);
     }
     DrawColumnLines(painter);

@@ -234,6 +234,45 @@ TEST(OptionRecord, LanguageReadsBackAndFollowsTheSystemOtherwise)
     EXPECT_EQ(SpokenLanguage(TLanguage::Japanese, QLocale::c()), TLanguage::Japanese);
 }
 
+TEST(OptionRecord, AppearanceIsReadByNameAndWrittenOnceChosen)
+{
+    const struct
+    {
+        const char* Line;
+        TAppearance Expected;
+    } reads[] = {
+        {"", TAppearance::System},
+        {"Appearance=Dark\n", TAppearance::Dark},
+        {"appearance=light\n", TAppearance::Light},
+        {"Appearance=System\n", TAppearance::System},
+        {"Appearance=Sepia\n", TAppearance::System},
+        {"Appearance=2\n", TAppearance::System},
+    };
+    for (const auto& c : reads) {
+        TIniFile ini;
+        ini.Parse(std::string("[Base]\nDecimal=1\n") + c.Line);
+        EXPECT_EQ(ReadOptionRecord(ini).Appearance, c.Expected) << c.Line;
+    }
+
+    // A file that never chose gains no line; one that chose says when it
+    // goes back to the desktop's look.
+    TIniFile ini;
+    for (const TAppearance appearance :
+         {TAppearance::System, TAppearance::Dark, TAppearance::Light, TAppearance::System}) {
+        TOptionRecord record;
+        record.Appearance = appearance;
+        WriteOptionRecord(record, ini);
+        TIniFile back;
+        back.Parse(ini.Text());
+        EXPECT_EQ(ReadOptionRecord(back), record) << static_cast<int>(appearance);
+    }
+    EXPECT_NE(ini.Text().find("[Base]\nAnatomy=0\nDecimal=0\nDamageMethod="), std::string::npos);
+    EXPECT_NE(ini.Text().find("Appearance=System\n[SpreadChart]"), std::string::npos);
+    TIniFile untouched;
+    WriteOptionRecord(TOptionRecord(), untouched);
+    EXPECT_EQ(untouched.Text().find("Appearance"), std::string::npos);
+}
+
 // The fault a plain evaluator raises for `formula`, worded as the dialog words it.
 std::optional<TFormulaFault> ParserFault(const std::string& formula)
 {

@@ -1,10 +1,12 @@
 #include "MainFormFixture.h"
 
+#include "app/Appearance.h"
 #include "app/Application.h"
 #include "app/ErrorText.h"
 #include "app/Main.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
+#include "views/ColourScheme.h"
 #include "views/FormulaEditor.h"
 #include "views/SetupCompareView.h"
 #include "views/WeaponDamageSpreadChart.h"
@@ -22,6 +24,7 @@
 #include "weapons/WeaponTable.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCollator>
@@ -36,6 +39,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +87,7 @@ private slots:
     void optionDialogRefusesARejectedFormula();
     void optionDialogShowsTheChosen3DView();
     void optionDialogPreviewsTheFormulasAsTheyAreTyped();
+    void appearanceTakesEffectAtOnceAndSystemGivesTheDesktopBack();
     void settingsAreWrittenAtCloseAndReadAtStart();
     void shiftJisCrLfSettingsAreRead();
     void unwritableDataFolderSendsSettingsToTheConfigFolder();
@@ -660,6 +665,45 @@ void MainFormTest::settingsAreWrittenAtCloseAndReadAtStart()
     QVERIFY(Child<TWeaponDamageSpreadChart>(*form, "WeaponDamageSpreadChart")->View3D());
     QVERIFY(!QFile::exists(m_configDir->filePath(QStringLiteral("Option.ini"))));
     QVERIFY(m_messages.isEmpty());
+}
+
+void MainFormTest::appearanceTakesEffectAtOnceAndSystemGivesTheDesktopBack()
+{
+    auto form = MakeForm();
+    const QColor desktop = QApplication::palette().color(QPalette::Window);
+    const QString style = QApplication::style()->name();
+    auto* grid = Child<TWeaponDataGrid>(*form, "WeaponDataGrid");
+    const auto choose = [&](int item) {
+        OnDialog([item](TOptionDlg& dialog) {
+            Child<QGroupBox>(dialog, "RadioGroupAppearance")
+                ->findChildren<QRadioButton*>()[item]
+                ->click();
+            QTest::mouseClick(Child<QPushButton>(dialog, "OKBtn"), Qt::LeftButton);
+        });
+        form->OptionClick();
+    };
+    choose(2);
+    QCOMPARE(form->OptionRecord().Appearance, TAppearance::Dark);
+    QVERIFY(grid->CellColor(0, 1).lightness() < 100);
+    choose(1);
+    QVERIFY(!IsDarkPalette(QApplication::palette()));
+    QCOMPARE(grid->CellColor(0, 1), QColor(0x00, 0xAA, 0xFF));
+    choose(0);
+    QCOMPARE(QApplication::palette().color(QPalette::Window), desktop);
+    QCOMPARE(QApplication::style()->name(), style);
+
+    // A desktop that turns dark while a pin is shown recolours the pin.
+    form->show();
+    SelectWeapon(*form, QStringLiteral("Bow"));
+    Child<QAction>(*form, "ActionPin")->trigger();
+    auto* radar = Child<TWeaponRaderChart>(*form, "WeaponRaderChart");
+    QCOMPARE(radar->Overlays().front().Colour, TColourScheme::Light().Pin(0));
+    QApplication::setPalette(DarkPalette());
+    QTRY_COMPARE(radar->Overlays().front().Colour, TColourScheme::Dark().Pin(0));
+    QPalette desktopAgain;
+    desktopAgain.setResolveMask(0);
+    QApplication::setPalette(desktopAgain);
+    QTRY_COMPARE(radar->Overlays().front().Colour, TColourScheme::Light().Pin(0));
 }
 
 void MainFormTest::shiftJisCrLfSettingsAreRead()

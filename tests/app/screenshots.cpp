@@ -1,7 +1,8 @@
 // Renders the README's pictures of the main window and the options dialog.
 // Run by hand under a real display, e.g.
-//   xvfb-run -a build/tests/app/quillmarch_screenshots [output folder]
-// (default: docs/ of the source tree). Not a test: it checks nothing.
+//   xvfb-run -a build/tests/app/quillmarch_screenshots [output folder] [dark]
+// (default: docs/ of the source tree; "dark" renders the dark appearance into
+// files named dark-*.png). Not a test: it checks nothing.
 #include "app/Application.h"
 #include "app/Language.h"
 #include "app/Main.h"
@@ -42,6 +43,16 @@ int main(int argc, char** argv)
     const QString outDir =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QUILLMARCH_SOURCE_DIR "/docs");
     QDir().mkpath(outDir);
+    // After the folder: "en" for the English window, "dark" for the dark
+    // look; each adds its prefix to the pictures' names.
+    const QStringList flags = QCoreApplication::arguments().mid(2);
+    const bool english = flags.contains(QLatin1String("en"));
+    const bool dark = flags.contains(QLatin1String("dark"));
+    const QString prefix = QString(english ? QStringLiteral("en-") : QString()) +
+                           (dark ? QStringLiteral("dark-") : QString());
+    const auto outPath = [&](const char* name) {
+        return QDir(outDir).filePath(prefix + QString::fromLatin1(name));
+    };
 
     // Fresh folders: the pictures show the standard settings, whatever this
     // machine's Option.ini says.
@@ -52,11 +63,14 @@ int main(int argc, char** argv)
         QFile::copy(source.filePath(name), QDir(dataDir.path()).filePath(name));
     }
 
-    // The README shows the program as a Japanese system has it; "en" after
-    // the folder shows the English one.
-    const bool english = argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("en");
+    // The README shows the program as a Japanese system has it.
     SetLanguage(english ? TLanguage::English : TLanguage::Japanese);
     TMainForm form(dataDir.path(), configDir.path());
+    if (dark) {
+        TOptionRecord option = form.OptionRecord();
+        option.Appearance = TAppearance::Dark;
+        form.SetOptionRecord(option);
+    }
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
         return 1;
@@ -82,7 +96,7 @@ int main(int argc, char** argv)
     bool ok = true;
     for (int i = 0; i < pages->count() && i < static_cast<int>(std::size(names)); ++i) {
         pages->setCurrentIndex(i);
-        ok = Save(form, QDir(outDir).filePath(QString::fromLatin1(names[i]))) && ok;
+        ok = Save(form, outPath(names[i])) && ok;
     }
 
     // Two pins beside the current Katana: the pictures of comparing.
@@ -99,7 +113,7 @@ int main(int argc, char** argv)
     // The whole page, taller than the window shows it.
     pages->setCurrentIndex(5);
     QTest::qWait(600);
-    const QString comparePage = QDir(outDir).filePath(QStringLiteral("compare-page.png"));
+    const QString comparePage = outPath("compare-page.png");
     ok = form.PageImage().save(comparePage) && ok;
     std::printf("%s\n", qPrintable(comparePage));
     pages->setCurrentIndex(0);
@@ -117,7 +131,7 @@ int main(int argc, char** argv)
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("EditMagicDamageMethod"));
         edit->setFocus();
         edit->setCursorPosition(1);
-        saved = Save(*dialog, QDir(outDir).filePath(QStringLiteral("options.png")));
+        saved = Save(*dialog, outPath("options.png"));
         dialog->reject();
     });
     form.OptionClick();

@@ -1,4 +1,6 @@
+#include "app/Appearance.h"
 #include "views/ChartOverlay.h"
+#include "views/ColourScheme.h"
 #include "views/WeaponDamageSpreadChart.h"
 #include "views/WeaponRaderChart.h"
 #include "weapons/SetupFigures.h"
@@ -28,7 +30,7 @@ TSetup Setup(std::string name, int count, int sides, int bonus, int speed, int s
 }
 
 // The current setup and three pinned ones, as the compare page shows them.
-bool SaveComparison(const QDir& out)
+bool SaveComparison(const QDir& out, const QString& prefix, const TColourScheme& scheme)
 {
     TSetupCalculator calculator;
     const std::vector<TSetupFigures> figures = calculator.Figures(std::vector<TSetup>{
@@ -36,7 +38,7 @@ bool SaveComparison(const QDir& out)
         Setup("Viking Sword", 4, 8, 2, 30, 80, 60), Setup("Halberd", 2, 23, 3, 25, 100, 25)});
     QList<TChartOverlay> overlays;
     for (std::size_t k = 1; k < figures.size(); ++k)
-        overlays << MakeChartOverlay(figures[k], static_cast<int>(k - 1));
+        overlays << MakeChartOverlay(figures[k], static_cast<int>(k - 1), scheme);
     const TSetup& current = figures[0].Setup;
 
     TWeaponDamageSpreadChart spread;
@@ -46,10 +48,10 @@ bool SaveComparison(const QDir& out)
     spread.SetOverlays(overlays);
     spread.show();
     QTest::qWait(1200);
-    bool ok = spread.grab().save(out.filePath("compare-spread.png"));
+    bool ok = spread.grab().save(out.filePath(prefix + "compare-spread.png"));
     spread.SetView3D(true);
     QTest::qWait(1200);
-    ok = spread.grab().save(out.filePath("compare-spread-3d.png")) && ok;
+    ok = spread.grab().save(out.filePath(prefix + "compare-spread-3d.png")) && ok;
 
     TWeaponRaderChart radar;
     radar.resize(420, 320);
@@ -58,28 +60,33 @@ bool SaveComparison(const QDir& out)
     radar.SetOverlays(overlays);
     radar.show();
     QTest::qWait(1200);
-    return radar.grab().save(out.filePath("compare-radar.png")) && ok;
+    return radar.grab().save(out.filePath(prefix + "compare-radar.png")) && ok;
 }
 
 } // namespace
 
 // Writes spread-2d.png, spread-3d.png and radar.png into the given folder, and
 // the same charts with pinned setups over them as compare-spread.png,
-// compare-spread-3d.png and compare-radar.png.
+// compare-spread-3d.png and compare-radar.png; after "dark", the dark
+// appearance's as dark-*.png.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("."));
+    const bool dark = argc > 2 && qstrcmp(argv[2], "dark") == 0;
+    if (dark)
+        ApplyAppearance(TAppearance::Dark);
+    const QString prefix = dark ? "dark-" : "";
 
     TWeaponDamageSpreadChart spread;
     spread.resize(640, 400);
     spread.SetDiceData(2, 13, 3);
     spread.show();
     QTest::qWait(1200);
-    bool ok = spread.grab().save(out.filePath("spread-2d.png"));
+    bool ok = spread.grab().save(out.filePath(prefix + "spread-2d.png"));
     spread.SetView3D(true);
     QTest::qWait(1200);
-    ok = spread.grab().save(out.filePath("spread-3d.png")) && ok;
+    ok = spread.grab().save(out.filePath(prefix + "spread-3d.png")) && ok;
 
     TWeaponRaderChart radar;
     // Wide enough that "総合力" clears the gauge caption at the left edge.
@@ -92,8 +99,8 @@ int main(int argc, char** argv)
     radar.SetRaderChartData(data);
     radar.show();
     QTest::qWait(1200);
-    ok = radar.grab().save(out.filePath("radar.png")) && ok;
-    ok = SaveComparison(out) && ok;
+    ok = radar.grab().save(out.filePath(prefix + "radar.png")) && ok;
+    ok = SaveComparison(out, prefix, TColourScheme::For(radar.palette())) && ok;
 
     if (!ok)
         std::cerr << "could not write the pictures\n";

@@ -252,3 +252,43 @@ TEST(WeaponDataGrid, TabSeparatedText)
 }
 
 } // namespace
+
+TEST(WeaponDataGrid, ADarkPaletteDarkensEveryMeaningAndLightKeepsItsColours)
+{
+    const auto render = [](const QPalette& palette) {
+        TWeaponDataGrid grid;
+        grid.setPalette(palette);
+        grid.SetDamageTable(ConstantTable(12));
+        grid.SetHQDamgeLow(12);
+        grid.SetHQDamgeHigh(13);
+        grid.SetHQDamgeAve(11);
+        grid.resize(grid.sizeHint());
+        return grid.grab().toImage();
+    };
+    const QImage light = render(QPalette(QColor(0xEF, 0xEF, 0xEF)));
+    const QImage dark = render(QPalette(QColor(0x35, 0x35, 0x35)));
+    const QPoint equal(2 * 70 + 3, 16 + 5), below(2 * 70 + 3, 16 * 2 + 5),
+        above(2 * 70 + 3, 16 * 3 + 5), head(3, 16 * 4 + 5);
+    EXPECT_EQ(light.pixelColor(equal), White);
+    EXPECT_EQ(light.pixelColor(below), LightBlue);
+    EXPECT_EQ(light.pixelColor(above), LightRed);
+    EXPECT_EQ(light.pixelColor(head), QColor(0x00, 0x99, 0xFF));
+
+    for (const QPoint cell : {equal, below, above, head}) {
+        EXPECT_NE(dark.pixelColor(cell), light.pixelColor(cell)) << cell.x() << "," << cell.y();
+        EXPECT_LT(dark.pixelColor(cell).lightness(), 100) << cell.x() << "," << cell.y();
+    }
+    const QColor blue = dark.pixelColor(below), red = dark.pixelColor(above);
+    EXPECT_GT(blue.blue(), blue.red());
+    EXPECT_GT(red.red(), red.blue());
+    EXPECT_NE(dark.pixelColor(equal), blue);
+    EXPECT_NE(dark.pixelColor(equal), red);
+    // The level line stands out from the cells it separates, and "Low" is
+    // written in light pixels.
+    EXPECT_GT(dark.pixelColor(3, 16 * 4 - 1).lightness(), dark.pixelColor(head).lightness() + 60);
+    int bright = 0;
+    for (int x = 70 + 20; x < 70 + 50; ++x)
+        for (int y = 16 + 2; y < 16 + 14; ++y)
+            bright += qGray(dark.pixel(x, y)) > 160 ? 1 : 0;
+    EXPECT_GT(bright, 5);
+}
