@@ -1,5 +1,7 @@
 #include "app/OptionRecord.h"
 
+#include "app/Zoom.h"
+
 TOptionRecord ReadOptionRecord(const TIniFile& ini)
 {
     const TOptionRecord defaults;
@@ -23,4 +25,19 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     ini.WriteBool("SpreadChart", "3D", record.SpreadChart3D);
     ini.WriteString("Base", "DamageMethod", record.Base.DamageMethod);
     ini.WriteString("WeaponSpeed", "Method", record.WeaponSpeed.Method);
+}
+
+std::int32_t ReadZoomPercent(const TIniFile& ini)
+{
+    return SnapZoom(ini.ReadInteger("Base", "Zoom", ActualSizeZoom));
+}
+
+void WriteZoomPercent(std::int32_t percent, TIniFile& ini)
+{
+    const std::int32_t zoom = SnapZoom(percent);
+    // The file of someone who never zoomed keeps the keys it always had.
+    if (zoom == ActualSizeZoom && !ini.Value("Base", "Zoom")) {
+        return;
+    }
+    ini.WriteInteger("Base", "Zoom", zoom);
 }

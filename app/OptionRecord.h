@@ -40,3 +40,10 @@ struct TOptionRecord
 TOptionRecord ReadOptionRecord(const TIniFile& ini);
 // Writes all five keys, in the order Option.ini has always listed them.
 void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);
+
+// The window's zoom in percent, "Zoom" in the section "Base". It belongs to
+// the window rather than to the record the options dialog edits and undo
+// restores. A missing or unreadable value gives 100; any other is snapped
+// to the nearest zoom step. 100 is written only over a value already there.
+std::int32_t ReadZoomPercent(const TIniFile& ini);
+void WriteZoomPercent(std::int32_t percent, TIniFile& ini);

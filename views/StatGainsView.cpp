@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -160,6 +161,16 @@ QString TStatGainsView::CellText(int row, TColumn column) const
         break;
     }
     return {};
+}
+
+void TStatGainsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+        // The best row's bold font was taken from the old one.
+        Refill();
+    }
 }
 
 void TStatGainsView::Refill()

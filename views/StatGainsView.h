@@ -56,6 +56,10 @@ public:
     QString ToTabSeparatedText() const;
     void CopyToClipboard() const;
 
+protected:
+    // Rows follow the font, as the window's zoom sets it.
+    void changeEvent(QEvent* event) override;
+
 private:
     void Refill();
 

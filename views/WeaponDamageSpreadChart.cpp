@@ -631,7 +631,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_title = new QLabel("ダメージ分布図", this);
     m_title->setObjectName("SpreadChartTitle");
     m_title->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_title->setFont(GothicFont(12));
     QPalette blue = m_title->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     m_title->setPalette(blue);
@@ -658,8 +657,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_chart->setPlotAreaBackgroundBrush(Qt::white);
     m_chart->setPlotAreaBackgroundPen(QPen(Qt::black));
     m_chart->setPlotAreaBackgroundVisible(true);
-    // Room for half a label above the plot and beside its right edge.
-    m_chart->setMargins(QMargins(0, 8, 10, 0));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_chart->setAnimationDuration(ZoomAnimationMs);
 
@@ -669,12 +666,9 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     // that fit side by side.
     m_categoryAxis = new QCategoryAxis;
     m_valueAxis = new QCategoryAxis;
-    QFont axisFont = font();
-    axisFont.setPixelSize(11);
     for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
         axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         axis->setTruncateLabels(false);
-        axis->setLabelsFont(axisFont);
         axis->setLabelsBrush(Qt::black);
         axis->setLinePen(QPen(Qt::black));
         axis->setGridLinePen(QPen(Silver));
@@ -698,9 +692,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_view3DWidget->setObjectName("SpreadChart3DView");
     m_view3DWidget->OnReset = [this] { ResetView(); };
     m_view3DWidget->OnMenu = [this](QPoint at) { ShowCopyMenu(this, at); };
-    QFont labelFont = font();
-    labelFont.setPixelSize(11);
-    m_view3DWidget->setFont(labelFont);
     // The 3D picture follows the flat chart's ranges, so it redraws with them.
     for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
         connect(axis, &QValueAxis::rangeChanged, m_view3DWidget, qOverload<>(&QWidget::update));
@@ -715,9 +706,9 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_stack->addWidget(m_view3DWidget);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(2);
     layout->addWidget(m_title);
     layout->addWidget(m_stack, 1);
+    ApplyZoom();
 
     ResetView();
     m_chart->setAnimationOptions(QChart::SeriesAnimations | QChart::GridAxisAnimations);
@@ -728,6 +719,34 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
 }
 
 TWeaponDamageSpreadChart::~TWeaponDamageSpreadChart() = default;
+
+void TWeaponDamageSpreadChart::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    ApplyZoom();
+}
+
+int TWeaponDamageSpreadChart::Scaled(int pixels) const
+{
+    return static_cast<int>(std::lround(pixels * m_zoom));
+}
+
+void TWeaponDamageSpreadChart::ApplyZoom()
+{
+    m_title->setFont(GothicFont(Scaled(12)));
+    // Room for half a label above the plot and beside its right edge.
+    m_chart->setMargins(QMargins(0, Scaled(8), Scaled(10), 0));
+    QFont labelFont = font();
+    labelFont.setPixelSize(Scaled(11));
+    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis})
+        axis->setLabelsFont(labelFont);
+    m_view3DWidget->setFont(labelFont);
+    layout()->setSpacing(Scaled(2));
+    // The damage labels that fit side by side depend on their font.
+    UpdateDamageLabels();
+}
 
 void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t sides,
                                            std::int32_t bonus)

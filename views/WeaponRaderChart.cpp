@@ -3,7 +3,6 @@
 #include "views/CopyAction.h"
 #include "views/FloodFill.h"
 #include "weapons/NumberFormat.h"
-#include "weapons/RaderGeometry.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -63,11 +62,9 @@ private:
     std::vector<int> m_sums;
 };
 
-// Text on a white ground with its top-left corner at the given point.
-void DrawCaption(QPainter& painter, QPoint topLeft, const QString& text)
+// Text on a white ground in its box.
+void DrawCaption(QPainter& painter, const QRect& box, const QString& text)
 {
-    const QFontMetrics metrics = painter.fontMetrics();
-    const QRect box(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));
     painter.fillRect(box, Qt::white);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
 }
@@ -78,11 +75,63 @@ TWeaponRaderChart::TWeaponRaderChart(QWidget* parent) : QWidget(parent)
 {
     setObjectName("WeaponRaderChart");
     setAccessibleName(tr("Radar chart"));
-    setMinimumSize(300, 300);
-    resize(300, 300);
+    setMinimumSize(DesignSize());
+    resize(DesignSize());
     m_factors = ComputeRaderFactors(m_data);
     setAccessibleDescription(Summary());
     AddCopyAction(this, [this] { CopyToClipboard(); });
+}
+
+void TWeaponRaderChart::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    setMinimumSize(DesignSize());
+    updateGeometry();
+    update();
+}
+
+int TWeaponRaderChart::Scaled(int pixels) const
+{
+    return static_cast<int>(std::lround(pixels * m_zoom));
+}
+
+TRaderGeometry TWeaponRaderChart::Geometry(const TRaderFactors& factors,
+                                           const QFontMetrics& metrics) const
+{
+    return ComputeRaderGeometry(width(), height(), metrics.height(), factors, m_zoom);
+}
+
+QList<TWeaponRaderChart::TCaption> TWeaponRaderChart::Captions(const TRaderGeometry& g,
+                                                               const QFontMetrics& metrics) const
+{
+    const auto at = [&](QPoint topLeft, const QString& text) {
+        // Japanese glyphs come from a fallback font taller than the
+        // control's own; a box of the control's text height would clip them.
+        const int tall =
+            std::max(metrics.height(), metrics.size(Qt::TextSingleLine, text).height());
+        QRect box(topLeft, QSize(metrics.horizontalAdvance(text), tall));
+        box.moveTop(std::max(0, std::min(box.top(), height() - box.height())));
+        box.moveLeft(std::max(0, std::min(box.left(), width() - box.width())));
+        return TCaption{box, text};
+    };
+    const QString damage = "Damage";
+    return {at(ToQt(g.SpeedLabel), "Speed"),
+            at(ToQt(g.OverallLabel), QString("総合力：%1").arg(OverallPercent(m_factors))),
+            at({g.DamageLabelRight - metrics.horizontalAdvance(damage), g.DamageLabelTop}, damage),
+            at(ToQt(g.BurstLabel), "爆発力"), at(ToQt(g.SteadyLabel), "安定力")};
+}
+
+QList<QRect> TWeaponRaderChart::CaptionRects() const
+{
+    // Measured on a picture, as the panel draws on one.
+    const QImage picture(1, 1, QImage::Format_RGB32);
+    const QFontMetrics metrics(font(), &picture);
+    QList<QRect> rects;
+    for (const TCaption& caption : Captions(Geometry(m_factors, metrics), metrics))
+        rects << caption.Box;
+    return rects;
 }
 
 void TWeaponRaderChart::SetRaderChartData(const TRaderChartData& data)
@@ -137,17 +186,16 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     painter.setFont(font());
     const QColor textColour = palette().color(QPalette::WindowText);
     const QFontMetrics metrics = painter.fontMetrics();
-    const TRaderGeometry g = ComputeRaderGeometry(w, h, metrics.height(), m_factors);
+    const TRaderGeometry g = Geometry(m_factors, metrics);
+    const QList<TCaption> captions = Captions(g, metrics);
 
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
     painter.drawPolygon(QPolygon({ToQt(g.T), ToQt(g.L), ToQt(g.R)}));
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.SpeedLabel), "Speed");
-    const QString damage = "Damage";
-    DrawCaption(painter, {g.DamageLabelRight - metrics.horizontalAdvance(damage), g.DamageLabelTop},
-                damage);
+    DrawCaption(painter, captions[0].Box, captions[0].Text);
+    DrawCaption(painter, captions[2].Box, captions[2].Text);
 
     painter.setPen(QColor(0, 0, 255));
     painter.setBrush(Qt::white);
@@ -167,7 +215,7 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     // After the fill, which their lines would otherwise bound.
     std::vector<TRaderGeometry> pins;
     for (const TChartOverlay& overlay : m_overlays) {
-        pins.push_back(ComputeRaderGeometry(w, h, metrics.height(), overlay.Factors));
+        pins.push_back(Geometry(overlay.Factors, metrics));
         const TRaderGeometry& pin = pins.back();
         painter.setPen(QPen(overlay.Colour, 2));
         painter.setBrush(Qt::NoBrush);
@@ -175,11 +223,8 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     }
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.OverallLabel),
-                QString("総合力：%1").arg(OverallPercent(m_factors)));
-
-    DrawCaption(painter, {8, 5}, "爆発力");
-    DrawCaption(painter, {8, h - 5 - metrics.height()}, "安定力");
+    for (const int k : {1, 3, 4})
+        DrawCaption(painter, captions[k].Box, captions[k].Text);
 
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
@@ -195,16 +240,16 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     // the red bar is.
     for (std::size_t k = 0; k < pins.size(); ++k) {
         const int y = std::clamp(pins[k].BarTop, g.GaugeTop, g.GaugeBottom);
-        painter.setPen(QPen(m_overlays[k].Colour, 2));
-        painter.drawLine(g.GaugeRight + 3, y, g.GaugeRight + 8, y);
+        painter.setPen(QPen(m_overlays[k].Colour, Scaled(2)));
+        painter.drawLine(g.GaugeRight + Scaled(3), y, g.GaugeRight + Scaled(8), y);
     }
 
     if (!m_overlays.isEmpty()) {
         // The spread chart's legend size, so the pins read alike on both.
         QFont small = font();
-        small.setPixelSize(11);
+        small.setPixelSize(Scaled(11));
         TOverlayLegend legend = LayOutOverlayLegend(m_overlays, small, w * 9 / 20);
-        const QRect area(g.GaugeRight + 10, 0, w - g.GaugeRight - 10, h);
+        const QRect area(g.GaugeRight + Scaled(10), 0, w - g.GaugeRight - Scaled(10), h);
         PlaceOverlayLegend(legend, area, TInkCount(image));
         DrawOverlayLegend(painter, legend, small);
         if (placed)

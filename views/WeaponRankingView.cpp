@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -199,7 +200,6 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
     rows->hide();
     // Fixed heights spare the view from measuring every row of a long table.
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
 
     QHeaderView* head = horizontalHeader();
     head->setSectionsClickable(true);
@@ -207,6 +207,35 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
     head->setSortIndicatorShown(true);
     head->setHighlightSections(false);
     head->setStretchLastSection(false);
+    FitToFont();
+    UpdateSortIndicator();
+    connect(head, &QHeaderView::sectionClicked, this, &TWeaponRankingView::HeaderClicked);
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_restoring) {
+            return;
+        }
+        m_filteredOutSlot = 0;
+        if (const int slot = SelectedSlot(); slot != 0) {
+            emit WeaponChosen(slot);
+        }
+    });
+
+    AddCopyAction(this, [this] { CopyToClipboard(); });
+}
+
+void TWeaponRankingView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FitToFont();
+    }
+}
+
+void TWeaponRankingView::FitToFont()
+{
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    QHeaderView* head = horizontalHeader();
     const QFontMetrics metrics = fontMetrics();
     const QFontMetrics headMetrics = head->fontMetrics();
     for (int i = 0; i < RankColumnCount; ++i) {
@@ -222,20 +251,6 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
             12;
         head->resizeSection(i, std::max(contents, caption) + 6);
     }
-    UpdateSortIndicator();
-    connect(head, &QHeaderView::sectionClicked, this, &TWeaponRankingView::HeaderClicked);
-
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (m_restoring) {
-            return;
-        }
-        m_filteredOutSlot = 0;
-        if (const int slot = SelectedSlot(); slot != 0) {
-            emit WeaponChosen(slot);
-        }
-    });
-
-    AddCopyAction(this, [this] { CopyToClipboard(); });
 }
 
 TWeaponRankingView::~TWeaponRankingView() = default;

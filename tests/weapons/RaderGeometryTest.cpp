@@ -136,8 +136,10 @@ TEST(RaderGauge, FrameFollowsTheTextHeight)
     EXPECT_EQ(g.BarTop, 61); // 25 + 3600 / 100
     // Tall: apex at trunc(205 - 160) = 45.
     EXPECT_EQ(g.SpeedLabel, (TRaderPoint{160, 45 - 17 - 5}));
-    EXPECT_EQ(g.OverallLabel, (TRaderPoint{g.L.X, g.L.Y + 5}));
-    EXPECT_EQ(g.DamageLabelRight, g.R.X);
+    // The base's corners lie outside a tall panel (-13 and 333); the captions
+    // under them stay inside it.
+    EXPECT_EQ(g.OverallLabel, (TRaderPoint{0, g.L.Y + 5}));
+    EXPECT_EQ(g.DamageLabelRight, 320);
 }
 
 TEST(RaderOverall, PrintedPercentTruncates)
