@@ -738,10 +738,8 @@ void TMainForm::ApplyZoom(double ratio)
     if (m_zoom != ActualSizeZoom) {
         minimum = minimum.expandedTo(minimumSizeHint());
     }
+    // A window smaller than its minimum grows to it.
     setMinimumSize(minimum);
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        resize(size().expandedTo(minimum));
-    }
 }
 
 void TMainForm::SetUrlOpener(std::function<bool(const QUrl&)> opener)
