@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QStringList>
+#include <QStyle>
 
 #include <algorithm>
 #include <array>
@@ -238,6 +239,8 @@ void TWeaponRankingView::FitToFont()
     QHeaderView* head = horizontalHeader();
     const QFontMetrics metrics = fontMetrics();
     const QFontMetrics headMetrics = head->fontMetrics();
+    const int textMargins =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
     for (int i = 0; i < RankColumnCount; ++i) {
         const TColumnInfo& info = Columns[static_cast<std::size_t>(i)];
         // Texts are left-aligned against the cell's margins and would be
@@ -249,7 +252,11 @@ void TWeaponRankingView::FitToFont()
             headMetrics.horizontalAdvance(
                 m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) +
             12;
-        head->resizeSection(i, std::max(contents, caption) + 6);
+        // Never narrower than the figure inside the cell's own margins, which
+        // stay the same when a larger font takes the caption's slack.
+        head->resizeSection(
+            i, std::max(std::max(contents, caption) + 6,
+                        metrics.horizontalAdvance(QString::fromLatin1(info.Sample)) + textMargins));
     }
 }
 
