@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <cmath>
-#include <iterator>
 #include <ostream>
 
 void PrintTo(const TRaderPoint& p, std::ostream* os)
@@ -149,45 +148,35 @@ struct CaptionCase
     const char* Name;
     int Size, TextHeight;
     double Scale;
-    // Apex and base, the tops of "Speed" and of the captions under the base,
-    // the gauge's frame and the top of "安定力".
-    int ApexY, BaseY, SpeedTop, BelowBaseTop, GaugeLeft, GaugeRight, GaugeTop, GaugeBottom,
-        SteadyTop;
+    // Apex, base, tops of "Speed" and of the captions under the base, the
+    // gauge's frame left, right, top and bottom, top of "安定力".
+    std::array<int, 9> Expected;
 };
-void PrintTo(const CaptionCase& c, std::ostream* os)
-{
-    *os << c.Name;
-}
 
 class RaderCaptions : public testing::TestWithParam<CaptionCase>
 {
 };
 
-// Square panels: apex at the margin, base the margin above the bottom.
 TEST_P(RaderCaptions, StayInsideThePanelAndScaleWithTheZoom)
 {
     const CaptionCase& c = GetParam();
     const TRaderGeometry g =
         ComputeRaderGeometry(c.Size, c.Size, c.TextHeight, TRaderFactors{0, 0, 0, 0}, c.Scale);
-    const int actual[] = {g.T.Y,        g.L.Y,      g.SpeedLabel.Y, g.OverallLabel.Y, g.GaugeLeft,
-                          g.GaugeRight, g.GaugeTop, g.GaugeBottom,  g.SteadyLabel.Y};
-    const int expected[] = {c.ApexY,      c.BaseY,    c.SpeedTop,    c.BelowBaseTop, c.GaugeLeft,
-                            c.GaugeRight, c.GaugeTop, c.GaugeBottom, c.SteadyTop};
-    EXPECT_TRUE(std::equal(std::begin(actual), std::end(actual), std::begin(expected)));
+    EXPECT_EQ((std::array<int, 9>{g.T.Y, g.L.Y, g.SpeedLabel.Y, g.OverallLabel.Y, g.GaugeLeft,
+                                  g.GaugeRight, g.GaugeTop, g.GaugeBottom, g.SteadyLabel.Y}),
+              c.Expected);
     EXPECT_EQ(g.DamageLabelTop, g.OverallLabel.Y);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Fonts, RaderCaptions,
     testing::Values(
-        // The design: "Speed" 20 - 14 - 5 = 1 from the top, the base's
-        // captions 5 below it, 1 above the bottom.
-        CaptionCase{"DesignFont", 300, 14, 1.0, 20, 280, 1, 285, 15, 25, 22, 278, 281},
-        // A font taller than the margin widens it to 24 + 2; "Speed" stops
-        // at the top edge and the base's captions at the bottom edge.
-        CaptionCase{"TallFont", 300, 24, 1.0, 26, 274, 0, 276, 15, 25, 32, 268, 271},
+        // The design: "Speed" 20 - 14 - 5 = 1 from the top, the base's captions 5 below it.
+        CaptionCase{"DesignFont", 300, 14, 1.0, {20, 280, 1, 285, 15, 25, 22, 278, 281}},
+        // A font taller than the margin widens it to 24 + 2, the captions meet the edges.
+        CaptionCase{"TallFont", 300, 24, 1.0, {26, 274, 0, 276, 15, 25, 32, 268, 271}},
         // 200 %: margins, gaps and the gauge doubled.
-        CaptionCase{"Zoom200", 600, 34, 2.0, 40, 560, 0, 566, 30, 50, 50, 550, 556}),
+        CaptionCase{"Zoom200", 600, 34, 2.0, {40, 560, 0, 566, 30, 50, 50, 550, 556}}),
     [](const testing::TestParamInfo<CaptionCase>& info) { return info.param.Name; });
 
 TEST(RaderOverall, PrintedPercentTruncates)
