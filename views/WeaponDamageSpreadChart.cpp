@@ -758,7 +758,10 @@ void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t side
     QList<int> filled;
     const auto& bars = m_spread.Bars();
     for (int k = 0; k < TDamageSpread::BarCount; ++k) {
-        m_barSet->replace(k, bars[k]);
+        // Each replacement lays all 60 bars out again, whether shown or not:
+        // a quarter of a weapon click's work when every bar was replaced.
+        if (m_barSet->at(k) != bars[k])
+            m_barSet->replace(k, bars[k]);
         if (bars[k] > 0)
             filled << k;
     }
