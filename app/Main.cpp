@@ -736,6 +736,8 @@ void TMainForm::ApplyZoom(double ratio)
     // screens it was made for; a larger zoom needs what the layout asks.
     QSize minimum = DesignMinimumSize;
     if (m_zoom != ActualSizeZoom) {
+        // The layouts learn the new fonts' sizes from posted requests.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         minimum = minimum.expandedTo(minimumSizeHint());
     }
     // A window smaller than its minimum grows to it.
