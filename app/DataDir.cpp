@@ -34,3 +34,10 @@ bool IsInstalledLayout(const QString& applicationDirPath)
 {
     return !HoldsTable(applicationDirPath) && HoldsTable(InstalledDataDir(applicationDirPath));
 }
+
+QStringList UserGuidePlaces(const QString& applicationDirPath)
+{
+    const QDir dir(applicationDirPath);
+    return {QDir::cleanPath(dir.filePath(QStringLiteral("../share/doc/quillmarch/README.md"))),
+            QDir::cleanPath(dir.filePath(QStringLiteral("../README.md")))};
+}

@@ -2,11 +2,13 @@
 
 #include "app/Appearance.h"
 #include "app/AtomicFile.h"
+#include "app/DataDir.h"
 #include "app/ErrorText.h"
 #include "app/FormulaCheck.h"
 #include "app/Language.h"
 #include "app/Messages.h"
 #include "app/UOptionDlg.h"
+#include "app/Zoom.h"
 #include "expr/Exception.h"
 #include "views/ChartOverlay.h"
 #include "views/ColourScheme.h"
@@ -26,10 +28,12 @@
 #include "weapons/Working.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -56,6 +60,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUndoStack>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -68,6 +73,8 @@
 #include <optional>
 
 namespace {
+
+const QSize DesignMinimumSize(635, 350);
 
 QString General(double value)
 {
@@ -278,7 +285,8 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     }
     setWindowTitle(tr("Quillmarch"));
     resize(832, 478);
-    setMinimumSize(635, 350);
+    setMinimumSize(DesignMinimumSize);
+    m_userGuidePlaces = UserGuidePlaces(QCoreApplication::applicationDirPath());
     CreateControls();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         setGeometry(DefaultWindowRect(size(), minimumSize(), screen->availableGeometry()));
@@ -288,6 +296,8 @@ TMainForm::TMainForm(const QString& dataDir, const QString& configDir, bool sett
     m_calculator = std::make_unique<TWeaponDamges>(m_stats);
     RunShowingErrors([this] { m_weaponListView->LoadWeapons(m_dataDir); });
     m_finder->SetTypeIcons(m_weaponListView->TypeIcons());
+    // Before the window's place, which must leave the zoomed layout its room.
+    SetZoom(m_optionStore.LoadedZoom());
     RestorePlacement(m_optionStore.LoadedPlacement());
     ApplyOptions();
     RestorePins();
@@ -349,6 +359,12 @@ void TMainForm::RetranslateUi()
     action("MenuOptionItem", tr("Option"));
     action("ActionFind", tr("Find weapon"));
     action("ActionPin", tr("Pin"));
+    action("ActionZoomIn", tr("拡大"));
+    action("ActionZoomOut", tr("縮小"));
+    action("ActionActualSize", tr("実際のサイズ"));
+    action("ActionNextPage", tr("次のページ"));
+    action("ActionPreviousPage", tr("前のページ"));
+    action("ActionUserGuide", tr("ユーザーガイド"));
     m_pinAction->setToolTip(tr("今の武器とステータスを比較用にピン留め（Ctrl+D、6つまで）"));
     const auto menu = [this](const char* name, const QString& words) {
         if (auto* item = findChild<QMenu*>(QLatin1String(name))) {
@@ -358,12 +374,15 @@ void TMainForm::RetranslateUi()
     menu("MenuFile", tr("File"));
     menu("MenuEdit", tr("Edit"));
     menu("MenuOption", tr("Option"));
+    menu("MenuView", tr("View"));
+    menu("MenuHelp", tr("Help"));
     m_weaponDataGrid->setToolTip(tr("白：HQと同程度 薄青：HQより下 薄赤：HQより上"));
     m_spreadChart->setToolTip(tr("左Dクリック：標準位置 左ドラッグ：ズーム 右ドラッグ：移動"));
     const QStringList tabs = {tr("MagicDamages"), tr("SpreadChart"), tr("WeaponSpeed"),
                               tr("RaderChart"),   tr("Ranking"),     tr("Compare")};
     for (int i = 0; i < tabs.size() && i < m_pageControl->count(); ++i) {
         m_pageControl->setTabText(i, tabs[i]);
+        action(QStringLiteral("ActionPage%1").arg(i + 1).toLatin1().constData(), tabs[i]);
     }
     // The figures' own words (tooltips, the next swing, the grids' captions)
     // are chosen when they are drawn; the status bar's last explanation was
@@ -563,11 +582,18 @@ void TMainForm::CreateControls()
     pasteSetup->setObjectName(QStringLiteral("ActionPasteSetup"));
     pasteSetup->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     connect(pasteSetup, &QAction::triggered, this, &TMainForm::PasteSetupClick);
+    QMenu* viewMenu = CreateViewMenu();
     auto* optionMenu = menuBar()->addMenu(tr("Option"));
     optionMenu->setObjectName(QStringLiteral("MenuOption"));
     QAction* optionAction = optionMenu->addAction(tr("Option"));
     optionAction->setObjectName(QStringLiteral("MenuOptionItem"));
     connect(optionAction, &QAction::triggered, this, &TMainForm::OptionClick);
+    auto* helpMenu = menuBar()->addMenu(tr("Help"));
+    helpMenu->setObjectName(QStringLiteral("MenuHelp"));
+    QAction* guideAction = helpMenu->addAction(tr("ユーザーガイド"));
+    guideAction->setObjectName(QStringLiteral("ActionUserGuide"));
+    guideAction->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(guideAction, &QAction::triggered, this, &TMainForm::UserGuideClick);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -575,6 +601,7 @@ void TMainForm::CreateControls()
     layout->setSpacing(0);
 
     auto* top = new QWidget(central);
+    m_topPanel = top;
     top->setObjectName(QStringLiteral("PanelTop"));
     top->setFixedHeight(65);
     auto* topLayout = new QHBoxLayout(top);
@@ -693,6 +720,172 @@ void TMainForm::CreateControls()
     setCentralWidget(central);
     // Made at once, so that the first message does not shift the pages.
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    CreatePageActions(viewMenu);
+}
+
+QMenu* TMainForm::CreateViewMenu()
+{
+    QMenu* menu = menuBar()->addMenu(tr("View"));
+    menu->setObjectName(QStringLiteral("MenuView"));
+    m_zoomInAction = menu->addAction(tr("拡大"));
+    m_zoomInAction->setObjectName(QStringLiteral("ActionZoomIn"));
+    // Ctrl+= is the plus key without Shift on most keyboards.
+    m_zoomInAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    connect(m_zoomInAction, &QAction::triggered, this, [this] { SetZoom(ZoomInStep(m_zoom)); });
+    m_zoomOutAction = menu->addAction(tr("縮小"));
+    m_zoomOutAction->setObjectName(QStringLiteral("ActionZoomOut"));
+    m_zoomOutAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    connect(m_zoomOutAction, &QAction::triggered, this, [this] { SetZoom(ZoomOutStep(m_zoom)); });
+    QAction* actualSize = menu->addAction(tr("実際のサイズ"));
+    actualSize->setObjectName(QStringLiteral("ActionActualSize"));
+    actualSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(actualSize, &QAction::triggered, this, [this] { SetZoom(ActualSizeZoom); });
+    return menu;
+}
+
+// The pages by number, and round them in order, from wherever the focus is:
+// the tab widget's own Ctrl+Tab works only while the focus is inside it.
+void TMainForm::CreatePageActions(QMenu* viewMenu)
+{
+    viewMenu->addSeparator();
+    for (int index = 0; index < m_pageControl->count(); ++index) {
+        QAction* page = viewMenu->addAction(m_pageControl->tabText(index));
+        page->setObjectName(QStringLiteral("ActionPage%1").arg(index + 1));
+        if (index < 9) {
+            page->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + index)));
+        }
+        connect(page, &QAction::triggered, this, [this, index] {
+            if (m_pageControl->isTabEnabled(index)) {
+                m_pageControl->setCurrentIndex(index);
+            }
+        });
+    }
+    viewMenu->addSeparator();
+    QAction* next = viewMenu->addAction(tr("次のページ"));
+    next->setObjectName(QStringLiteral("ActionNextPage"));
+    next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    connect(next, &QAction::triggered, this, [this] { StepPage(1); });
+    QAction* previous = viewMenu->addAction(tr("前のページ"));
+    previous->setObjectName(QStringLiteral("ActionPreviousPage"));
+    // Shift+Tab arrives as Backtab, from some keyboards as Tab with Shift.
+    previous->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    connect(previous, &QAction::triggered, this, [this] { StepPage(-1); });
+}
+
+void TMainForm::StepPage(int step)
+{
+    const int count = m_pageControl->count();
+    int index = m_pageControl->currentIndex();
+    for (int tried = 0; tried < count; ++tried) {
+        index = (index + step + count) % count;
+        if (m_pageControl->isTabEnabled(index) && m_pageControl->isTabVisible(index)) {
+            m_pageControl->setCurrentIndex(index);
+            return;
+        }
+    }
+}
+
+void TMainForm::SetZoom(int percent)
+{
+    const int zoom = SnapZoom(percent);
+    if (zoom != m_zoom) {
+        const double ratio = static_cast<double>(zoom) / m_zoom;
+        m_zoom = zoom;
+        ApplyZoom(ratio);
+    }
+    m_zoomInAction->setEnabled(m_zoom < ZoomSteps.back());
+    m_zoomOutAction->setEnabled(m_zoom > ZoomSteps.front());
+}
+
+void TMainForm::ApplyZoom(double ratio)
+{
+    const double zoom = m_zoom / 100.0;
+    const auto scaled = [zoom](int pixels) { return static_cast<int>(std::lround(pixels * zoom)); };
+
+    // Only the size is set, so every other property still comes from the
+    // desktop; at 100 % nothing is, and the window is as it always was. The
+    // menus stay at the desktop's size, as the controls of the zoom itself.
+    QFont font;
+    if (m_zoom != ActualSizeZoom) {
+        const QFont desktop = QApplication::font();
+        if (desktop.pointSizeF() > 0) {
+            font.setPointSizeF(desktop.pointSizeF() * zoom);
+        } else {
+            font.setPixelSize(scaled(desktop.pixelSize()));
+        }
+    }
+    centralWidget()->setFont(font);
+    statusBar()->setFont(font);
+
+    m_weaponListView->SetZoom(zoom);
+    m_weaponDataGrid->SetZoom(zoom);
+    m_weaponDataGrid->FitColumns();
+    m_weaponSpeedGrid->SetZoom(zoom);
+    m_spreadChart->SetZoom(zoom);
+    m_raderChart->SetZoom(zoom);
+    m_sweepChart->SetZoom(zoom);
+
+    m_topPanel->setFixedHeight(scaled(65));
+    if (auto* weaponBox = findChild<QWidget*>(QStringLiteral("PanelWeapon"))) {
+        weaponBox->setMinimumWidth(scaled(200));
+    }
+    for (QLabel* figure : {m_labelHQLow, m_labelHQHigh, m_labelHQAve}) {
+        figure->setMinimumWidth(scaled(30));
+    }
+    for (QSpinBox* spin : {m_spinEditSTR, m_spinEditTactics, m_spinEditAnatomy,
+                           m_spinEditLumberjack, m_spinEditDEX, m_spinEditInt}) {
+        spin->setMinimumWidth(scaled(52));
+    }
+    m_sweepChart->setMinimumHeight(scaled(320));
+    const QList<int> sizes = m_splitter->sizes();
+    if (sizes.size() == 2) {
+        const int list = static_cast<int>(std::lround(sizes[0] * ratio));
+        m_splitter->setSizes({list, std::max(1, sizes[0] + sizes[1] - list)});
+    }
+
+    // The design's minimum leaves the top strip its room at 100 % on the
+    // screens it was made for; a larger zoom needs what the layout asks.
+    QSize minimum = DesignMinimumSize;
+    if (m_zoom != ActualSizeZoom) {
+        // The layouts learn the new fonts' sizes from posted requests.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        minimum = minimum.expandedTo(minimumSizeHint());
+    }
+    // A window smaller than its minimum grows to it.
+    setMinimumSize(minimum);
+}
+
+void TMainForm::SetUrlOpener(std::function<bool(const QUrl&)> opener)
+{
+    m_openUrl = std::move(opener);
+}
+
+void TMainForm::SetUserGuidePlaces(const QStringList& places)
+{
+    m_userGuidePlaces = places;
+}
+
+void TMainForm::UserGuideClick()
+{
+    for (const QString& place : m_userGuidePlaces) {
+        if (!QFileInfo(place).isFile()) {
+            continue;
+        }
+        const QUrl url = QUrl::fromLocalFile(place);
+        if (!(m_openUrl ? m_openUrl(url) : QDesktopServices::openUrl(url))) {
+            ShowMessage(
+                tr("ユーザーガイドを開けませんでした: %1").arg(QDir::toNativeSeparators(place)));
+        }
+        return;
+    }
+    QStringList places;
+    for (const QString& place : m_userGuidePlaces) {
+        places << QDir::toNativeSeparators(place);
+    }
+    ShowMessage(tr("ユーザーガイド（README.md）が見つかりません。探した場所:") + QLatin1Char('\n') +
+                places.join(QLatin1Char('\n')));
 }
 
 // The table, the gains and the sweep each at their natural height, one
@@ -862,7 +1055,7 @@ void TMainForm::SaveOptions()
     if (m_profileIndex >= 0) {
         profiles.Current = m_profiles[static_cast<std::size_t>(m_profileIndex)].Name;
     }
-    RunShowingErrors([&] { m_optionStore.Save(m_option, Placement(), pinKeys, profiles); });
+    RunShowingErrors([&] { m_optionStore.Save(m_option, Placement(), pinKeys, profiles, m_zoom); });
 }
 
 void TMainForm::ApplyOptions()

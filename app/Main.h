@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -20,11 +21,13 @@
 QT_BEGIN_NAMESPACE
 class QComboBox;
 class QLabel;
+class QMenu;
 class QSpinBox;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
 class QUndoStack;
+class QUrl;
 QT_END_NAMESPACE
 
 class TSetupCompareView;
@@ -47,6 +50,7 @@ class TWeaponSpeedGrid;
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
+    Q_PROPERTY(int Zoom READ Zoom WRITE SetZoom)
 
 public:
     // `dataDir` holds WData.csv, the icons and (usually) Option.ini.
@@ -136,6 +140,23 @@ public:
     // the question, returns the answer. Empty restores the message box.
     void SetFormulaQuestionAsker(std::function<bool(const QString& question)> asker);
 
+    // The window's zoom in percent, one of ZoomSteps, kept in Option.ini.
+    int Zoom() const { return m_zoom; }
+    // Snaps `percent` to a step and scales the fonts, every view and the
+    // window's fixed sizes with it; the window grows where the new size
+    // needs more room than it has. "Zoom in" and "Zoom out" grey at the ends.
+    void SetZoom(int percent);
+
+    // F1: opens the user guide, the first of its places that holds it, in
+    // the desktop's viewer; when none does, a message names the places.
+    void UserGuideClick();
+    // Replaces the desktop's opener: gets the guide's address and tells
+    // whether it opened. Empty restores QDesktopServices::openUrl.
+    void SetUrlOpener(std::function<bool(const QUrl& url)> opener);
+    // Where the guide is looked for, in order; UserGuidePlaces of the
+    // executable's folder unless set.
+    void SetUserGuidePlaces(const QStringList& places);
+
 protected:
     // Retranslates at a change of language. The pins' colours are chosen
     // here for the palette, so a desktop that turns dark or light while the
@@ -178,6 +199,13 @@ private:
     QWidget* CreateStatBox();
     QWidget* CreateProfileBox();
     QWidget* CreateComparePage();
+    // "Zoom in", "Zoom out" and "Actual size", then a line per page.
+    QMenu* CreateViewMenu();
+    void CreatePageActions(QMenu* viewMenu);
+    // Scales everything the zoom touches; `ratio` is new zoom / old zoom.
+    void ApplyZoom(double ratio);
+    // One page forward (1) or back (-1), round the end, over enabled pages.
+    void StepPage(int step);
     QSpinBox* CreateSpinEdit(const QString& name, int maximum, TStat stat);
 
     void RestorePlacement(const std::optional<TWindowPlacement>& placement);
@@ -252,8 +280,14 @@ private:
     // The language is set once the window is whole; a change before has
     // nothing to retranslate.
     bool m_constructed = false;
+    int m_zoom = 100;
+    std::function<bool(const QUrl&)> m_openUrl;
+    QStringList m_userGuidePlaces;
 
     QSplitter* m_splitter = nullptr;
+    QWidget* m_topPanel = nullptr;
+    QAction* m_zoomInAction = nullptr;
+    QAction* m_zoomOutAction = nullptr;
     TWeaponFinder* m_finder = nullptr;
     TWeaponListView* m_weaponListView = nullptr;
     QTabWidget* m_pageControl = nullptr;

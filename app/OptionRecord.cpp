@@ -1,5 +1,7 @@
 #include "app/OptionRecord.h"
 
+#include "app/Zoom.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -75,4 +77,19 @@ void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini)
     if (record.Appearance != TAppearance::System || ini.Value("Base", "Appearance")) {
         ini.WriteString("Base", "Appearance", NameOf(record.Appearance));
     }
+}
+
+std::int32_t ReadZoomPercent(const TIniFile& ini)
+{
+    return SnapZoom(ini.ReadInteger("Base", "Zoom", ActualSizeZoom));
+}
+
+void WriteZoomPercent(std::int32_t percent, TIniFile& ini)
+{
+    const std::int32_t zoom = SnapZoom(percent);
+    // The file of someone who never zoomed keeps the keys it always had.
+    if (zoom == ActualSizeZoom && !ini.Value("Base", "Zoom")) {
+        return;
+    }
+    ini.WriteInteger("Base", "Zoom", zoom);
 }

@@ -54,3 +54,10 @@ TOptionRecord ReadOptionRecord(const TIniFile& ini);
 // Writes the five keys Option.ini has always listed, in their order, then
 // the language and the appearance, each only once the file has chosen one.
 void WriteOptionRecord(const TOptionRecord& record, TIniFile& ini);
+
+// The window's zoom in percent, "Zoom" in the section "Base". It belongs to
+// the window rather than to the record the options dialog edits and undo
+// restores. A missing or unreadable value gives 100; any other is snapped
+// to the nearest zoom step. 100 is written only over a value already there.
+std::int32_t ReadZoomPercent(const TIniFile& ini);
+void WriteZoomPercent(std::int32_t percent, TIniFile& ini);

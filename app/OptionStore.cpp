@@ -71,9 +71,13 @@ TOptionRecord TOptionStore::Load()
 QString TOptionStore::Save(const TOptionRecord& record,
                            const std::optional<TWindowPlacement>& placement,
                            const std::optional<std::vector<std::string>>& pinKeys,
-                           const std::optional<TProfileBook>& profiles)
+                           const std::optional<TProfileBook>& profiles,
+                           const std::optional<std::int32_t>& zoomPercent)
 {
     WriteOptionRecord(record, m_ini);
+    if (zoomPercent) {
+        WriteZoomPercent(*zoomPercent, m_ini);
+    }
     if (placement) {
         WriteWindowPlacement(*placement, m_ini);
     }

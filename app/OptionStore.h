@@ -44,6 +44,8 @@ public:
     std::vector<std::string> LoadedPinKeys() const { return ReadPinKeys(m_ini); }
     // The named profiles as the file last read left them.
     TProfileBook LoadedProfiles() const { return ReadProfiles(m_ini); }
+    // The window's zoom in percent as the file last read left it.
+    std::int32_t LoadedZoom() const { return ReadZoomPercent(m_ini); }
 
     // Writes the settings (WriteOptionRecord) through a new file that then replaces the old one,
     // so a failed write leaves the old file whole; keeps the other lines of
@@ -54,7 +56,8 @@ public:
     QString Save(const TOptionRecord& record,
                  const std::optional<TWindowPlacement>& placement = std::nullopt,
                  const std::optional<std::vector<std::string>>& pinKeys = std::nullopt,
-                 const std::optional<TProfileBook>& profiles = std::nullopt);
+                 const std::optional<TProfileBook>& profiles = std::nullopt,
+                 const std::optional<std::int32_t>& zoomPercent = std::nullopt);
 
     // The file Load read, empty when there was none.
     QString LoadedFrom() const { return m_loadedFrom; }

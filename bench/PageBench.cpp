@@ -11,13 +11,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 // What the user waits for after a click on a weapon until the page shown is
 // painted again: the window's own recalculation through the list's signal,
 // then a synchronous repaint of the page, in a real main window. Runs
-// itself twice, offscreen at 100 % and at 200 %, since the screen's scale is
-// fixed once the application exists, and prints one table.
+// itself twice, offscreen at the window's zoom of 100 % and of 200 % (View >
+// Zoom in, whose fonts and cells the pages then paint), each in a fresh
+// process so that neither inherits the other's caches, and prints one table.
 namespace {
 
 constexpr int Passes = 5;
@@ -36,7 +38,7 @@ struct TPageTimes
 
 // One line per page, tab-separated: name, median and worst, the repaint's
 // own median in milliseconds, and the page's size.
-int Measure(int argc, char** argv)
+int Measure(int argc, char** argv, int zoom)
 {
     QApplication app(argc, argv);
     QTemporaryDir dataDir;
@@ -46,6 +48,7 @@ int Measure(int argc, char** argv)
         return 1;
     }
     TMainForm form(dataDir.path(), dataDir.path());
+    form.SetZoom(zoom);
     form.show();
     QApplication::processEvents();
     auto* list = form.findChild<TWeaponListView*>(QStringLiteral("WeaponListView"));
@@ -88,15 +91,15 @@ int Measure(int argc, char** argv)
     return 0;
 }
 
-QList<TPageTimes> RunAt(const char* program, const QString& scale, QString* pageSize)
+QList<TPageTimes> RunAt(const char* program, int zoom, QString* pageSize)
 {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QString::fromLocal8Bit(program), {QString::fromLatin1(MeasureArgument)});
+    child.start(QString::fromLocal8Bit(program),
+                {QString::fromLatin1(MeasureArgument), QString::number(zoom)});
     if (!child.waitForFinished(-1) || child.exitCode() != 0)
         return {};
     QList<TPageTimes> times;
@@ -121,20 +124,22 @@ bool Met(const TPageTimes& t)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && qstrcmp(argv[1], MeasureArgument) == 0)
-        return Measure(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], MeasureArgument) == 0)
+        return Measure(argc, argv, std::atoi(argv[2]));
 
     QCoreApplication app(argc, argv);
     QString pageSize;
-    const QList<TPageTimes> single = RunAt(argv[0], QStringLiteral("1"), &pageSize);
-    const QList<TPageTimes> twice = RunAt(argv[0], QStringLiteral("2"), &pageSize);
+    QString largePageSize;
+    const QList<TPageTimes> single = RunAt(argv[0], 100, &pageSize);
+    const QList<TPageTimes> twice = RunAt(argv[0], 200, &largePageSize);
     if (single.isEmpty() || single.size() != twice.size()) {
         std::fprintf(stderr, "PageBench: a measuring run failed\n");
         return 1;
     }
     QTextStream out(stdout);
     out << "Weapon click to repainted page, each bundled weapon clicked " << Passes
-        << " times per page, radar page " << pageSize << " logical pixels:\n\n"
+        << " times per page, radar page " << pageSize << " pixels at 100 %, " << largePageSize
+        << " at 200 %:\n\n"
         << "| Page | 100 % median | 100 % worst | 100 % repaint alone | 200 % median | 200 % "
            "worst | 200 % repaint alone | Target | Met |\n"
         << "|---|---|---|---|---|---|---|---|---|\n";

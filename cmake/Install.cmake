@@ -4,6 +4,7 @@
 #   share/quillmarch/            WData.csv and the type icons; the program looks
 #                                here when nothing lies beside its executable
 #   share/applications/, share/metainfo/, share/icons/hicolor/
+#   share/doc/quillmarch/README.md   the user guide, which F1 opens
 #
 # `cpack` in a configured and built tree writes quillmarch_<version>_<arch>.deb.
 
@@ -25,6 +26,9 @@ endforeach()
 
 install(FILES ${QUILLMARCH_DATA_FILES} ${QUILLMARCH_ICON_FILES}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quillmarch)
+# Named by the package, as Debian keeps a package's documents, rather than by
+# the project as CMAKE_INSTALL_DOCDIR would.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmarch)
 
 if(QUILLMARCH_GUI)
     install(FILES ${QUILLMARCH_PACKAGING_DIR}/${QUILLMARCH_APP_ID}.desktop

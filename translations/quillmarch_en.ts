@@ -511,6 +511,46 @@
         <source>paste %1</source>
         <translation>paste %1</translation>
     </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>実際のサイズ</source>
+        <translation>Actual size</translation>
+    </message>
+    <message>
+        <source>次のページ</source>
+        <translation>Next page</translation>
+    </message>
+    <message>
+        <source>前のページ</source>
+        <translation>Previous page</translation>
+    </message>
+    <message>
+        <source>ユーザーガイド</source>
+        <translation>User guide</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>ユーザーガイドを開けませんでした: %1</source>
+        <translation>Could not open the user guide: %1</translation>
+    </message>
+    <message>
+        <source>ユーザーガイド（README.md）が見つかりません。探した場所:</source>
+        <translation>The user guide (README.md) was not found. Looked in:</translation>
+    </message>
 </context>
 <context>
     <name>TOptionDlg</name>

@@ -4,6 +4,7 @@
 #include "views/GridAccessible.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QAccessible>
 #include <QClipboard>
@@ -30,6 +31,23 @@ TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : Q
 QRect TOwnerDrawnGrid::CellRect(int column, int row) const
 {
     return {column * m_columnWidth, row * m_rowHeight, m_columnWidth, m_rowHeight};
+}
+
+void TOwnerDrawnGrid::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom) {
+        return;
+    }
+    m_zoom = zoom;
+    m_columnWidth = Scaled(DesignColumnWidth);
+    m_rowHeight = Scaled(DesignRowHeight);
+    updateGeometry();
+    update();
+}
+
+int TOwnerDrawnGrid::Scaled(int pixels) const
+{
+    return static_cast<int>(std::lround(pixels * m_zoom));
 }
 
 QString TOwnerDrawnGrid::CellExplanation(QPoint position) const

@@ -24,9 +24,13 @@ QT_END_NAMESPACE
 class TOwnerDrawnGrid : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
 
 public:
     static constexpr int ColumnCount = 8;
+    // A cell's size at zoom 1.
+    static constexpr int DesignColumnWidth = 70;
+    static constexpr int DesignRowHeight = 16;
 
     // The rows that are drawn and copied.
     virtual int RowCount() const = 0;
@@ -45,6 +49,11 @@ public:
     virtual QList<QPoint> ColumnHeaderCells(int /*column*/, int /*row*/) const { return {}; }
 
     int RowHeight() const { return m_rowHeight; }
+
+    // The window's zoom: cells grow with it, the text with the font the
+    // window sets. 1 is the design's size.
+    double Zoom() const { return m_zoom; }
+    void SetZoom(double zoom);
     QRect CellRect(int column, int row) const;
 
     // Where a cell's figure came from, asked for when the mouse rests on the
@@ -94,6 +103,9 @@ protected:
     // with the scale, the lines stay sharp rather than thickening or blurring.
     static QPen HairLine(const QColor& colour);
 
+    // A design length in pixels at the current zoom.
+    int Scaled(int pixels) const;
+
     // The scheme's ground behind the grid, then every cell in its CellColor.
     void FillCells(QPainter& painter) const;
     // The scheme's lines closing every column on the right, top to bottom.
@@ -103,8 +115,9 @@ protected:
     // CellBold asks for it).
     void DrawTexts(QPainter& painter, int topInset) const;
 
-    int m_columnWidth = 70;
-    int m_rowHeight = 16;
+    int m_columnWidth = DesignColumnWidth;
+    int m_rowHeight = DesignRowHeight;
+    double m_zoom = 1;
     TCellExplainer m_explainer;
     QPoint m_current{-1, -1};
 };

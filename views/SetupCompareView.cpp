@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -409,6 +410,15 @@ void TSetupCompareView::SectionMoved(int logical, int oldVisual, int newVisual)
     if (logical == 0 || newVisual == 0)
         return;
     emit PinMoved(logical - 1, newVisual - 1);
+}
+
+void TSetupCompareView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+        FitColumns();
+    }
 }
 
 void TSetupCompareView::FitColumns()

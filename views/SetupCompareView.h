@@ -49,6 +49,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Rows and columns follow the font, as the window's zoom sets it.
+    void changeEvent(QEvent* event) override;
 
 private:
     void ShowColumnMenu(int column, QPoint globalPos);

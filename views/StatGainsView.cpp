@@ -216,6 +216,10 @@ void TStatGainsView::changeEvent(QEvent* event)
     } else if (event->type() == QEvent::PaletteChange) {
         // The best row's mark follows a change between light and dark.
         Refill();
+    } else if (event->type() == QEvent::FontChange) {
+        m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+        // The best row's bold font was taken from the old one.
+        Refill();
     }
     QWidget::changeEvent(event);
 }

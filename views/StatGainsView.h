@@ -58,7 +58,7 @@ public:
 
 protected:
     // Follows a change of language, and of light and dark for the best
-    // row's mark.
+    // row's mark; rows follow the font, as the window's zoom sets it.
     void changeEvent(QEvent* event) override;
 
 private:

@@ -113,6 +113,7 @@ TStatSweepChart::TStatSweepChart(QWidget* parent) : QWidget(parent)
     m_axisY->setObjectName(QStringLiteral("SweepFigureAxis"));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    m_labelFont = m_axisX->labelsFont();
 
     m_view = new QChartView(m_chart, this);
     m_view->setObjectName(QStringLiteral("SweepChartView"));
@@ -268,6 +269,20 @@ void TStatSweepChart::ShowRange(int from, int to)
     m_fromSpin->setValue(from);
     m_toSpin->setRange(from, maximum);
     m_toSpin->setValue(to);
+}
+
+void TStatSweepChart::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    QFont font = m_labelFont;
+    if (font.pixelSize() > 0)
+        font.setPixelSize(static_cast<int>(std::lround(font.pixelSize() * zoom)));
+    else
+        font.setPointSizeF(font.pointSizeF() * zoom);
+    m_axisX->setLabelsFont(font);
+    m_axisY->setLabelsFont(font);
 }
 
 void TStatSweepChart::Redraw()

@@ -3,6 +3,7 @@
 #include "weapons/SetupFigures.h"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QWidget>
 
@@ -38,6 +39,7 @@ class TStatSweepChart : public QWidget
     Q_OBJECT
     Q_PROPERTY(int CurrentValue READ CurrentValue WRITE SetCurrentValue)
     Q_PROPERTY(bool ShowAverage READ ShowAverage WRITE SetShowAverage)
+    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
 
 public:
     // Above this, a sweep of STR, DEX or INT is no longer drawn sensibly.
@@ -58,6 +60,11 @@ public:
     // The Normal/Normal average instead of the damage per second.
     bool ShowAverage() const { return m_showAverage; }
     void SetShowAverage(bool on);
+
+    // The window's zoom: the chart's labels grow with it, the controls and
+    // the legend with the font the window sets. 1 is the design's size.
+    double Zoom() const { return m_zoom; }
+    void SetZoom(double zoom);
 
     // What the controls ask for.
     TStat RequestedStat() const;
@@ -95,6 +102,9 @@ private:
     std::vector<TSweepLine> m_lines;
     int m_currentValue = 100;
     bool m_showAverage = false;
+    double m_zoom = 1;
+    // The chart's own label font at zoom 1.
+    QFont m_labelFont;
 
     QComboBox* m_statCombo = nullptr;
     QSpinBox* m_fromSpin = nullptr;

@@ -637,7 +637,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_title = new QLabel(tr("ダメージ分布図"), this);
     m_title->setObjectName("SpreadChartTitle");
     m_title->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_title->setFont(GothicFont(12));
 
     m_barSet = new QBarSet(QString());
     ColourBars(m_barSet, TColourScheme::For(palette()));
@@ -654,8 +653,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_chart->setBackgroundRoundness(0);
     m_chart->setBackgroundPen(Qt::NoPen);
     m_chart->setPlotAreaBackgroundVisible(true);
-    // Room for half a label above the plot and beside its right edge.
-    m_chart->setMargins(QMargins(0, 8, 10, 0));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_chart->setAnimationDuration(ZoomAnimationMs);
 
@@ -665,12 +662,9 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     // that fit side by side.
     m_categoryAxis = new QCategoryAxis;
     m_valueAxis = new QCategoryAxis;
-    QFont axisFont = font();
-    axisFont.setPixelSize(11);
     for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
         axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         axis->setTruncateLabels(false);
-        axis->setLabelsFont(axisFont);
         axis->setMinorTickCount(0);
     }
     m_categoryAxis->setGridLineVisible(false);
@@ -691,9 +685,6 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     m_view3DWidget->setObjectName("SpreadChart3DView");
     m_view3DWidget->OnReset = [this] { ResetView(); };
     m_view3DWidget->OnMenu = [this](QPoint at) { ShowCopyMenu(this, at); };
-    QFont labelFont = font();
-    labelFont.setPixelSize(11);
-    m_view3DWidget->setFont(labelFont);
     // The 3D picture follows the flat chart's ranges, so it redraws with them.
     for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis}) {
         connect(axis, &QValueAxis::rangeChanged, m_view3DWidget, qOverload<>(&QWidget::update));
@@ -709,9 +700,9 @@ TWeaponDamageSpreadChart::TWeaponDamageSpreadChart(QWidget* parent) : QWidget(pa
     ApplyScheme();
 
     auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(2);
     layout->addWidget(m_title);
     layout->addWidget(m_stack, 1);
+    ApplyZoom();
 
     ResetView();
     m_chart->setAnimationOptions(QChart::SeriesAnimations | QChart::GridAxisAnimations);
@@ -752,6 +743,34 @@ void TWeaponDamageSpreadChart::paintEvent(QPaintEvent*)
     QPainter(this).fillRect(rect(), TColourScheme::For(palette()).Surround);
 }
 
+void TWeaponDamageSpreadChart::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    ApplyZoom();
+}
+
+int TWeaponDamageSpreadChart::Scaled(int pixels) const
+{
+    return static_cast<int>(std::lround(pixels * m_zoom));
+}
+
+void TWeaponDamageSpreadChart::ApplyZoom()
+{
+    m_title->setFont(GothicFont(Scaled(12)));
+    // Room for half a label above the plot and beside its right edge.
+    m_chart->setMargins(QMargins(0, Scaled(8), Scaled(10), 0));
+    QFont labelFont = font();
+    labelFont.setPixelSize(Scaled(11));
+    for (QCategoryAxis* axis : {m_categoryAxis, m_valueAxis})
+        axis->setLabelsFont(labelFont);
+    m_view3DWidget->setFont(labelFont);
+    layout()->setSpacing(Scaled(2));
+    // The damage labels that fit side by side depend on their font.
+    UpdateDamageLabels();
+}
+
 void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t sides,
                                            std::int32_t bonus)
 {
@@ -762,7 +781,10 @@ void TWeaponDamageSpreadChart::SetDiceData(std::int32_t count, std::int32_t side
     QList<int> filled;
     const auto& bars = m_spread.Bars();
     for (int k = 0; k < TDamageSpread::BarCount; ++k) {
-        m_barSet->replace(k, bars[k]);
+        // Each replacement lays all 60 bars out again, whether shown or not:
+        // a quarter of a weapon click's work when every bar was replaced.
+        if (m_barSet->at(k) != bars[k])
+            m_barSet->replace(k, bars[k]);
         if (bars[k] > 0)
             filled << k;
     }

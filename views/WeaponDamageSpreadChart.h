@@ -32,6 +32,7 @@ class TWeaponDamageSpreadChart : public QWidget
     Q_PROPERTY(double HighProbability READ HighProbability)
     Q_PROPERTY(bool View3D READ View3D WRITE SetView3D)
     Q_PROPERTY(QList<TChartOverlay> Overlays READ Overlays WRITE SetOverlays)
+    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
 
 public:
     static constexpr double StandardValueMin = 0;
@@ -61,6 +62,11 @@ public:
     // Switches at once; the data and the zoom of the flat view are kept.
     void SetView3D(bool on);
 
+    // The window's zoom: the title, the axes' labels and the margins around
+    // the plot grow with it. 1 is the design's size.
+    double Zoom() const { return m_zoom; }
+    void SetZoom(double zoom);
+
     // Back to value axis 0..15 and all 60 damage values.
     void ResetView();
 
@@ -89,6 +95,9 @@ protected:
 
 private:
     void ApplyScheme();
+    // The fonts and margins of the current zoom.
+    void ApplyZoom();
+    int Scaled(int pixels) const;
     void UpdateValueLabels();
     void UpdateDamageLabels();
     void UpdateOverlays();
@@ -99,6 +108,7 @@ private:
     TDamageSpread m_spread;
     QList<TChartOverlay> m_overlays;
     bool m_view3D = false;
+    double m_zoom = 1;
     QLabel* m_title = nullptr;
     QStackedWidget* m_stack = nullptr;
     QChart* m_chart = nullptr;

@@ -9,10 +9,9 @@
 
 namespace {
 
-constexpr int DesignColumnWidth = 70;
-
-// The level names must fit their 70-pixel columns and the text its 16-pixel
-// row; a desktop font larger than the design's is stepped down until they do.
+// The level names must fit their columns (70 pixels at zoom 1) and the text
+// its row (16); a desktop font larger than the design's is stepped down until
+// they do.
 QFont FittingFont(QFont font, int columnWidth, int rowHeight)
 {
     const QString widest[] = {QString::fromLatin1(AccuracyLevelNames[2]),
@@ -157,7 +156,7 @@ void TWeaponDataGrid::FitColumns()
     // with the page but never fall back below what a wide page gave them
     // while the page stays narrower than eight design columns.
     const int w = width() / ColumnCount;
-    if (w > DesignColumnWidth && w != m_columnWidth) {
+    if (w > Scaled(DesignColumnWidth) && w != m_columnWidth) {
         m_columnWidth = w;
         updateGeometry();
         update();
@@ -186,6 +185,6 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
     }
     DrawColumnLines(painter);
     painter.setPen(scheme.Text);
-    DrawTexts(painter, 2);
+    DrawTexts(painter, Scaled(2));
     DrawCurrentCell(painter);
 }

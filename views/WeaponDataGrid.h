@@ -41,7 +41,8 @@ public:
 
     int DefaultColumnWidth() const { return m_columnWidth; }
     // Widens the columns to an eighth of the widget's width once that
-    // exceeds 70 pixels; called by the owner when the page is resized.
+    // exceeds the design width (70 pixels at zoom 1); called by the owner
+    // when the page is resized or zoomed.
     void FitColumns();
 
 protected:

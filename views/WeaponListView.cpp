@@ -12,6 +12,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -91,6 +92,42 @@ TWeaponListView::~TWeaponListView()
     ClearRows();
 }
 
+void TWeaponListView::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom) {
+        return;
+    }
+    m_zoom = zoom;
+    const auto scaled = [zoom](int pixels) { return static_cast<int>(std::lround(pixels * zoom)); };
+    setColumnWidth(NameColumn, scaled(150));
+    setColumnWidth(TypeColumn, scaled(60));
+    setIconSize(QSize(scaled(IconSize), scaled(IconSize)));
+    AddZoomedIcons();
+    for (const TRow& row : m_rows) {
+        const int type = IconIndexOfType(row.Type.toStdString());
+        if (type >= 0) {
+            row.Item->setIcon(NameColumn, m_icons[static_cast<std::size_t>(type)]);
+        }
+    }
+}
+
+void TWeaponListView::AddZoomedIcons()
+{
+    // An icon never draws its bitmap larger than it is, so the zoomed size
+    // is added, pixel for pixel as the bitmap has it.
+    const int size = iconSize().width();
+    if (size <= IconSize) {
+        return;
+    }
+    for (QIcon& type : m_icons) {
+        const QPixmap bitmap = type.pixmap(QSize(IconSize, IconSize));
+        if (!bitmap.isNull()) {
+            type.addPixmap(
+                bitmap.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        }
+    }
+}
+
 void TWeaponListView::LoadWeapons(const QString& dataDir)
 {
     LoadIcons(dataDir);
@@ -126,6 +163,7 @@ void TWeaponListView::LoadIcons(const QString& dataDir)
         image = image.convertToFormat(QImage::Format_RGB32);
         m_icons[i] = QIcon(QPixmap::fromImage(image));
     }
+    AddZoomedIcons();
 }
 
 void TWeaponListView::FillRows()

@@ -21,6 +21,7 @@ class TWeaponListView : public QTreeWidget
     Q_OBJECT
     Q_PROPERTY(int SortColumn READ SortColumn WRITE SetSortColumn)
     Q_PROPERTY(TWeaponFilter Filter READ Filter WRITE SetFilter)
+    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
 
 public:
     explicit TWeaponListView(QWidget* parent = nullptr);
@@ -63,6 +64,11 @@ public:
     // user's search stays as typed.
     bool SelectSlot(int slot);
 
+    // The window's zoom: the columns and the type icons grow with it, the
+    // rows with the font the window sets. 1 is the design's size.
+    double Zoom() const { return m_zoom; }
+    void SetZoom(double zoom);
+
     // The type icons in the order of WeaponTypeCodes, as LoadWeapons read them.
     const std::array<QIcon, 6>& TypeIcons() const { return m_icons; }
 
@@ -77,6 +83,7 @@ protected:
 
 private:
     void LoadIcons(const QString& dataDir);
+    void AddZoomedIcons();
     void FillRows();
     // Deletes the rows, those out of the tree too.
     void ClearRows();
@@ -108,4 +115,5 @@ private:
     // Set while rows are moved or selected for the user's sake, not by them.
     bool m_rebuilding = false;
     QCollator m_collator;
+    double m_zoom = 1;
 };

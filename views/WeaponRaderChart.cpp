@@ -4,7 +4,6 @@
 #include "views/CopyAction.h"
 #include "views/FloodFill.h"
 #include "weapons/NumberFormat.h"
-#include "weapons/RaderGeometry.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -62,11 +61,9 @@ private:
     std::vector<int> m_sums;
 };
 
-// Text on the ground colour with its top-left corner at the given point.
-void DrawCaption(QPainter& painter, QPoint topLeft, const QString& text, const QColor& ground)
+// Text on the ground colour in its box.
+void DrawCaption(QPainter& painter, const QRect& box, const QString& text, const QColor& ground)
 {
-    const QFontMetrics metrics = painter.fontMetrics();
-    const QRect box(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));
     painter.fillRect(box, ground);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
 }
@@ -77,11 +74,63 @@ TWeaponRaderChart::TWeaponRaderChart(QWidget* parent) : QWidget(parent)
 {
     setObjectName("WeaponRaderChart");
     setAccessibleName(tr("Radar chart"));
-    setMinimumSize(300, 300);
-    resize(300, 300);
+    setMinimumSize(DesignSize());
+    resize(DesignSize());
     m_factors = ComputeRaderFactors(m_data);
     setAccessibleDescription(Summary());
     AddCopyAction(this, [this] { CopyToClipboard(); });
+}
+
+void TWeaponRaderChart::SetZoom(double zoom)
+{
+    if (!(zoom > 0) || zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    setMinimumSize(DesignSize());
+    updateGeometry();
+    update();
+}
+
+int TWeaponRaderChart::Scaled(int pixels) const
+{
+    return static_cast<int>(std::lround(pixels * m_zoom));
+}
+
+TRaderGeometry TWeaponRaderChart::Geometry(const TRaderFactors& factors,
+                                           const QFontMetrics& metrics) const
+{
+    return ComputeRaderGeometry(width(), height(), metrics.height(), factors, m_zoom);
+}
+
+QList<TWeaponRaderChart::TCaption> TWeaponRaderChart::Captions(const TRaderGeometry& g,
+                                                               const QFontMetrics& metrics) const
+{
+    const auto at = [&](QPoint topLeft, const QString& text) {
+        // Japanese glyphs come from a fallback font taller than the
+        // control's own; a box of the control's text height would clip them.
+        const int tall =
+            std::max(metrics.height(), metrics.size(Qt::TextSingleLine, text).height());
+        QRect box(topLeft, QSize(metrics.horizontalAdvance(text), tall));
+        box.moveTop(std::max(0, std::min(box.top(), height() - box.height())));
+        box.moveLeft(std::max(0, std::min(box.left(), width() - box.width())));
+        return TCaption{box, text};
+    };
+    const QString damage = tr("Damage");
+    return {at(ToQt(g.SpeedLabel), tr("Speed")),
+            at(ToQt(g.OverallLabel), tr("総合力：%1").arg(OverallPercent(m_factors))),
+            at({g.DamageLabelRight - metrics.horizontalAdvance(damage), g.DamageLabelTop}, damage),
+            at(ToQt(g.BurstLabel), tr("爆発力")), at(ToQt(g.SteadyLabel), tr("安定力"))};
+}
+
+QList<QRect> TWeaponRaderChart::CaptionRects() const
+{
+    // Measured on a picture, as the panel draws on one.
+    const QImage picture(1, 1, QImage::Format_RGB32);
+    const QFontMetrics metrics(font(), &picture);
+    QList<QRect> rects;
+    for (const TCaption& caption : Captions(Geometry(m_factors, metrics), metrics))
+        rects << caption.Box;
+    return rects;
 }
 
 void TWeaponRaderChart::SetRaderChartData(const TRaderChartData& data)
@@ -138,17 +187,16 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     painter.setFont(font());
     const QColor textColour = palette().color(QPalette::WindowText);
     const QFontMetrics metrics = painter.fontMetrics();
-    const TRaderGeometry g = ComputeRaderGeometry(w, h, metrics.height(), m_factors);
+    const TRaderGeometry g = Geometry(m_factors, metrics);
+    const QList<TCaption> captions = Captions(g, metrics);
 
     painter.setPen(scheme.Line);
     painter.setBrush(scheme.Ground);
     painter.drawPolygon(QPolygon({ToQt(g.T), ToQt(g.L), ToQt(g.R)}));
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.SpeedLabel), tr("Speed"), scheme.Ground);
-    const QString damage = tr("Damage");
-    DrawCaption(painter, {g.DamageLabelRight - metrics.horizontalAdvance(damage), g.DamageLabelTop},
-                damage, scheme.Ground);
+    DrawCaption(painter, captions[0].Box, captions[0].Text, scheme.Ground);
+    DrawCaption(painter, captions[2].Box, captions[2].Text, scheme.Ground);
 
     painter.setPen(scheme.Outline);
     painter.setBrush(scheme.Ground);
@@ -168,7 +216,7 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     // After the fill, which their lines would otherwise bound.
     std::vector<TRaderGeometry> pins;
     for (const TChartOverlay& overlay : m_overlays) {
-        pins.push_back(ComputeRaderGeometry(w, h, metrics.height(), overlay.Factors));
+        pins.push_back(Geometry(overlay.Factors, metrics));
         const TRaderGeometry& pin = pins.back();
         painter.setPen(QPen(overlay.Colour, 2));
         painter.setBrush(Qt::NoBrush);
@@ -176,11 +224,8 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     }
 
     painter.setPen(textColour);
-    DrawCaption(painter, ToQt(g.OverallLabel), tr("総合力：%1").arg(OverallPercent(m_factors)),
-                scheme.Ground);
-
-    DrawCaption(painter, {8, 5}, tr("爆発力"), scheme.Ground);
-    DrawCaption(painter, {8, h - 5 - metrics.height()}, tr("安定力"), scheme.Ground);
+    for (const int k : {1, 3, 4})
+        DrawCaption(painter, captions[k].Box, captions[k].Text, scheme.Ground);
 
     painter.setPen(scheme.Line);
     painter.setBrush(scheme.Ground);
@@ -196,16 +241,16 @@ QImage TWeaponRaderChart::Render(qreal devicePixelRatio, TOverlayLegend* placed)
     // the red bar is.
     for (std::size_t k = 0; k < pins.size(); ++k) {
         const int y = std::clamp(pins[k].BarTop, g.GaugeTop, g.GaugeBottom);
-        painter.setPen(QPen(m_overlays[k].Colour, 2));
-        painter.drawLine(g.GaugeRight + 3, y, g.GaugeRight + 8, y);
+        painter.setPen(QPen(m_overlays[k].Colour, Scaled(2)));
+        painter.drawLine(g.GaugeRight + Scaled(3), y, g.GaugeRight + Scaled(8), y);
     }
 
     if (!m_overlays.isEmpty()) {
         // The spread chart's legend size, so the pins read alike on both.
         QFont small = font();
-        small.setPixelSize(11);
+        small.setPixelSize(Scaled(11));
         TOverlayLegend legend = LayOutOverlayLegend(m_overlays, small, w * 9 / 20);
-        const QRect area(g.GaugeRight + 10, 0, w - g.GaugeRight - 10, h);
+        const QRect area(g.GaugeRight + Scaled(10), 0, w - g.GaugeRight - Scaled(10), h);
         PlaceOverlayLegend(legend, area, TInkCount(image, ground));
         DrawOverlayLegend(painter, legend, small, scheme);
         if (placed)

@@ -2,7 +2,9 @@
 
 #include "views/ChartOverlay.h"
 #include "weapons/RaderChartData.h"
+#include "weapons/RaderGeometry.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QList>
 #include <QWidget>
@@ -15,6 +17,7 @@ class TWeaponRaderChart : public QWidget
     Q_OBJECT
     Q_PROPERTY(TRaderChartData RaderChartData READ RaderChartData WRITE SetRaderChartData)
     Q_PROPERTY(QList<TChartOverlay> Overlays READ Overlays WRITE SetOverlays)
+    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
 
 public:
     explicit TWeaponRaderChart(QWidget* parent = nullptr);
@@ -34,8 +37,17 @@ public:
     // The legend where the picture puts it; empty without overlays.
     TOverlayLegend OverlayLegend() const;
 
-    QSize sizeHint() const override { return {300, 300}; }
-    QSize minimumSizeHint() const override { return {300, 300}; }
+    // The window's zoom: margins, the gauge and the smallest size grow with
+    // it, the captions with the font the window sets. 1 is the design's size.
+    double Zoom() const { return m_zoom; }
+    void SetZoom(double zoom);
+
+    // Where the five captions are drawn ("Speed", "総合力…", "Damage", then
+    // the gauge's "爆発力" and "安定力"), in the panel's pixels.
+    QList<QRect> CaptionRects() const;
+
+    QSize sizeHint() const override { return DesignSize(); }
+    QSize minimumSizeHint() const override { return DesignSize(); }
 
     // The whole picture as the panel paints it, at the given pixel ratio.
     QImage RenderPicture(qreal devicePixelRatio = 1.0) const;
@@ -48,11 +60,21 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct TCaption
+    {
+        QRect Box;
+        QString Text;
+    };
     QImage Render(qreal devicePixelRatio, TOverlayLegend* legend) const;
+    TRaderGeometry Geometry(const TRaderFactors& factors, const QFontMetrics& metrics) const;
+    QList<TCaption> Captions(const TRaderGeometry& g, const QFontMetrics& metrics) const;
+    int Scaled(int pixels) const;
+    QSize DesignSize() const { return {Scaled(300), Scaled(300)}; }
 
     TRaderChartData m_data;
     TRaderFactors m_factors;
     QList<TChartOverlay> m_overlays;
+    double m_zoom = 1;
 };
 
 Q_DECLARE_METATYPE(TRaderChartData)

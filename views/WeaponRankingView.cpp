@@ -5,12 +5,14 @@
 #include <QAbstractTableModel>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QStringList>
+#include <QStyle>
 
 #include <algorithm>
 #include <array>
@@ -199,7 +201,6 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
     rows->hide();
     // Fixed heights spare the view from measuring every row of a long table.
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
 
     QHeaderView* head = horizontalHeader();
     head->setSectionsClickable(true);
@@ -207,21 +208,7 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
     head->setSortIndicatorShown(true);
     head->setHighlightSections(false);
     head->setStretchLastSection(false);
-    const QFontMetrics metrics = fontMetrics();
-    const QFontMetrics headMetrics = head->fontMetrics();
-    for (int i = 0; i < RankColumnCount; ++i) {
-        const TColumnInfo& info = Columns[static_cast<std::size_t>(i)];
-        // Texts are left-aligned against the cell's margins and would be
-        // elided first, so they get the margins on top.
-        const int contents = metrics.horizontalAdvance(QString::fromLatin1(info.Sample)) +
-                             (IsTextColumn(static_cast<TRankColumn>(i)) ? 12 : 0);
-        // Room for the sort arrow beside the caption.
-        const int caption =
-            headMetrics.horizontalAdvance(
-                m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) +
-            12;
-        head->resizeSection(i, std::max(contents, caption) + 6);
-    }
+    FitToFont();
     UpdateSortIndicator();
     connect(head, &QHeaderView::sectionClicked, this, &TWeaponRankingView::HeaderClicked);
 
@@ -236,6 +223,41 @@ TWeaponRankingView::TWeaponRankingView(QWidget* parent)
     });
 
     AddCopyAction(this, [this] { CopyToClipboard(); });
+}
+
+void TWeaponRankingView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FitToFont();
+    }
+}
+
+void TWeaponRankingView::FitToFont()
+{
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    QHeaderView* head = horizontalHeader();
+    const QFontMetrics metrics = fontMetrics();
+    const QFontMetrics headMetrics = head->fontMetrics();
+    const int textMargins =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    for (int i = 0; i < RankColumnCount; ++i) {
+        const TColumnInfo& info = Columns[static_cast<std::size_t>(i)];
+        // Texts are left-aligned against the cell's margins and would be
+        // elided first, so they get the margins on top.
+        const int contents = metrics.horizontalAdvance(QString::fromLatin1(info.Sample)) +
+                             (IsTextColumn(static_cast<TRankColumn>(i)) ? 12 : 0);
+        // Room for the sort arrow beside the caption.
+        const int caption =
+            headMetrics.horizontalAdvance(
+                m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            12;
+        // Never narrower than the figure inside the cell's own margins, which
+        // stay the same when a larger font takes the caption's slack.
+        head->resizeSection(
+            i, std::max(std::max(contents, caption) + 6,
+                        metrics.horizontalAdvance(QString::fromLatin1(info.Sample)) + textMargins));
+    }
 }
 
 TWeaponRankingView::~TWeaponRankingView() = default;

@@ -60,7 +60,12 @@ signals:
     // The user selected the row of this weapon, by mouse or keyboard.
     void WeaponChosen(int slot);
 
+protected:
+    // Rows and columns follow the font, as the window's zoom sets it.
+    void changeEvent(QEvent* event) override;
+
 private:
+    void FitToFont();
     void HeaderClicked(int section);
     // Restores the selection by slot after the rows were replaced, re-sorted
     // or filtered; the user did not choose anything.

@@ -1,5 +1,6 @@
 #include "weapons/RaderGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -24,19 +25,27 @@ int Trunc(double value)
 } // namespace
 
 TRaderGeometry ComputeRaderGeometry(int width, int height, int textHeight,
-                                    const TRaderFactors& factors)
+                                    const TRaderFactors& factors, double scale)
 {
     const double w = width;
     const double h = height;
+    const auto scaled = [scale](int pixels) {
+        return static_cast<int>(std::lround(pixels * scale));
+    };
+    // The captions above the apex and below the base need their text's
+    // height and a pixel or two of air from the line; a large font widens
+    // the margins rather than pushing the captions out of the panel.
+    const int margin = std::max(scaled(20), textHeight + 2);
+    const int gap = scaled(5);
     TRaderGeometry g;
 
     g.T.X = Trunc(w / 2);
     if (height > width) {
         g.T.Y = Trunc(h / 2 - w / 2);
-        g.L.Y = g.R.Y = Trunc(h / 2 + w / 2 - 20);
+        g.L.Y = g.R.Y = Trunc(h / 2 + w / 2 - margin);
     } else {
-        g.T.Y = 20;
-        g.L.Y = g.R.Y = height - 20;
+        g.T.Y = margin;
+        g.L.Y = g.R.Y = height - margin;
     }
     const double side = g.L.Y - g.T.Y;
     g.L.X = Trunc(w / 2 - side / Sqrt3);
@@ -53,8 +62,10 @@ TRaderGeometry ComputeRaderGeometry(int width, int height, int textHeight,
     g.P[2].Y = Trunc((g.R.Y - g.C.Y) * factors.DamageFactor + g.C.Y);
     g.P[3] = g.P[0];
 
-    g.GaugeTop = textHeight + 8;
-    g.GaugeBottom = height - 8 - textHeight;
+    g.GaugeLeft = scaled(15);
+    g.GaugeRight = scaled(25);
+    g.GaugeTop = textHeight + scaled(8);
+    g.GaugeBottom = height - scaled(8) - textHeight;
     // Integer product, floating division.
     const long long span = static_cast<long long>(g.GaugeBottom - g.GaugeTop) * factors.Stability;
     const int level = Trunc(g.GaugeTop + static_cast<double>(span) / 100);
@@ -63,10 +74,16 @@ TRaderGeometry ComputeRaderGeometry(int width, int height, int textHeight,
     // a weapon that unsteady simply shows a full bar.
     g.BarTop = level < g.GaugeTop ? g.GaugeTop : level > g.GaugeBottom ? g.GaugeBottom : level;
 
-    g.SpeedLabel = {g.T.X, g.T.Y - textHeight - 5};
-    g.OverallLabel = {g.L.X, g.L.Y + 5};
-    g.DamageLabelRight = g.R.X;
-    g.DamageLabelTop = g.L.Y + 5;
+    // A caption's usual gap from its corner shrinks where the panel's edge
+    // would cut the text: the base's corners may lie outside a tall panel,
+    // and a font taller than the margin leaves less than the gap.
+    g.SpeedLabel = {g.T.X, std::max(0, g.T.Y - textHeight - gap)};
+    const int belowBase = std::min(g.L.Y + gap, height - textHeight);
+    g.OverallLabel = {std::max(0, g.L.X), belowBase};
+    g.DamageLabelRight = std::min(g.R.X, width);
+    g.DamageLabelTop = belowBase;
+    g.BurstLabel = {scaled(8), gap};
+    g.SteadyLabel = {scaled(8), height - gap - textHeight};
     return g;
 }
 

@@ -106,7 +106,6 @@ private slots:
     void aFullDiskLeavesEveryWrittenFileWhole();
 
 private:
-    std::unique_ptr<TMainForm> ShownForm();
     TWDataCSVTable SelectWeapon(TMainForm& form, const QString& name);
     QString IniPath() const { return m_dataDir->filePath(QStringLiteral("Option.ini")); }
 };
@@ -119,17 +118,6 @@ void DesktopComfortTest::init()
 void DesktopComfortTest::cleanup()
 {
     TearDownMessages();
-}
-
-std::unique_ptr<TMainForm> DesktopComfortTest::ShownForm()
-{
-    auto form = MakeForm();
-    form->show();
-    form->activateWindow();
-    if (!QTest::qWaitForWindowActive(form.get())) {
-        qWarning("window not active");
-    }
-    return form;
 }
 
 TWDataCSVTable DesktopComfortTest::SelectWeapon(TMainForm& form, const QString& name)

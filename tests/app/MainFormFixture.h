@@ -169,6 +169,18 @@ protected:
         return std::make_unique<TMainForm>(m_dataDir->path(), m_configDir->path());
     }
 
+    // Shown and active, so that the window's shortcuts reach it.
+    std::unique_ptr<TMainForm> ShownForm()
+    {
+        auto form = MakeForm();
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get())) {
+            qWarning("window not active");
+        }
+        return form;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dataDir;
     std::unique_ptr<QTemporaryDir> m_configDir;
     QStringList m_messages;

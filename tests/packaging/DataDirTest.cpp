@@ -99,4 +99,13 @@ TEST(DataDir, ResultHasNoDotDotSoMessagesShowAPlainPath)
     EXPECT_EQ(QDir(found).canonicalPath(), QDir(tree.Share()).canonicalPath());
 }
 
+TEST(DataDir, UserGuideIsLookedForInstalledThenAboveABuildTree)
+{
+    EXPECT_EQ(UserGuidePlaces("/usr/bin"),
+              QStringList({"/usr/share/doc/quillmarch/README.md", "/usr/README.md"}));
+    EXPECT_EQ(UserGuidePlaces("/src/quillmarch/build/"),
+              QStringList(
+                  {"/src/quillmarch/share/doc/quillmarch/README.md", "/src/quillmarch/README.md"}));
+}
+
 } // namespace

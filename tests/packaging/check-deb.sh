@@ -53,6 +53,7 @@ expected=(
     /usr/share/applications/$app_id.desktop
     /usr/share/metainfo/$app_id.metainfo.xml
     /usr/share/icons/hicolor/scalable/apps/$app_id.svg
+    /usr/share/doc/quillmarch/README.md
 )
 for bmp in SS AXE Fencing Mace Archery Staff; do
     expected+=("/usr/share/quillmarch/$bmp.bmp")
@@ -64,7 +65,7 @@ for path in "${expected[@]}"; do
     grep -qxF "$path" <<<"$contents" || fail "package lacks $path"
 done
 # Nothing of the build or test tree may leak into the package.
-stray=$(grep -vE '^/usr/(bin|share/(quillmarch|applications|metainfo|icons))(/|$)|^/(usr(/share)?)?/?$' <<<"$contents" || true)
+stray=$(grep -vE '^/usr/(bin|share/(quillmarch|applications|metainfo|icons|doc|doc/quillmarch))/?$|^/usr/(bin|share/(quillmarch|applications|metainfo|icons))/|^/usr/share/doc/quillmarch/README\.md$|^/(usr(/share)?)?/?$' <<<"$contents" || true)
 [ -z "$stray" ] || fail "unexpected paths in the package: $stray"
 
 root="$out_dir/root"
@@ -79,6 +80,9 @@ for file in WData.csv SS.bmp AXE.bmp Fencing.bmp Mace.bmp Archery.bmp Staff.bmp;
     cmp -s "$root/usr/share/quillmarch/$file" "$source_dir/data/$file" ||
         fail "/usr/share/quillmarch/$file differs from data/$file"
 done
+# The guide F1 opens is the one of these sources.
+cmp -s "$root/usr/share/doc/quillmarch/README.md" "$source_dir/README.md" ||
+    fail "/usr/share/doc/quillmarch/README.md differs from README.md"
 grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
     fail "the metainfo's newest release is not $version"
 grep -qx "Icon=$app_id" "$root/usr/share/applications/$app_id.desktop" ||

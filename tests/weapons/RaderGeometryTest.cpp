@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <ostream>
 
@@ -136,9 +137,47 @@ TEST(RaderGauge, FrameFollowsTheTextHeight)
     EXPECT_EQ(g.BarTop, 61); // 25 + 3600 / 100
     // Tall: apex at trunc(205 - 160) = 45.
     EXPECT_EQ(g.SpeedLabel, (TRaderPoint{160, 45 - 17 - 5}));
-    EXPECT_EQ(g.OverallLabel, (TRaderPoint{g.L.X, g.L.Y + 5}));
-    EXPECT_EQ(g.DamageLabelRight, g.R.X);
+    // The base's corners lie outside a tall panel (-13 and 333); the captions
+    // under them stay inside it.
+    EXPECT_EQ(g.OverallLabel, (TRaderPoint{0, g.L.Y + 5}));
+    EXPECT_EQ(g.DamageLabelRight, 320);
 }
+
+struct CaptionCase
+{
+    const char* Name;
+    int Size, TextHeight;
+    double Scale;
+    // Apex, base, tops of "Speed" and of the captions under the base, the
+    // gauge's frame left, right, top and bottom, top of "安定力".
+    std::array<int, 9> Expected;
+};
+
+class RaderCaptions : public testing::TestWithParam<CaptionCase>
+{
+};
+
+TEST_P(RaderCaptions, StayInsideThePanelAndScaleWithTheZoom)
+{
+    const CaptionCase& c = GetParam();
+    const TRaderGeometry g =
+        ComputeRaderGeometry(c.Size, c.Size, c.TextHeight, TRaderFactors{0, 0, 0, 0}, c.Scale);
+    EXPECT_EQ((std::array<int, 9>{g.T.Y, g.L.Y, g.SpeedLabel.Y, g.OverallLabel.Y, g.GaugeLeft,
+                                  g.GaugeRight, g.GaugeTop, g.GaugeBottom, g.SteadyLabel.Y}),
+              c.Expected);
+    EXPECT_EQ(g.DamageLabelTop, g.OverallLabel.Y);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, RaderCaptions,
+    testing::Values(
+        // The design: "Speed" 20 - 14 - 5 = 1 from the top, the base's captions 5 below it.
+        CaptionCase{"DesignFont", 300, 14, 1.0, {20, 280, 1, 285, 15, 25, 22, 278, 281}},
+        // A font taller than the margin widens it to 24 + 2, the captions meet the edges.
+        CaptionCase{"TallFont", 300, 24, 1.0, {26, 274, 0, 276, 15, 25, 32, 268, 271}},
+        // 200 %: margins, gaps and the gauge doubled.
+        CaptionCase{"Zoom200", 600, 34, 2.0, {40, 560, 0, 566, 30, 50, 50, 550, 556}}),
+    [](const testing::TestParamInfo<CaptionCase>& info) { return info.param.Name; });
 
 TEST(RaderOverall, PrintedPercentTruncates)
 {
