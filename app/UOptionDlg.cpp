@@ -127,8 +127,7 @@ TOptionDlg::TOptionDlg(const TOptionRecord& record, QWidget* parent) : QDialog(p
         m_comboLanguage->addItem(QStringLiteral("日本語"), static_cast<int>(TLanguage::Japanese));
         m_comboLanguage->addItem(QStringLiteral("English"), static_cast<int>(TLanguage::English));
         languageLayout->addWidget(m_comboLanguage);
-        languageLayout->addStretch();
-        layout->addWidget(languageGroup);
+        layout->addWidget(languageGroup, 0, Qt::AlignTop);
         layout->addStretch();
     }
     m_pages->addTab(base, tr("Base"));

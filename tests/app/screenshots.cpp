@@ -118,20 +118,22 @@ int main(int argc, char** argv)
     std::printf("%s\n", qPrintable(comparePage));
     pages->setCurrentIndex(0);
 
-    // The dialog as the menu opens it, on the damage formula, its preview
-    // for the Katana, and the cursor after the first bracket to show its partner.
+    // The dialog as the menu opens it: its first page with the look and the
+    // language, then the damage formula, its preview for the Katana, and the
+    // cursor after the first bracket to show its partner.
     bool saved = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<TOptionDlg*>(QApplication::activeModalWidget());
         if (!dialog || !QTest::qWaitForWindowExposed(dialog)) {
             return;
         }
+        saved = Save(*dialog, outPath("options-base.png"));
         dialog->findChild<QTabWidget*>(QStringLiteral("PageControl"))
             ->setCurrentIndex(TOptionDlg::PageMagicDamages);
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("EditMagicDamageMethod"));
         edit->setFocus();
         edit->setCursorPosition(1);
-        saved = Save(*dialog, outPath("options.png"));
+        saved = Save(*dialog, outPath("options.png")) && saved;
         dialog->reject();
     });
     form.OptionClick();
