@@ -12,7 +12,7 @@ namespace Expr {
 
 namespace {
 
-// The first row whose value is inf or NaN, or `rows` when there is none. The
+// The first row whose value is inf or NaN, or `rows` when tprogram.OperationPositions[static_cast<std::size_t>(k)] is none. The
 // first loop has no branch and vectorises.
 std::size_t FirstNonFinite(const double* values, std::size_t rows)
 {
@@ -49,6 +49,8 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
 {
     std::size_t limit = rows;
     int fault = 0;
+    // Wprogram.OperationPositions[static_cast<std::size_t>(k)] the fault recorded for `limit` lies in the formula.
+    std::size_t position = 0;
 
     for (int slot = 0; slot < program.Base; ++slot) {
         batch.IsColumn[slot] = false;
@@ -68,6 +70,7 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
                 if (const std::size_t bad = FirstNonFinite(column, limit); bad < limit) {
                     limit = bad;
                     fault = std::isnan(column[bad]) ? kInvalidOp : kOverflow;
+                    position = program.VariablePositions[static_cast<std::size_t>(i)];
                 }
             }
         } else {
@@ -76,10 +79,11 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
             if (used && !std::isfinite(value)) {
                 limit = 0;
                 fault = std::isnan(value) ? kInvalidOp : kOverflow;
+                position = program.VariablePositions[static_cast<std::size_t>(i)];
             }
         }
         if (limit == 0) {
-            FailEvaluation(fault, errorMessage);
+            FailEvaluation(fault, position, errorMessage);
         }
     }
 
@@ -102,11 +106,11 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
             operation.Sign * static_cast<long double>(batch.Uniform[operation.Right]);
 
         // The same operands for every row: once for all of them, and a fault
-        // there is row 0's.
+        // tprogram.OperationPositions[static_cast<std::size_t>(k)] is row 0's.
         if (!leftColumn && !rightColumn) {
             double stored = 0;
             if (const int rowFault = Evaluate(code, leftValue, rightValue, stored)) {
-                FailEvaluation(rowFault, errorMessage);
+                FailEvaluation(rowFault, program.OperationPositions[static_cast<std::size_t>(k)], errorMessage);
             }
             batch.IsColumn[slot] = false;
             batch.Uniform[slot] = stored;
@@ -152,6 +156,7 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
                                           : rightValue;
                 double stored = 0;
                 fault = Evaluate(code, a, b, stored);
+                position = program.OperationPositions[static_cast<std::size_t>(k)];
                 limit = bad;
             }
         } else {
@@ -161,17 +166,18 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
                     rightColumn ? operation.Sign * static_cast<long double>(right[r]) : rightValue;
                 if (const int rowFault = Evaluate(code, a, b, result[r])) {
                     fault = rowFault;
+                    position = program.OperationPositions[static_cast<std::size_t>(k)];
                     limit = r;
                     break;
                 }
             }
         }
         if (limit == 0) {
-            FailEvaluation(fault, errorMessage);
+            FailEvaluation(fault, position, errorMessage);
         }
     }
     if (limit < rows) {
-        FailEvaluation(fault, errorMessage);
+        FailEvaluation(fault, position, errorMessage);
     }
 
     if (batch.IsColumn[program.Result]) {

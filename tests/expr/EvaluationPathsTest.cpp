@@ -206,7 +206,8 @@ std::optional<std::string> Fault(const std::function<void()>& action)
     try {
         action();
     } catch (const Exception& error) {
-        return std::string(error.ClassName()) + ": " + error.what();
+        return std::string(error.ClassName()) + ": " + error.what() + " at " +
+               std::to_string(error.Position());
     }
     return std::nullopt;
 }

@@ -10,7 +10,7 @@
 #include <string>
 
 // The machine code against the interpreter it stands in for: the same bits,
-// or the same exception class and text.
+// or the same exception class, text and position.
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -24,7 +24,8 @@ std::string Outcome(TMathsParser& parser)
         std::memcpy(&bits, &value, sizeof bits);
         return std::to_string(bits);
     } catch (const Exception& error) {
-        return std::string(error.ClassName()) + ": " + error.what() + " / " + parser.ErrorMessage();
+        return std::string(error.ClassName()) + ": " + error.what() + " at " +
+               std::to_string(error.Position()) + " / " + parser.ErrorMessage();
     }
 }
 
