@@ -2,13 +2,42 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "cli/TextLayout.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cstdlib>
+#include <cstring>
 #include <ostream>
 #include <string>
 
 namespace {
+
+// Whether the user reads Japanese: the first set one of LC_ALL, LC_MESSAGES
+// and LANG starts with "ja".
+bool MessagesInJapanese()
+{
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return std::strncmp(value, "ja", 2) == 0;
+    }
+    return false;
+}
+
+// The words of a core fault in the user's language. The evaluator's two own
+// messages have the Japanese texts users know from the first versions of
+// the program; every other text is the core's English.
+std::string FaultWords(const Exception& error)
+{
+    if (MessagesInJapanese()) {
+        if (std::strcmp(error.ClassName(), "EMissMatchingBracket") == 0)
+            return "括弧の数が一致していません。式を再点検してください。";
+        if (std::strcmp(error.ClassName(), "ESyntaxError") == 0)
+            return "誤った表記が見られます。修正して下さい。";
+    }
+    return error.what();
+}
 
 // Numbers are taken as text and converted here, so every option reads
 // decimal the same way and names itself when it complains.
@@ -493,8 +522,11 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return Run(argc, argv, out, err);
     } catch (const EArgumentError& error) {
         err << error.what() << "\nRun with --help for more information.\n";
+    } catch (const EFormulaFault& error) {
+        err << error.ClassName() << ": " << FaultWords(error) << '\n'
+            << PointInto(error.Formula(), error.Position()) << '\n';
     } catch (const Exception& error) {
-        err << error.ClassName() << ": " << error.what() << '\n';
+        err << error.ClassName() << ": " << FaultWords(error) << '\n';
     } catch (const std::exception& error) {
         err << "Error: " << error.what() << '\n';
     } catch (...) {

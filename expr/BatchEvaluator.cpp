@@ -12,7 +12,7 @@ namespace Expr {
 
 namespace {
 
-// The first row whose value is inf or NaN, or `rows` when tprogram.OperationPositions[static_cast<std::size_t>(k)] is none. The
+// The first row whose value is inf or NaN, or `rows` when there is none. The
 // first loop has no branch and vectorises.
 std::size_t FirstNonFinite(const double* values, std::size_t rows)
 {
@@ -49,7 +49,7 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
 {
     std::size_t limit = rows;
     int fault = 0;
-    // Wprogram.OperationPositions[static_cast<std::size_t>(k)] the fault recorded for `limit` lies in the formula.
+    // Where the fault recorded for `limit` lies in the formula.
     std::size_t position = 0;
 
     for (int slot = 0; slot < program.Base; ++slot) {
@@ -106,11 +106,12 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
             operation.Sign * static_cast<long double>(batch.Uniform[operation.Right]);
 
         // The same operands for every row: once for all of them, and a fault
-        // tprogram.OperationPositions[static_cast<std::size_t>(k)] is row 0's.
+        // there is row 0's.
         if (!leftColumn && !rightColumn) {
             double stored = 0;
             if (const int rowFault = Evaluate(code, leftValue, rightValue, stored)) {
-                FailEvaluation(rowFault, program.OperationPositions[static_cast<std::size_t>(k)], errorMessage);
+                FailEvaluation(rowFault, program.OperationPositions[static_cast<std::size_t>(k)],
+                               errorMessage);
             }
             batch.IsColumn[slot] = false;
             batch.Uniform[slot] = stored;

@@ -59,9 +59,10 @@ struct TMappedText
     }
     TMappedText Piece(std::size_t first, std::size_t count) const
     {
-        return {Text.substr(first, count),
-                std::vector<std::size_t>(Source.begin() + static_cast<std::ptrdiff_t>(first),
-                                         Source.begin() + static_cast<std::ptrdiff_t>(first + count))};
+        return {
+            Text.substr(first, count),
+            std::vector<std::size_t>(Source.begin() + static_cast<std::ptrdiff_t>(first),
+                                     Source.begin() + static_cast<std::ptrdiff_t>(first + count))};
     }
     // Everything in [first, first + count) stands for `source` from now on.
     void Replace(std::size_t first, std::size_t count, std::string_view with, std::size_t source)

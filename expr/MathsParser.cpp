@@ -9,10 +9,7 @@
 #include <cmath>
 #include <cstdint>
 
-TMathsParser::TMathsParser()
-    : m_names{"a", "b", "c", "d", "e", "f", "g", "x"}
-{
-}
+TMathsParser::TMathsParser() : m_names{"a", "b", "c", "d", "e", "f", "g", "x"} {}
 
 void TMathsParser::SetVarNames(const std::vector<std::string>& names)
 {

@@ -392,8 +392,8 @@ using EvaluationFaults = testing::TestWithParam<TFaultCase>;
 TEST_P(EvaluationFaults, RaiseFromValueAtTheFaultingOperation)
 {
     const TFaultCase& row = GetParam();
-    const std::string expected = std::string(row.ClassName) + " at " +
-                                 std::to_string(row.Position) + ": " + row.Message;
+    const std::string expected =
+        std::string(row.ClassName) + " at " + std::to_string(row.Position) + ": " + row.Message;
     TMathsParser parser;
     parser.SetExpression(row.Formula);
     parser.SetV8(row.X);
@@ -452,8 +452,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Spaces, upper case and the rewriting of "+-" and "(-" keep their places.
         TFaultCase{"AmongSpaces", " 2 +-  SQRT ( x )", -1, "EInvalidOp", kInvalidOp, 7},
         TFaultCase{"AfterLeadingMinus", "(-x)^0.5 + pi", 4, "EInvalidOp", kInvalidOp, 4},
-        TFaultCase{"InfiniteVariable", "0*x", std::numeric_limits<double>::infinity(),
-                   "EOverflow", kOverflow, 2},
+        TFaultCase{"InfiniteVariable", "0*x", std::numeric_limits<double>::infinity(), "EOverflow",
+                   kOverflow, 2},
         TFaultCase{"NaNVariable", "1 + (x) - x", std::numeric_limits<double>::quiet_NaN(),
                    "EInvalidOp", kInvalidOp, 5}),
     [](const testing::TestParamInfo<TFaultCase>& info) { return info.param.Name; });
