@@ -147,10 +147,11 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
             const std::size_t unchecked =
                 RunArithmetic(kernel, shape, left, leftValue, right, uniformRight, result, limit);
             // Here a fault always shows as inf or NaN; the row is evaluated
-            // again on its own to name it exactly as Value() would.
+            // again on its own to name it exactly as Value() would. Marked
+            // unlikely, so that naming the fault's place costs the loop nothing.
             if (const std::size_t bad =
                     unchecked + FirstNonFinite(result + unchecked, limit - unchecked);
-                bad < limit) {
+                bad < limit) [[unlikely]] {
                 const long double a = leftColumn ? left[bad] : leftValue;
                 const long double b = rightColumn
                                           ? operation.Sign * static_cast<long double>(right[bad])
@@ -165,7 +166,7 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
                 const long double a = leftColumn ? left[r] : leftValue;
                 const long double b =
                     rightColumn ? operation.Sign * static_cast<long double>(right[r]) : rightValue;
-                if (const int rowFault = Evaluate(code, a, b, result[r])) {
+                if (const int rowFault = Evaluate(code, a, b, result[r])) [[unlikely]] {
                     fault = rowFault;
                     position = program.OperationPositions[static_cast<std::size_t>(k)];
                     limit = r;

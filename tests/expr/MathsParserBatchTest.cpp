@@ -1,11 +1,11 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 #include "tests/expr/RandomFormula.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <random>
 #include <string>
@@ -15,21 +15,12 @@
 // the same bits, or the same exception for the first row that faults.
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 struct TOutcome
 {
     double Value = 0;
     std::optional<std::string> Fault; // class name, message and position
     std::string ErrorMessage;
 };
-
-std::string FaultText(const Exception& error)
-{
-    return std::string(error.ClassName()) + ": " + error.what() + " at " +
-           std::to_string(error.Position());
-}
 
 TOutcome Single(TMathsParser& parser)
 {

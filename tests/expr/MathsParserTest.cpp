@@ -1,9 +1,9 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <random>
 #include <string>
 #include <tuple>
@@ -380,12 +380,6 @@ struct TFaultCase
     std::size_t Position;
 };
 
-std::string Fault(const Exception& error)
-{
-    return std::string(error.ClassName()) + " at " + std::to_string(error.Position()) + ": " +
-           error.what();
-}
-
 using EvaluationFaults = testing::TestWithParam<TFaultCase>;
 
 // Value() and a batch whose x is a column, so that the wide kernels meet the fault too.
@@ -401,7 +395,7 @@ TEST_P(EvaluationFaults, RaiseFromValueAtTheFaultingOperation)
         const double value = parser.Value();
         ADD_FAILURE() << row.Formula << " gave " << value;
     } catch (const EMathError& error) {
-        EXPECT_EQ(Fault(error), expected);
+        EXPECT_EQ(FaultText(error), expected);
         EXPECT_EQ(parser.ErrorMessage(), row.Message);
     }
     TMathsParser::TColumns columns{};
@@ -411,7 +405,7 @@ TEST_P(EvaluationFaults, RaiseFromValueAtTheFaultingOperation)
         parser.ValueBatch(columns, 1, &out);
         ADD_FAILURE() << row.Formula << " gave " << out << " in a batch";
     } catch (const EMathError& error) {
-        EXPECT_EQ(Fault(error), expected);
+        EXPECT_EQ(FaultText(error), expected);
     }
 }
 
@@ -452,9 +446,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Spaces, upper case and the rewriting of "+-" and "(-" keep their places.
         TFaultCase{"AmongSpaces", " 2 +-  SQRT ( x )", -1, "EInvalidOp", kInvalidOp, 7},
         TFaultCase{"AfterLeadingMinus", "(-x)^0.5 + pi", 4, "EInvalidOp", kInvalidOp, 4},
-        TFaultCase{"InfiniteVariable", "0*x", std::numeric_limits<double>::infinity(), "EOverflow",
+        TFaultCase{"InfiniteVariable", "0*x", kInf, "EOverflow",
                    kOverflow, 2},
-        TFaultCase{"NaNVariable", "1 + (x) - x", std::numeric_limits<double>::quiet_NaN(),
+        TFaultCase{"NaNVariable", "1 + (x) - x", kNaN,
                    "EInvalidOp", kInvalidOp, 5}),
     [](const testing::TestParamInfo<TFaultCase>& info) { return info.param.Name; });
 
@@ -478,8 +472,8 @@ TEST(MathsParserFaults, UnusedNonFiniteVariableIsHarmless)
 {
     TMathsParser parser;
     parser.SetExpression("a+1");
-    parser.SetV8(std::numeric_limits<double>::quiet_NaN());
-    parser.SetV7(std::numeric_limits<double>::infinity());
+    parser.SetV8(kNaN);
+    parser.SetV7(kInf);
     EXPECT_EQ(parser.Value(), 1);
 }
 
