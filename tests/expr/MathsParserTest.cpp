@@ -387,7 +387,7 @@ TEST_P(EvaluationFaults, RaiseFromValueAtTheFaultingOperation)
 {
     const TFaultCase& row = GetParam();
     const std::string expected =
-        std::string(row.ClassName) + " at " + std::to_string(row.Position) + ": " + row.Message;
+        std::string(row.ClassName) + ": " + row.Message + " at " + std::to_string(row.Position);
     TMathsParser parser;
     parser.SetExpression(row.Formula);
     parser.SetV8(row.X);
@@ -446,10 +446,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Spaces, upper case and the rewriting of "+-" and "(-" keep their places.
         TFaultCase{"AmongSpaces", " 2 +-  SQRT ( x )", -1, "EInvalidOp", kInvalidOp, 7},
         TFaultCase{"AfterLeadingMinus", "(-x)^0.5 + pi", 4, "EInvalidOp", kInvalidOp, 4},
-        TFaultCase{"InfiniteVariable", "0*x", kInf, "EOverflow",
-                   kOverflow, 2},
-        TFaultCase{"NaNVariable", "1 + (x) - x", kNaN,
-                   "EInvalidOp", kInvalidOp, 5}),
+        TFaultCase{"InfiniteVariable", "0*x", kInf, "EOverflow", kOverflow, 2},
+        TFaultCase{"NaNVariable", "1 + (x) - x", kNaN, "EInvalidOp", kInvalidOp, 5}),
     [](const testing::TestParamInfo<TFaultCase>& info) { return info.param.Name; });
 
 // Steps after one that is an exact tie or lies near a halfway point between
