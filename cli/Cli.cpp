@@ -2,12 +2,14 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
-#include "expr/Messages.h"
+#include "cli/TextLayout.h"
 #include "weapons/TextEncoding.h"
 #include "weapons/WeaponTable.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cstdlib>
+#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -74,6 +76,34 @@ std::string FaultText(const Exception& error, bool japanese)
     if (table->Line() > 0)
         detail = std::to_string(table->Line()) + "行目: " + detail;
     return "CSVFileのエラーです。\n" + detail;
+}
+
+// Whether the user reads Japanese: the first set one of LC_ALL, LC_MESSAGES
+// and LANG starts with "ja".
+bool MessagesInJapanese()
+{
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return std::strncmp(value, "ja", 2) == 0;
+    }
+    return false;
+}
+
+// The words of a core fault in the user's language. The evaluator's two own
+// messages and the weapon table's faults have the Japanese texts users know
+// from the first versions of the program; every other text is the core's
+// English.
+std::string FaultWords(const Exception& error)
+{
+    const bool japanese = MessagesInJapanese();
+    if (japanese) {
+        if (std::strcmp(error.ClassName(), "EMissMatchingBracket") == 0)
+            return "括弧の数が一致していません。式を再点検してください。";
+        if (std::strcmp(error.ClassName(), "ESyntaxError") == 0)
+            return "誤った表記が見られます。修正して下さい。";
+    }
+    return FaultText(error, japanese);
 }
 
 // Numbers are taken as text and converted here, so every option reads
@@ -559,8 +589,11 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return Run(argc, argv, out, err);
     } catch (const EArgumentError& error) {
         err << error.what() << "\nRun with --help for more information.\n";
+    } catch (const EFormulaFault& error) {
+        err << error.ClassName() << ": " << FaultWords(error) << '\n'
+            << PointInto(error.Formula(), error.Position()) << '\n';
     } catch (const Exception& error) {
-        err << error.ClassName() << ": " << FaultText(error, MessagesInJapanese()) << '\n';
+        err << error.ClassName() << ": " << FaultWords(error) << '\n';
     } catch (const std::exception& error) {
         err << "Error: " << error.what() << '\n';
     } catch (...) {

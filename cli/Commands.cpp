@@ -126,12 +126,29 @@ std::vector<TSetup> FindSetups(const std::string& file, const std::vector<TSetup
     return setups;
 }
 
+// Runs `step`, in which `formula` is the only formula compiled or evaluated,
+// so that a fault placed in a formula can be shown in this one.
+template <typename TStep> void InFormula(const std::string& formula, TStep step)
+{
+    try {
+        step();
+    } catch (const EFormulaFault&) {
+        throw;
+    } catch (const Exception& error) {
+        if (error.Position() == Exception::NoPosition)
+            throw;
+        throw EFormulaFault(error, formula);
+    }
+}
+
+// Evaluation faults of the setups that follow cannot be told apart by
+// formula; only the compilation is placed.
 template <typename TCalculator>
 void ApplyFormulas(const TFormulaChoice& formulas, TCalculator& calculator)
 {
     calculator.SetRoundingMode(formulas.Rounding);
-    calculator.SetSpeedMethod(formulas.SpeedFormula);
-    calculator.SetDamageMethod(formulas.DamageFormula);
+    InFormula(formulas.SpeedFormula, [&] { calculator.SetSpeedMethod(formulas.SpeedFormula); });
+    InFormula(formulas.DamageFormula, [&] { calculator.SetDamageMethod(formulas.DamageFormula); });
 }
 
 // The four figures a summary shares with the compare table, so that sweeps
@@ -318,8 +335,12 @@ void RunEval(const TEvalRequest& request, std::ostream& out)
         parser.SetVarNames(request.Names);
     for (std::size_t i = 0; i < request.Values.size(); ++i)
         parser.SetVar(i, request.Values[i]);
-    parser.SetExpression(request.Formula);
-    out << FormatExact(parser.Value()) << '\n';
+    double value = 0;
+    InFormula(request.Formula, [&] {
+        parser.SetExpression(request.Formula);
+        value = parser.Value();
+    });
+    out << FormatExact(value) << '\n';
 }
 
 void RunDamage(const TDamageRequest& request, std::ostream& out)
@@ -345,13 +366,14 @@ void RunDamage(const TDamageRequest& request, std::ostream& out)
     TWeaponDamges damages(data);
     damages.SetStats(data);
     damages.SetRoundingMode(request.Rounding);
-    damages.SetDamageMethod(request.Formula);
-
-    const TDamageTable& table = damages.Table();
     std::array<TWorking, ExplainedFigures.size()> workings;
-    if (request.Explain)
-        for (std::size_t i = 0; i < workings.size(); ++i)
-            workings[i] = DamageWorking(damages, data, ExplainedFigures[i].At);
+    InFormula(request.Formula, [&] {
+        damages.SetDamageMethod(request.Formula);
+        if (request.Explain)
+            for (std::size_t i = 0; i < workings.size(); ++i)
+                workings[i] = DamageWorking(damages, data, ExplainedFigures[i].At);
+    });
+    const TDamageTable& table = damages.Table();
     if (request.Json) {
         Json rows = Json::array();
         for (const auto& accuracy : table) {
@@ -436,7 +458,7 @@ void RunSpeed(const TSpeedRequest& request, std::ostream& out)
     // the initial speed of 1.
     TWeaponSpeed speed;
     speed.SetWeaponSpeedData(data);
-    speed.SetSpeedMethod(request.Formula);
+    InFormula(request.Formula, [&] { speed.SetSpeedMethod(request.Formula); });
 
     if (request.Json) {
         Json ranges = Json::array();
@@ -681,26 +703,12 @@ TSetupText ReadSetupText(const std::string& text)
     try {
         setup = ParseSetupText(text);
     } catch (const ESetupTextError& error) {
-        // The text again with a caret under the fault; a control character
-        // would break the line, so it shows as "?".
-        std::string shown = text;
-        for (char& c : shown)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                c = '?';
-        const std::size_t column =
-            DisplayWidth(std::string_view(shown).substr(0, error.Position()));
-        std::string message = "--setup: ";
-        message.append(error.what())
-            .append("\n  ")
-            .append(shown)
-            .append("\n  ")
-            .append(column, ' ')
-            .append("^");
-        throw EArgumentError(message);
+        throw EArgumentError("--setup: " + std::string(error.what()) + "\n" +
+                             PointInto(text, error.Position()));
     }
     TSetupCalculator formulas;
-    formulas.SetDamageMethod(setup.DamageFormula);
-    formulas.SetSpeedMethod(setup.SpeedFormula);
+    InFormula(setup.DamageFormula, [&] { formulas.SetDamageMethod(setup.DamageFormula); });
+    InFormula(setup.SpeedFormula, [&] { formulas.SetSpeedMethod(setup.SpeedFormula); });
     return setup;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "expr/Exception.h"
 #include "weapons/SetupFigures.h"
 #include "weapons/SetupText.h"
 #include "weapons/WeaponD.h"
@@ -15,7 +16,28 @@
 // The commands after their arguments have been read and checked. Each writes
 // its answer to `out`; failures of the core (a rejected formula, an
 // evaluation fault, a bad weapons file) and unusable arguments propagate as
-// Exception for the caller to report.
+// Exception for the caller to report, a fault placed in the one formula a
+// step compiles or evaluates as EFormulaFault.
+
+// A fault of a formula the user gave, placed in that formula, so that the
+// report can point into it. Keeps the class name, text and position of the
+// fault it stands for.
+class EFormulaFault : public Exception
+{
+public:
+    EFormulaFault(const Exception& fault, std::string formula)
+        : Exception(fault.what(), fault.Position()), m_className(fault.ClassName()),
+          m_formula(std::move(formula))
+    {
+    }
+    const char* ClassName() const noexcept override { return m_className; }
+    const std::string& Formula() const noexcept { return m_formula; }
+
+private:
+    // Class names are literals, which outlive every exception.
+    const char* m_className;
+    std::string m_formula;
+};
 
 struct TEvalRequest
 {

@@ -61,6 +61,18 @@ std::size_t DisplayWidth(std::string_view utf8)
     return width;
 }
 
+std::string PointInto(std::string_view text, std::size_t position)
+{
+    std::string shown(text);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    const std::size_t column = DisplayWidth(std::string_view(shown).substr(0, position));
+    std::string lines = "  ";
+    lines.append(shown).append("\n  ").append(column, ' ').append("^");
+    return lines;
+}
+
 void TColumnLayout::Measure(std::span<const std::string_view> cells)
 {
     if (m_widths.size() < cells.size())

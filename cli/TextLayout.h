@@ -11,6 +11,12 @@
 // kanji, the wave dash of the DEX ranges) count two, everything else one.
 std::size_t DisplayWidth(std::string_view utf8);
 
+// Two lines pointing into `text`: the text, then a caret under the byte
+// `position` (at the end when it lies beyond), both indented by two blanks
+// and without a final line break. A control character would break the line,
+// so it shows as "?".
+std::string PointInto(std::string_view text, std::size_t position);
+
 enum class TAlign
 {
     Left,

@@ -49,6 +49,8 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
 {
     std::size_t limit = rows;
     int fault = 0;
+    // Where the fault recorded for `limit` lies in the formula.
+    std::size_t position = 0;
 
     for (int slot = 0; slot < program.Base; ++slot) {
         batch.IsColumn[slot] = false;
@@ -68,6 +70,7 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
                 if (const std::size_t bad = FirstNonFinite(column, limit); bad < limit) {
                     limit = bad;
                     fault = std::isnan(column[bad]) ? kInvalidOp : kOverflow;
+                    position = program.VariablePositions[static_cast<std::size_t>(i)];
                 }
             }
         } else {
@@ -76,10 +79,11 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
             if (used && !std::isfinite(value)) {
                 limit = 0;
                 fault = std::isnan(value) ? kInvalidOp : kOverflow;
+                position = program.VariablePositions[static_cast<std::size_t>(i)];
             }
         }
         if (limit == 0) {
-            FailEvaluation(fault, errorMessage);
+            FailEvaluation(fault, position, errorMessage);
         }
     }
 
@@ -106,7 +110,8 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
         if (!leftColumn && !rightColumn) {
             double stored = 0;
             if (const int rowFault = Evaluate(code, leftValue, rightValue, stored)) {
-                FailEvaluation(rowFault, errorMessage);
+                FailEvaluation(rowFault, program.OperationPositions[static_cast<std::size_t>(k)],
+                               errorMessage);
             }
             batch.IsColumn[slot] = false;
             batch.Uniform[slot] = stored;
@@ -142,16 +147,18 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
             const std::size_t unchecked =
                 RunArithmetic(kernel, shape, left, leftValue, right, uniformRight, result, limit);
             // Here a fault always shows as inf or NaN; the row is evaluated
-            // again on its own to name it exactly as Value() would.
+            // again on its own to name it exactly as Value() would. Marked
+            // unlikely, so that naming the fault's place costs the loop nothing.
             if (const std::size_t bad =
                     unchecked + FirstNonFinite(result + unchecked, limit - unchecked);
-                bad < limit) {
+                bad < limit) [[unlikely]] {
                 const long double a = leftColumn ? left[bad] : leftValue;
                 const long double b = rightColumn
                                           ? operation.Sign * static_cast<long double>(right[bad])
                                           : rightValue;
                 double stored = 0;
                 fault = Evaluate(code, a, b, stored);
+                position = program.OperationPositions[static_cast<std::size_t>(k)];
                 limit = bad;
             }
         } else {
@@ -159,19 +166,20 @@ void RunBatchBlock(const TProgram& program, TBatch& batch, const TColumns& colum
                 const long double a = leftColumn ? left[r] : leftValue;
                 const long double b =
                     rightColumn ? operation.Sign * static_cast<long double>(right[r]) : rightValue;
-                if (const int rowFault = Evaluate(code, a, b, result[r])) {
+                if (const int rowFault = Evaluate(code, a, b, result[r])) [[unlikely]] {
                     fault = rowFault;
+                    position = program.OperationPositions[static_cast<std::size_t>(k)];
                     limit = r;
                     break;
                 }
             }
         }
         if (limit == 0) {
-            FailEvaluation(fault, errorMessage);
+            FailEvaluation(fault, position, errorMessage);
         }
     }
     if (limit < rows) {
-        FailEvaluation(fault, errorMessage);
+        FailEvaluation(fault, position, errorMessage);
     }
 
     if (batch.IsColumn[program.Result]) {

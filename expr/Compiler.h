@@ -32,9 +32,8 @@ bool IsDigit(char c);
 // Compiles `expression` over the variables named `names` (slot i + 1 for
 // names[i]; an empty name is no variable). Raises EMissMatchingBracket,
 // ESyntaxError or EConvertError as TMathsParser::SetExpression describes,
-// with the texts of `japanese` or English. The variable slots of the result
-// are 0; the caller carries its values over.
-TProgram Compile(const std::string& expression, const std::array<std::string, 8>& names,
-                 bool japanese);
+// each at its place in `expression`. The variable slots of the result are 0;
+// the caller carries its values over.
+TProgram Compile(const std::string& expression, const std::array<std::string, 8>& names);
 
 } // namespace Expr

@@ -106,7 +106,8 @@ template <bool Fused>
             // Through a local of its own, so that `last` can stay in a register.
             double stored = 0;
             if (const int fault = EvaluateApart(operation.Code, left, right, stored)) {
-                FailEvaluation(fault, errorMessage);
+                FailEvaluation(fault, program.OperationPositions[static_cast<std::size_t>(i)],
+                               errorMessage);
             }
             last = stored;
         }
@@ -158,9 +159,11 @@ template <bool Fused>
 [[gnu::noinline, gnu::cold]] void FailVariables(const TProgram& program, std::string& errorMessage)
 {
     for (int k = 0; k < program.ReadCount; ++k) {
-        const double value = program.Slots[program.ReadSlots[static_cast<std::size_t>(k)]];
+        const std::size_t slot = program.ReadSlots[static_cast<std::size_t>(k)];
+        const double value = program.Slots[slot];
         if (!std::isfinite(value)) {
-            FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow, errorMessage);
+            FailEvaluation(std::isnan(value) ? kInvalidOp : kOverflow,
+                           program.VariablePositions[slot - 1], errorMessage);
         }
     }
 }

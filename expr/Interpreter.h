@@ -32,7 +32,8 @@ inline double Interpret(TProgram& program, std::string& errorMessage)
                               : RunStepsPortable(program, errorMessage);
 }
 
-// Raises the fault of the first variable the program reads that holds inf or NaN.
+// Raises the fault of the first variable the program reads that holds inf or
+// NaN, at the variable's first place in the formula.
 void FailVariables(const TProgram& program, std::string& errorMessage);
 
 } // namespace Expr

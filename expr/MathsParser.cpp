@@ -9,15 +9,12 @@
 #include <cmath>
 #include <cstdint>
 
-TMathsParser::TMathsParser()
-    : m_names{"a", "b", "c", "d", "e", "f", "g", "x"}, m_japanese(MessagesInJapanese())
-{
-}
+TMathsParser::TMathsParser() : m_names{"a", "b", "c", "d", "e", "f", "g", "x"} {}
 
 void TMathsParser::SetVarNames(const std::vector<std::string>& names)
 {
     try {
-        m_names = Expr::CheckedNames(names, m_japanese);
+        m_names = Expr::CheckedNames(names);
     } catch (const Exception& error) {
         m_errorMessage = error.what();
         throw;
@@ -27,7 +24,7 @@ void TMathsParser::SetVarNames(const std::vector<std::string>& names)
 void TMathsParser::SetExpression(std::string text)
 {
     try {
-        Expr::TProgram program = Expr::Compile(text, m_names, m_japanese);
+        Expr::TProgram program = Expr::Compile(text, m_names);
         std::copy_n(m_program.Slots.begin() + 1, 8, program.Slots.begin() + 1);
         Expr::TNativeRunner native(m_nativeWanted ? Expr::TNativeCode::Make(program) : nullptr);
         m_program = program;

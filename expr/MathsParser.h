@@ -2,7 +2,6 @@
 
 #include "expr/BatchEvaluator.h"
 #include "expr/Exception.h"
-#include "expr/Messages.h"
 #include "expr/NativeCode.h"
 #include "expr/Program.h"
 
@@ -75,17 +74,24 @@ public:
 
     const std::string& Expression() const { return m_expression; }
     // Compiles at once. A rejected formula raises EMissMatchingBracket,
-    // ESyntaxError or EConvertError and leaves the previous program in use:
-    // - EMissMatchingBracket: the counts of opening and closing brackets differ;
-    // - ESyntaxError: an unknown name or character, pi written against a
-    //   number, a variable or pi ("2pi", "2 pi", "pix"), a text of more than 256
-    //   characters once spaces are removed and brackets added, or more than 89
-    //   literals and operations together;
+    // ESyntaxError or EConvertError and leaves the previous program in use.
+    // Each carries Position(), the byte of `text` as given (spaces included)
+    // where the fault lies:
+    // - EMissMatchingBracket: the first closing bracket that closes nothing,
+    //   else the first opening one never closed ("1)+(2" and ")1+2(" fail at
+    //   their first ")"); "[" and "{" count as "(", "]" and "}" as ")";
+    // - ESyntaxError: an unknown name or character (its first byte), pi written
+    //   against a number, a variable or pi ("2pi", "2 pi", "pix"; at pi), a
+    //   text of more than 256 characters once spaces are removed and brackets
+    //   added (at the first byte too many), or more than 89 literals and
+    //   operations together (at the one too many);
     // - EConvertError: a number such as 1.2.3 ("'1.2.3' is not a valid floating
-    //   point value"), or a missing operand, empty bracket, function name without
-    //   bracket or two operands side by side, quoting the encoded piece that is
-    //   not a slot number ("'0*' is not a valid integer value" for 3*/2).
-    // Conversion texts are the runtime's and stay English in either language.
+    //   point value", at its first digit), or a missing operand (at the operator
+    //   lacking it), empty bracket (at the bracket), function name without
+    //   bracket (at the name) or two operands side by side (at the second),
+    //   quoting the encoded piece that is not a slot number ("'0*' is not a
+    //   valid integer value" for 3*/2, at the "/").
+    // The texts are English; the edge words them for the user.
     void SetExpression(std::string text);
 
     // Runs the compiled program; allocates nothing and parses nothing. Each step
@@ -97,6 +103,9 @@ public:
     //   a variable the program reads holding NaN;
     // - EOverflow: a result beyond the double range, a variable the program reads
     //   holding +-inf.
+    // Position() is the operator or function name whose step faulted, or the
+    // first use of the variable, in the formula as given; the machine code,
+    // the interpreter and ValueBatch agree on it.
     // Results below the double range become 0 or subnormal without complaint.
     double Value()
     {
@@ -155,6 +164,5 @@ private:
     // code reads the slots of whichever parser runs it.
     Expr::TNativeRunner m_native;
     bool m_nativeWanted = true;
-    bool m_japanese = false;
     Expr::TBatchScratch m_batch;
 };

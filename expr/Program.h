@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // What a compiled formula is: literals and variables in numbered slots, and a
@@ -84,6 +85,11 @@ struct TProgram
     bool ResultIsLast = false;
     // Every operation is + - * or /.
     bool Arithmetic = false;
+    // Where each operation's operator or function name, and each variable's
+    // first use, stand in the formula as typed: a fault names the place.
+    // Read only when one is raised, so the evaluation loops never touch them.
+    std::array<std::size_t, 99> OperationPositions{};
+    std::array<std::size_t, 8> VariablePositions{};
 };
 
 } // namespace Expr

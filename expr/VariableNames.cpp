@@ -22,9 +22,9 @@ bool IsAsciiLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-[[noreturn]] void FailName(const std::string& english, const std::string& japanese, bool inJapanese)
+[[noreturn]] void FailName(const std::string& message)
 {
-    throw EVariableNameError(inJapanese ? japanese : english);
+    throw EVariableNameError(message);
 }
 
 } // namespace
@@ -32,10 +32,10 @@ bool IsAsciiLetter(char c)
 // Names are found in the formula by their text alone, after the function
 // names and pi have been taken out of it; so a name holding one of those or
 // a character the language uses for itself could never be found.
-std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, bool japanese)
+std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names)
 {
     if (names.size() > 8) {
-        FailName("At most 8 variable names.", "変数名は8個までです。", japanese);
+        FailName("At most 8 variable names.");
     }
     std::array<std::string, 8> checked;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -45,22 +45,17 @@ std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, b
         }
         const std::string quoted = InQuotes(name);
         if (!IsAsciiLetter(name.front())) {
-            FailName("Variable name " + quoted + " must start with a letter.",
-                     "変数名 " + quoted + " は英字で始めてください。", japanese);
+            FailName("Variable name " + quoted + " must start with a letter.");
         }
         if (!std::all_of(name.begin(), name.end(),
                          [](char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_'; })) {
-            FailName("Variable name " + quoted + " may hold only letters, digits and _.",
-                     "変数名 " + quoted + " に使えるのは英字、数字と _ だけです。", japanese);
+            FailName("Variable name " + quoted + " may hold only letters, digits and _.");
         }
         const std::string lower = AsciiLower(name);
         const auto refuseReserved = [&](const char* word) {
             if (lower.find(word) != std::string::npos) {
                 FailName("Variable name " + quoted + " contains the reserved name " +
-                             InQuotes(word) + ".",
-                         "変数名 " + quoted + " は予約された名前 " + InQuotes(word) +
-                             " を含んでいます。",
-                         japanese);
+                         InQuotes(word) + ".");
             }
         };
         for (const TFunction& function : kFunctions) {
@@ -69,8 +64,7 @@ std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, b
         refuseReserved("pi");
         for (std::size_t k = 0; k < i; ++k) {
             if (AsciiLower(names[k]) == lower) {
-                FailName("Variable name " + quoted + " is given to two variables.",
-                         "変数名 " + quoted + " が2つの変数に付けられています。", japanese);
+                FailName("Variable name " + quoted + " is given to two variables.");
             }
         }
         checked[i] = name;

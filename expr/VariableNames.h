@@ -8,6 +8,6 @@ namespace Expr {
 
 // The names for the eight variable slots as TMathsParser::SetVarNames
 // describes them, or EVariableNameError naming the first that cannot be.
-std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names, bool japanese);
+std::array<std::string, 8> CheckedNames(const std::vector<std::string>& names);
 
 } // namespace Expr

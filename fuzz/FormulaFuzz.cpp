@@ -12,7 +12,8 @@
 // Compiles a formula with random variable names and evaluates it with random
 // values, once per row and as one batch. A rejected formula or a faulting
 // evaluation (anything derived from Exception) is fine; a crash, a sanitizer
-// report or a batch that disagrees with the single evaluations is not.
+// report, a batch that disagrees with the single evaluations (class, text
+// and position of a fault included) or a fault placed outside the formula is not.
 namespace {
 
 struct TOutcome
@@ -26,7 +27,8 @@ TOutcome Single(TMathsParser& parser)
     try {
         return {parser.Value(), {}};
     } catch (const Exception& error) {
-        return {0, std::string(error.ClassName()) + ": " + error.what()};
+        return {0, std::string(error.ClassName()) + ": " + error.what() + " at " +
+                       std::to_string(error.Position())};
     }
 }
 
@@ -47,9 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (input.ConsumeBool())
             parser.SetVarName(i, input.ConsumeRandomLengthString(12));
     const std::string formula = input.ConsumeRandomLengthString(400);
+    // A rejected formula names a byte of it, or the end, where the closing
+    // bracket added around it stands: a name holding brackets can leave that
+    // one alone.
     try {
         parser.SetExpression(formula);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        if (error.Position() > formula.size())
+            Disagree(formula, std::string("fault outside the formula, at ") +
+                                  std::to_string(error.Position()) + ": " + error.what());
         return 0;
     }
 
@@ -89,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         parser.ValueBatch(columns, rows, out.data());
     } catch (const Exception& error) {
-        fault = std::string(error.ClassName()) + ": " + error.what();
+        fault = std::string(error.ClassName()) + ": " + error.what() + " at " +
+                std::to_string(error.Position());
     }
     if (fault != expected.back().Fault)
         Disagree(formula, "fault '" + fault + "' instead of '" + expected.back().Fault + "'");

@@ -105,6 +105,8 @@ std::string Outcome(TMathsParser& parser)
         std::string text = error.ClassName();
         text += ": ";
         text += error.what();
+        text += " at ";
+        text += std::to_string(error.Position());
         return text;
     }
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -793,12 +794,17 @@ TEST(CliRank, ArgumentAndFormulaErrors)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const TRun run = ExpectError(c);
-        // Reported once: one line, and one more only for the pointer to --help.
+        // Reported once: one line, and one more only for the pointer to
+        // --help, or two pointing into the formula.
         const auto lines = Lines(run.Err);
         EXPECT_GE(lines.size(), 1u);
-        EXPECT_LE(lines.size(), 2u) << run.Err;
+        EXPECT_LE(lines.size(), 3u) << run.Err;
         if (lines.size() == 2) {
             EXPECT_EQ(lines[1], "Run with --help for more information.");
+        }
+        if (lines.size() == 3) {
+            EXPECT_EQ(lines[2].find_first_not_of(' '), lines[2].size() - 1) << run.Err;
+            EXPECT_EQ(lines[2].back(), '^') << run.Err;
         }
     }
 }
@@ -881,15 +887,6 @@ TEST(CliErrors, ReportOnStderrWithExitCodeOne)
         // A message follows the class name.
         EXPECT_GT(run.Err.size(), std::string(c.ErrStart).size() + 5) << run.Err;
     }
-}
-
-TEST(CliErrors, FormulaMessageIsTheEvaluatorsText)
-{
-    const TRun run = RunArgs({"eval", "2+y"});
-    EXPECT_EQ(run.Code, 1);
-    EXPECT_TRUE(run.Err == "ESyntaxError: The expression is improper. Please check it.\n" ||
-                run.Err == "ESyntaxError: 誤った表記が見られます。修正して下さい。\n")
-        << run.Err;
 }
 
 // `command` on the bundled table, one --setup per setup.
@@ -1178,6 +1175,49 @@ TEST(CliDamage, ExplainShowsTheWorkingOfTheFiguresShown)
     EXPECT_EQ(lines[23], "HQ Low:             (6*(1.5+(100/500)+0+0))/2+0 = 5.1, rounded up: 6");
     EXPECT_EQ(lines[26], "Normal/Normal Ave:  (15.5*(1.5+(100/500)+0+0))/2+0 = "
                          "13.174999999999999, rounded up: 14");
+}
+
+// The words follow the locale; the caret counts a wide character as two columns.
+TEST(CliErrors, FormulaFaultPointsIntoTheFormula)
+{
+    struct TRow
+    {
+        const char* Name;
+        const char* Locale;
+        std::vector<std::string> Args;
+        const char* Err;
+    };
+    const TRow rows[] = {
+        {"English",
+         "C",
+         {"eval", "2 + y"},
+         "ESyntaxError: The expression is improper. Please check it.\n  2 + y\n      ^\n"},
+        {"Japanese, after wide characters",
+         "ja_JP.UTF-8",
+         {"eval", "カタナ+(1"},
+         "EMissMatchingBracket: 括弧の数が一致していません。式を再点検してください。\n"
+         "  カタナ+(1\n         ^\n"},
+        {"evaluation fault in Japanese",
+         "ja_JP.UTF-8",
+         {"eval", "--values", "3", "a/(a-3)"},
+         "EZeroDivide: Floating point division by zero\n  a/(a-3)\n   ^\n"},
+        {"formula of a setup text", "C",
+         SetupArgs("damage", {"qm1;w=Katana;s=1,2,3,4,5,6;r=0;d=1;v=(SPEED)*)1("}, {}),
+         "EMissMatchingBracket: Number of bracket is miss-matching. Review your expression.\n"
+         "  (SPEED)*)1(\n          ^\n"},
+    };
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old ? old : "";
+    for (const TRow& row : rows) {
+        setenv("LC_ALL", row.Locale, 1);
+        const TRun run = RunArgs(row.Args);
+        EXPECT_EQ(run.Code, 1) << row.Name;
+        EXPECT_EQ(run.Err, row.Err) << row.Name;
+    }
+    if (old)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }
 
 TEST(CliSetupText, RefusedTextsAndOptionsAreNamed)

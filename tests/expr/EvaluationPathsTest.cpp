@@ -1,4 +1,5 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 #include "tests/expr/RandomFormula.h"
 #include "weapons/WeaponD.h"
 #include "weapons/WeaponSpeed.h"
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <new>
 #include <optional>
 #include <random>
@@ -189,7 +189,7 @@ TEST(EvaluationPaths, HalfSecondRoundingSplitsLikeModf)
                                   1e-310,
                                   -1e-310,
                                   4503599627370495.5,
-                                  std::numeric_limits<double>::infinity()};
+                                  kInf};
     for (int n = 0; n < 100000; ++n) {
         const double value =
             std::ldexp(static_cast<double>(random() >> 11), -static_cast<int>(random() % 70));
@@ -206,7 +206,7 @@ std::optional<std::string> Fault(const std::function<void()>& action)
     try {
         action();
     } catch (const Exception& error) {
-        return std::string(error.ClassName()) + ": " + error.what();
+        return FaultText(error);
     }
     return std::nullopt;
 }

@@ -1,11 +1,11 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 #include "tests/expr/RandomFormula.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <random>
 #include <string>
@@ -15,13 +15,10 @@
 // the same bits, or the same exception for the first row that faults.
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 struct TOutcome
 {
     double Value = 0;
-    std::optional<std::string> Fault; // class name and message
+    std::optional<std::string> Fault; // class name, message and position
     std::string ErrorMessage;
 };
 
@@ -31,7 +28,7 @@ TOutcome Single(TMathsParser& parser)
     try {
         outcome.Value = parser.Value();
     } catch (const Exception& error) {
-        outcome.Fault = std::string(error.ClassName()) + ": " + error.what();
+        outcome.Fault = FaultText(error);
     }
     outcome.ErrorMessage = parser.ErrorMessage();
     return outcome;
@@ -77,7 +74,7 @@ bool Compare(TMathsParser& parser, const std::vector<std::vector<double>>& data,
     try {
         parser.ValueBatch(columns, rows, out.data());
     } catch (const Exception& error) {
-        batchFault = std::string(error.ClassName()) + ": " + error.what();
+        batchFault = FaultText(error);
     }
     for (std::size_t i = 0; i < 8; ++i) {
         EXPECT_TRUE(SameBits(parser.Var(i), saved[i])) << label << ": V" << i + 1 << " changed";

@@ -1,4 +1,5 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 #include "tests/expr/RandomFormula.h"
 
 #include <gtest/gtest.h>
@@ -6,15 +7,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 // The machine code against the interpreter it stands in for: the same bits,
-// or the same exception class and text.
+// or the same exception class, text and position.
 namespace {
-
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 std::string Outcome(TMathsParser& parser)
 {
@@ -24,7 +21,7 @@ std::string Outcome(TMathsParser& parser)
         std::memcpy(&bits, &value, sizeof bits);
         return std::to_string(bits);
     } catch (const Exception& error) {
-        return std::string(error.ClassName()) + ": " + error.what() + " / " + parser.ErrorMessage();
+        return FaultText(error) + " / " + parser.ErrorMessage();
     }
 }
 
