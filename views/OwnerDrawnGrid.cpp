@@ -14,7 +14,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStringList>
+#include <QTextLayout>
 #include <QToolTip>
+#include <QTransform>
 
 TOwnerDrawnGrid::TOwnerDrawnGrid(const QString& objectName, QWidget* parent) : QWidget(parent)
 {
@@ -187,6 +189,24 @@ QPen TOwnerDrawnGrid::HairLine(const QColor& colour)
     return pen;
 }
 
+void TOwnerDrawnGrid::DrawHairLine(QPainter& painter, QLine line, const QColor& colour)
+{
+    // The pen sets its pixels one at a time. Where a pixel is a device
+    // pixel, an opaque line along a row or a column, drawn forwards, is
+    // exactly the rectangle between its ends, filled at once (backwards, the
+    // pen leaves out an end).
+    const QTransform& device = painter.deviceTransform();
+    if (colour.alpha() == 255 && device.type() <= QTransform::TxTranslate &&
+        device.dx() == std::floor(device.dx()) && device.dy() == std::floor(device.dy()) &&
+        ((line.x1() == line.x2() && line.y1() <= line.y2()) ||
+         (line.y1() == line.y2() && line.x1() <= line.x2()))) {
+        painter.fillRect(QRect(line.p1(), line.p2()), colour);
+        return;
+    }
+    painter.setPen(HairLine(colour));
+    painter.drawLine(line);
+}
+
 void TOwnerDrawnGrid::FillCells(QPainter& painter) const
 {
     painter.fillRect(rect(), Scheme().Ground);
@@ -200,11 +220,48 @@ void TOwnerDrawnGrid::FillCells(QPainter& painter) const
 void TOwnerDrawnGrid::DrawColumnLines(QPainter& painter) const
 {
     const int bottom = height() - 1;
-    painter.setPen(HairLine(Scheme().Line));
+    const QColor colour = Scheme().Line;
     for (int i = 1; i <= ColumnCount; ++i) {
         const int x = m_columnWidth * i - 1;
-        painter.drawLine(x, 0, x, bottom);
+        DrawHairLine(painter, QLine(x, 0, x, bottom), colour);
     }
+}
+
+const QTextLayout& TOwnerDrawnGrid::LaidOut(const QPainter& painter, const QFont& font, bool bold,
+                                            const QString& text) const
+{
+    const QPaintDevice* device = painter.device();
+    if (m_texts.Font != painter.font() || m_texts.PixelRatio != device->devicePixelRatioF() ||
+        m_texts.Dpi != device->logicalDpiY() || m_texts.Direction != painter.layoutDirection()) {
+        m_texts = {painter.font(),
+                   device->devicePixelRatioF(),
+                   device->logicalDpiY(),
+                   painter.layoutDirection(),
+                   {}};
+    }
+    auto& layouts = m_texts.Layouts[bold ? 1 : 0];
+    // Figures come and go with the weapons; a long session's texts are
+    // dropped now and then rather than kept for ever.
+    if (layouts.size() >= 4096) {
+        layouts.clear();
+    }
+    std::shared_ptr<QTextLayout>& layout = layouts[text];
+    if (!layout) {
+        // As drawText lays out a single line: left-aligned in the painter's
+        // direction, on a line too wide to wrap, at the top.
+        layout = std::make_shared<QTextLayout>(text, font);
+        QTextOption option;
+        option.setTextDirection(painter.layoutDirection());
+        option.setAlignment(Qt::AlignLeft);
+        layout->setTextOption(option);
+        layout->setCacheEnabled(true);
+        layout->beginLayout();
+        QTextLine line = layout->createLine();
+        line.setLineWidth(0x01000000);
+        line.setPosition(QPointF(0, 0));
+        layout->endLayout();
+    }
+    return *layout;
 }
 
 void TOwnerDrawnGrid::DrawTexts(QPainter& painter, int topInset) const
@@ -212,16 +269,36 @@ void TOwnerDrawnGrid::DrawTexts(QPainter& painter, int topInset) const
     const QFont regular = painter.font();
     QFont bold = regular;
     bold.setBold(true);
+    painter.setFont(bold);
+    bold = painter.font();
+    painter.setFont(regular);
+    // Line breaks, tabs, mnemonics and length variants are drawText's own
+    // business.
+    const auto plain = [](const QString& text) {
+        return std::none_of(text.begin(), text.end(), [](QChar c) {
+            return c == u'\r' || c == u'\n' || c == u'\t' || c == u'&' || c == QChar(0x9c);
+        });
+    };
     for (int row = 0; row < RowCount(); ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
             const QString text = CellText(column, row);
-            if (!text.isEmpty()) {
-                painter.setFont(CellBold(column, row) ? bold : regular);
-                painter.drawText(QRect(column * m_columnWidth, row * m_rowHeight + topInset,
-                                       m_columnWidth, m_rowHeight - topInset),
-                                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
+            if (text.isEmpty()) {
+                continue;
             }
+            const bool isBold = CellBold(column, row);
+            const QRect cell(column * m_columnWidth, row * m_rowHeight + topInset, m_columnWidth,
+                             m_rowHeight - topInset);
+            if (!plain(text)) {
+                painter.setFont(isBold ? bold : regular);
+                painter.drawText(cell, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, text);
+                painter.setFont(regular);
+                continue;
+            }
+            const QTextLine line =
+                LaidOut(painter, isBold ? bold : regular, isBold, text).lineAt(0);
+            const QRectF area(cell);
+            line.draw(&painter,
+                      QPointF(area.x() + (area.width() - line.horizontalAdvance()) / 2, area.y()));
         }
     }
-    painter.setFont(regular);
 }

@@ -3,6 +3,9 @@
 #include "views/ColourScheme.h"
 
 #include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QLine>
 #include <QList>
 #include <QPen>
 #include <QPoint>
@@ -11,9 +14,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 QT_BEGIN_NAMESPACE
 class QPainter;
+class QTextLayout;
 QT_END_NAMESPACE
 
 // What the damage and speed tables have in common: eight columns of
@@ -102,6 +107,9 @@ protected:
     // Grid lines stay one device pixel at any screen scale: the cells grow
     // with the scale, the lines stay sharp rather than thickening or blurring.
     static QPen HairLine(const QColor& colour);
+    // A hair line from left to right along a row or from top to bottom down
+    // a column, both ends included.
+    static void DrawHairLine(QPainter& painter, QLine line, const QColor& colour);
 
     // A design length in pixels at the current zoom.
     int Scaled(int pixels) const;
@@ -120,4 +128,22 @@ protected:
     double m_zoom = 1;
     TCellExplainer m_explainer;
     QPoint m_current{-1, -1};
+
+private:
+    // Shaping the texts was most of a repaint, yet a click changes figures
+    // among a few hundred texts at most: each text is laid out once for the
+    // font, weight, direction and device it is drawn on, and drawn as
+    // QPainter::drawText would draw it, glyph for glyph.
+    struct TTextCache
+    {
+        QFont Font;
+        qreal PixelRatio = 0;
+        int Dpi = 0;
+        Qt::LayoutDirection Direction = Qt::LeftToRight;
+        QHash<QString, std::shared_ptr<QTextLayout>> Layouts[2];
+    };
+    const QTextLayout& LaidOut(const QPainter& painter, const QFont& font, bool bold,
+                               const QString& text) const;
+
+    mutable TTextCache m_texts;
 };

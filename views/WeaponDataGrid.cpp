@@ -167,7 +167,12 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     const TColourScheme& scheme = Scheme();
-    painter.setFont(FittingFont(font(), m_columnWidth, m_rowHeight));
+    if (m_fitting.Base != font() || m_fitting.ColumnWidth != m_columnWidth ||
+        m_fitting.RowHeight != m_rowHeight) {
+        m_fitting = {font(), m_columnWidth, m_rowHeight,
+                     FittingFont(font(), m_columnWidth, m_rowHeight)};
+    }
+    painter.setFont(m_fitting.Fitting);
     FillCells(painter);
 
     const int right = width() - 1;
@@ -176,11 +181,9 @@ void TWeaponDataGrid::paintEvent(QPaintEvent* /*event*/)
         // Black lines separate the accuracy levels; silver ones their figures,
         // leaving the level name in column 0 as one block.
         if (i % 3 == 1) {
-            painter.setPen(HairLine(scheme.Line));
-            painter.drawLine(0, y, right, y);
+            DrawHairLine(painter, QLine(0, y, right, y), scheme.Line);
         } else {
-            painter.setPen(HairLine(scheme.MinorLine));
-            painter.drawLine(m_columnWidth, y, right, y);
+            DrawHairLine(painter, QLine(m_columnWidth, y, right, y), scheme.MinorLine);
         }
     }
     DrawColumnLines(painter);

@@ -4,6 +4,7 @@
 #include "weapons/WeaponD.h"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 
 #include <array>
@@ -59,6 +60,17 @@ private:
     };
 
     void SetFixedTexts();
+
+    // The font that fits the cells, worked out again only when the widget's
+    // font or the cells' size changes: measuring it is not free.
+    struct TFittingFont
+    {
+        QFont Base;
+        int ColumnWidth = -1;
+        int RowHeight = -1;
+        QFont Fitting;
+    };
+    TFittingFont m_fitting;
 
     std::array<std::array<TCell, GridRowCount>, ColumnCount> m_cells;
     double m_hqLow = 0;

@@ -125,8 +125,7 @@ void TWeaponSpeedGrid::paintEvent(QPaintEvent* /*event*/)
     const int right = width() - 1;
     for (int i = 0; i <= RowCount(); ++i) {
         const int y = m_rowHeight * i - 1;
-        painter.setPen(HairLine(i % 2 == 0 ? scheme.Line : scheme.MinorLine));
-        painter.drawLine(0, y, right, y);
+        DrawHairLine(painter, QLine(0, y, right, y), i % 2 == 0 ? scheme.Line : scheme.MinorLine);
     }
     DrawColumnLines(painter);
     DrawCurrentCell(painter);

@@ -3,6 +3,7 @@
 #include "expr/Exception.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -254,6 +255,49 @@ TEST(WeaponSpeedGrid, PaintsTheMarkedRangeApartFromItsNeighbours)
     EXPECT_NE(inside(range->Column, range->Row + 1), LightRed);
     EXPECT_EQ(inside(range->Column + 1, range->Row), LightBlue);
     EXPECT_EQ(inside(range->Column + 1, range->Row + 1), LightRed);
+}
+
+// Texts are laid out once and kept; after any change the grid must draw what
+// a new grid draws. DEX 11 makes "5sec" bold, DEX 10 leaves it regular.
+TEST(WeaponSpeedGrid, RedrawsLikeANewGridAfterTextWeightFontAndZoomChange)
+{
+    const auto drawn = [](TWeaponSpeedGrid& grid, int dex, double pointSize, double zoom) {
+        grid.SetSpeedMethod(DefaultSpeedMethod);
+        TWeaponSpeedData data = Weapon(58);
+        data.DEX = dex;
+        grid.SetWeaponSpeedData(data);
+        QFont font = grid.font();
+        font.setPointSizeF(pointSize);
+        grid.setFont(font);
+        grid.SetZoom(zoom);
+        grid.resize(grid.sizeHint());
+        return grid.grab().toImage();
+    };
+    TWeaponSpeedGrid reused, bold, regular, zoomed;
+    EXPECT_EQ(drawn(reused, 11, 9, 1), drawn(bold, 11, 9, 1));
+    EXPECT_EQ(drawn(reused, 10, 9, 1), drawn(regular, 10, 9, 1));
+    EXPECT_EQ(drawn(reused, 10, 12, 2), drawn(zoomed, 10, 12, 2));
+}
+
+// Filled grid lines must set the very pixels the pen sets.
+TEST(WeaponSpeedGrid, HairLinesSetThePensPixels)
+{
+    struct TLines : TWeaponSpeedGrid
+    {
+        using TOwnerDrawnGrid::DrawHairLine;
+        using TOwnerDrawnGrid::HairLine;
+    };
+    for (const QLine line : {QLine(0, 5, 39, 5), QLine(3, 7, 3, 7), QLine(9, -4, 9, 25)}) {
+        QImage filled(40, 30, QImage::Format_ARGB32_Premultiplied);
+        filled.fill(Qt::white);
+        QImage stroked = filled.copy();
+        QPainter fill(&filled), stroke(&stroked);
+        TLines::DrawHairLine(fill, line, Qt::darkGray);
+        stroke.setPen(TLines::HairLine(Qt::darkGray));
+        stroke.drawLine(line);
+        fill.end(), stroke.end();
+        EXPECT_EQ(filled, stroked) << line.x1() << "," << line.y1();
+    }
 }
 
 } // namespace
