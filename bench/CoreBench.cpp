@@ -225,13 +225,17 @@ TMathsParser SpeedParser()
     return parser;
 }
 
-// One evaluation, the damage argument changing each time.
-
-void Damage_Value(benchmark::State& state)
+// One evaluation, the damage argument (the speed formula's DEX) changing
+// each time, on either path of Value(): the machine code, or the interpreter
+// it stands in for.
+void DamageValue(benchmark::State& state, bool native)
 {
     // On the heap, as the calculators hold their evaluators in the program.
     const auto owner = std::make_unique<TMathsParser>(DamageParser());
     TMathsParser& parser = *owner;
+    if (!native) {
+        parser.SetNativeCode(false);
+    }
     parser.SetV1(100);
     parser.SetV3(1.5);
     parser.SetV4(0.3);
@@ -241,6 +245,26 @@ void Damage_Value(benchmark::State& state)
         benchmark::DoNotOptimize(parser.Value());
         damage = damage < 30 ? damage + 1 : 11;
     }
+}
+
+void SpeedValue(benchmark::State& state, bool native)
+{
+    const auto owner = std::make_unique<TMathsParser>(SpeedParser());
+    TMathsParser& parser = *owner;
+    if (!native) {
+        parser.SetNativeCode(false);
+    }
+    double dex = 0;
+    for (auto _ : state) {
+        parser.SetV3(dex);
+        benchmark::DoNotOptimize(parser.Value());
+        dex = dex < 200 ? dex + 1 : 0;
+    }
+}
+
+void Damage_Value(benchmark::State& state)
+{
+    DamageValue(state, true);
 }
 BENCHMARK(Damage_Value);
 
@@ -277,14 +301,7 @@ BENCHMARK(Damage_MuParser);
 
 void Speed_Value(benchmark::State& state)
 {
-    const auto owner = std::make_unique<TMathsParser>(SpeedParser());
-    TMathsParser& parser = *owner;
-    double dex = 0;
-    for (auto _ : state) {
-        parser.SetV3(dex);
-        benchmark::DoNotOptimize(parser.Value());
-        dex = dex < 200 ? dex + 1 : 0;
-    }
+    SpeedValue(state, true);
 }
 BENCHMARK(Speed_Value);
 
@@ -317,32 +334,13 @@ BENCHMARK(Speed_MuParser);
 
 void Damage_Interpreted(benchmark::State& state)
 {
-    const auto owner = std::make_unique<TMathsParser>(DamageParser());
-    TMathsParser& parser = *owner;
-    parser.SetNativeCode(false);
-    parser.SetV1(100);
-    parser.SetV3(1.5);
-    parser.SetV4(0.3);
-    double damage = 11;
-    for (auto _ : state) {
-        parser.SetV2(damage);
-        benchmark::DoNotOptimize(parser.Value());
-        damage = damage < 30 ? damage + 1 : 11;
-    }
+    DamageValue(state, false);
 }
 BENCHMARK(Damage_Interpreted);
 
 void Speed_Interpreted(benchmark::State& state)
 {
-    const auto owner = std::make_unique<TMathsParser>(SpeedParser());
-    TMathsParser& parser = *owner;
-    parser.SetNativeCode(false);
-    double dex = 0;
-    for (auto _ : state) {
-        parser.SetV3(dex);
-        benchmark::DoNotOptimize(parser.Value());
-        dex = dex < 200 ? dex + 1 : 0;
-    }
+    SpeedValue(state, false);
 }
 BENCHMARK(Speed_Interpreted);
 

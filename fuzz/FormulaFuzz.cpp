@@ -1,4 +1,5 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -27,8 +28,7 @@ TOutcome Single(TMathsParser& parser)
     try {
         return {parser.Value(), {}};
     } catch (const Exception& error) {
-        return {0, std::string(error.ClassName()) + ": " + error.what() + " at " +
-                       std::to_string(error.Position())};
+        return {0, FaultText(error)};
     }
 }
 
@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         parser.ValueBatch(columns, rows, out.data());
     } catch (const Exception& error) {
-        fault = std::string(error.ClassName()) + ": " + error.what() + " at " +
-                std::to_string(error.Position());
+        fault = FaultText(error);
     }
     if (fault != expected.back().Fault)
         Disagree(formula, "fault '" + fault + "' instead of '" + expected.back().Fault + "'");

@@ -1,4 +1,5 @@
 #include "expr/MathsParser.h"
+#include "tests/expr/FaultText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -102,12 +103,7 @@ std::string Outcome(TMathsParser& parser)
         std::memcpy(&bits, &value, sizeof bits);
         return std::to_string(bits);
     } catch (const Exception& error) {
-        std::string text = error.ClassName();
-        text += ": ";
-        text += error.what();
-        text += " at ";
-        text += std::to_string(error.Position());
-        return text;
+        return FaultText(error);
     }
 }
 
