@@ -45,12 +45,8 @@ std::optional<TFormulaFault> SpeedMethodFault(const std::string& formula)
 std::array<double, 3> NormalDamages(const std::string& formula, const TSetup& setup,
                                     std::int32_t rounding)
 {
-    TWeaponDataAndPCData data = setup.Stats;
-    data.Weapon.Name = setup.Weapon.Name;
-    data.Weapon.Type = setup.Weapon.Type;
-    data.Weapon.LowDamage = setup.Weapon.LowDamage;
-    data.Weapon.HighDamage = setup.Weapon.HighDamage;
-    data.Weapon.AverageDamage = setup.Weapon.AverageDamage;
+    TWeaponDataAndPCData data;
+    SetDamageInput(data, setup);
     // Weapon and stats first, so the formula is first evaluated with them and
     // not with a character of zeros it may divide by; then the whole table,
     // as the page computes it.

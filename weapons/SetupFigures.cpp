@@ -83,6 +83,16 @@ std::int32_t StatOf(const TWeaponDataAndPCData& stats, TStat stat)
     return 0;
 }
 
+void SetDamageInput(TWeaponDataAndPCData& input, const TSetup& setup)
+{
+    input = setup.Stats;
+    input.Weapon = {setup.Weapon.HighDamage,
+                    setup.Weapon.LowDamage,
+                    setup.Weapon.AverageDamage,
+                    setup.Weapon.Type,
+                    {}};
+}
+
 void SetStat(TWeaponDataAndPCData& stats, TStat stat, std::int32_t value)
 {
     switch (stat) {
@@ -222,14 +232,7 @@ void TSetupCalculator::Figures(std::span<const TSetup> setups, std::vector<TSetu
     const std::size_t count = setups.size();
     m_damageSetups.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const TSetup& setup = setups[i];
-        TWeaponDataAndPCData& row = m_damageSetups[i];
-        row = setup.Stats;
-        row.Weapon = {setup.Weapon.HighDamage,
-                      setup.Weapon.LowDamage,
-                      setup.Weapon.AverageDamage,
-                      setup.Weapon.Type,
-                      {}};
+        SetDamageInput(m_damageSetups[i], setups[i]);
     }
     m_damageFigures.resize(count);
     m_damages.Figures(m_damageSetups, m_damageFigures);

@@ -49,6 +49,10 @@ struct TSetup
     TWDataCSVTable Weapon;
     TWeaponDataAndPCData Stats;
 };
+// Fills `input` as the damage calculator takes a setup: its six inputs and
+// the weapon's damages and type. Assigned in place, so a caller that fills
+// the same rows again allocates nothing.
+void SetDamageInput(TWeaponDataAndPCData& input, const TSetup& setup);
 
 // A setup as one line of text, "Katana@100,25,100,100,100,0": the weapon's
 // name, then the six inputs in the order of TStat. The name may hold any
